@@ -1,0 +1,10 @@
+#include "network/time_network.h"
+
+namespace min_lumo {
+
+// Plain zero-initialised data: nothing runs at load.
+ProjectHeader* CurrentProject = nullptr;
+TimeNetwork* NetworkTable = nullptr;
+int32_t NetworkCount = 0;
+
+}  // namespace min_lumo

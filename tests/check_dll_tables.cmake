@@ -1,0 +1,37 @@
+# The DLL exports exactly the three decorated names and imports only from
+# KERNEL32, USER32 and the C runtime.
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${MODULE}")
+endif()
+
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[^\n]*\n)*)" _ "${dump}")
+set(table "${CMAKE_MATCH_1}")
+string(REGEX MATCHALL "\\] [^\n]+" entries "${table}")
+list(TRANSFORM entries REPLACE "^\\] " "")
+list(SORT entries)
+set(expected "_DLL_Fix_Baseline_Direction@4;_DLL_Min_Lumo@8;_Get_Error_Message@4")
+if(NOT entries STREQUAL expected)
+    message(FATAL_ERROR "exports are [${entries}], expected [${expected}]")
+endif()
+
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+list(TRANSFORM imports REPLACE "DLL Name: " "")
+foreach(import IN LISTS imports)
+    string(TOUPPER "${import}" upper)
+    if(NOT upper MATCHES "^(KERNEL32\\.DLL|USER32\\.DLL|MSVCRT\\.DLL|API-MS-WIN-CRT-.*\\.DLL)$")
+        message(FATAL_ERROR "unexpected import ${import}")
+    endif()
+endforeach()
+# The version resource names the product and carries the file version, both
+# as UTF-16 text.
+file(READ ${MODULE} bytes HEX)
+foreach(text "ProductName" "min_lumo" "FileVersion" "${VERSION}")
+    string(HEX "${text}" ascii)
+    string(REGEX REPLACE "(..)" "\\100" utf16 "${ascii}")
+    string(FIND "${bytes}" "${utf16}" found)
+    if(found EQUAL -1)
+        message(FATAL_ERROR "version resource lacks '${text}'")
+    endif()
+endforeach()
+message(STATUS "exports: ${entries}; imports: ${imports}")
