@@ -1,0 +1,21 @@
+#include "tool/project_model.h"
+
+namespace min_lumo_tool {
+
+bool Uses_Calendar_Times(const Project& project) {
+    for (const ProjectObservation& observation : project.observations)
+        if (!observation.start.text.empty() || !observation.end.text.empty()) return true;
+    return false;
+}
+
+std::string Baseline_Ends_Text(const Project& project, int32_t baseline) {
+    const auto stationName = [&](int32_t index) -> std::string {
+        if (index < 0 || static_cast<std::size_t>(index) >= project.stations.size()) return "?";
+        return project.stations[static_cast<std::size_t>(index)].name;
+    };
+    if (baseline < 0 || static_cast<std::size_t>(baseline) >= project.baselines.size()) return "?";
+    const ProjectBaseline& record = project.baselines[static_cast<std::size_t>(baseline)];
+    return stationName(record.fromStation) + "-" + stationName(record.toStation);
+}
+
+}  // namespace min_lumo_tool
