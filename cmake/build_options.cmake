@@ -4,7 +4,7 @@
 add_library(min_lumo_warnings INTERFACE)
 target_compile_options(min_lumo_warnings INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
-    -Wcast-align -Wnull-dereference -Wdouble-promotion -Wformat=2
+    -Wcast-align -Wdouble-promotion -Wformat=2
     -Wimplicit-fallthrough -Wundef
     $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual>)
 if(MIN_LUMO_WERROR)

@@ -17,11 +17,15 @@ inline constexpr char HandshakeMessage[] =
     "Invalid structure size in min_lumo.  This DLL version does not match Orvanta's";
 static_assert(sizeof HandshakeMessage == 79, "78 characters and the terminator");
 
+void Report_Handshake_Mismatch() {
+    // Written as one fixed block, terminator included.
+    std::memcpy(MessageBuffer, HandshakeMessage, sizeof HandshakeMessage);
+}
+
 bool Check_Struct_Sizes(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT]) {
     for (int32_t position = 0; position < MIN_LUMO_STRUCT_SIZE_COUNT; ++position) {
         if (structSizes[position] != AcceptedStructSizes[position]) {
-            // Written as one fixed block, terminator included.
-            std::memcpy(MessageBuffer, HandshakeMessage, sizeof HandshakeMessage);
+            Report_Handshake_Mismatch();
             return false;
         }
     }

@@ -16,4 +16,7 @@ inline constexpr int32_t AcceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = {
 // handshake message and returns false.
 bool Check_Struct_Sizes(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT]);
 
+// Puts the handshake message into the message buffer.
+void Report_Handshake_Mismatch();
+
 }  // namespace min_lumo

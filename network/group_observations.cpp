@@ -1,4 +1,5 @@
 #include "host/host_records.h"
+#include "network/network_arrays.h"
 #include "network/network_grouping.h"
 
 namespace min_lumo {
@@ -18,11 +19,15 @@ int32_t Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project) {
     return 0;
 }
 
+// The sort's buffer lives only while the entries are ordered.
 int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project) {
     Fill_Working_Entries(work, project);
-    Sort_By_Start_Time(work.entries, work.entryCount);
+    NetObservation* buffer = Allocate_Array<NetObservation>(work.entryCount / 2);
+    if (buffer == nullptr) return -1;
+    Sort_By_Start_Time(work.entries, work.entryCount, buffer);
+    Free_Block(buffer);
     Seed_Networks(work);
-    Assign_To_Networks(work);
+    if (Assign_To_Networks(work) < 0) return -1;
     Open_Remaining_Networks(work);
     return 0;
 }

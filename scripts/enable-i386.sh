@@ -48,14 +48,14 @@ enable_i386() (
   # Major version of the qemu that binfmt_misc runs for i386 programs, or
   # empty when they run natively (QEMU_VERSION makes qemu print and exit).
   interpreter_qemu_major() {
-    QEMU_VERSION=1 "$probe" --version 2>/dev/null |
+    { QEMU_VERSION=1 "$probe" --version 2>/dev/null || true; } |
       sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p' | head -n 1
   }
   host_qemu_major() {
     local q
     for q in /usr/bin/qemu-i386-static /usr/bin/qemu-i386; do
       if [ -x "$q" ]; then
-        "$q" -version 2>/dev/null |
+        { "$q" -version 2>/dev/null || true; } |
           sed -n 's/^qemu-i386 version \([0-9]*\)\..*/\1/p' | head -n 1
         return
       fi
