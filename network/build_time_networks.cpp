@@ -33,7 +33,7 @@ int32_t Build_Time_Networks(ProjectHeader* project) {
 
     // Fill_Network_Table undoes its own partial table on failure; the working
     // arrays are freed here on both paths.
-    const int32_t filled = Fill_Network_Table(work, project);
+    const int32_t filled = Fill_Network_Table(work);
     const int32_t networkCount = work.networkCount;
     Free_Grouping_Work(work);
     if (filled < 0) return Report_Out_Of_Memory();

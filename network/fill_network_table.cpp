@@ -1,6 +1,5 @@
 // The network table and every network's observations, in start-time order,
 // with their initial states.
-#include "host/host_records.h"
 #include "network/network_arrays.h"
 #include "network/network_tables.h"
 
@@ -28,36 +27,12 @@ void Place_Observations(const GroupingWork& work) {
     for (int32_t i = 0; i < work.networkCount; ++i) NetworkTable[i].stationCount = 0;
 }
 
-// Excluded wins over Forced: the host has taken the observation out.  A
-// baseline whose two ends are the same station joins no two stations; its
-// observation is made Excluded, so the selection never decides it and the
-// write-back never touches it.
-int32_t Initial_State(const ProjectHeader* project, int32_t hostIndex) {
-    const ObservationRef record = Locate_Observation(project, hostIndex);
-    int32_t state = Undecided;
-    if (Read_Field(record, observation::forced) != 0) state = Forced;
-    if (Read_Field(record, observation::solutionStatus) == -1) state = Excluded;
-    const BaselineEnds ends = Read_Baseline_Ends(project, hostIndex);
-    if (ends.fromStation == ends.toStation) state = Excluded;
-    return state;
-}
-
-void Set_Initial_States(const ProjectHeader* project, int32_t networkCount) {
-    for (int32_t i = 0; i < networkCount; ++i) {
-        TimeNetwork& network = NetworkTable[i];
-        for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-            NetObservation& entry = network.observations[slot];
-            entry.state = Initial_State(project, entry.observation);
-        }
-    }
-}
-
 }  // namespace
 
 // The grouping's network array is freed as soon as the table holds its
 // values, before the observation arrays are asked for: the two would
 // otherwise be held together with the entries.
-int32_t Fill_Network_Table(GroupingWork& work, const ProjectHeader* project) {
+int32_t Fill_Network_Table(GroupingWork& work) {
     const int32_t networkCount = work.networkCount;
     NetworkTable = Allocate_Array<TimeNetwork>(networkCount);
     if (NetworkTable == nullptr) return -1;
@@ -73,7 +48,6 @@ int32_t Fill_Network_Table(GroupingWork& work, const ProjectHeader* project) {
         }
     }
     Place_Observations(work);
-    Set_Initial_States(project, networkCount);
     return 0;
 }
 

@@ -14,7 +14,8 @@ int32_t Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project) {
         entry.endTime = Read_Field(record, observation::endTime);
         entry.duration = entry.endTime - entry.startTime;
     }
-    for (int32_t m = 0; m < work.entryCount; ++m) work.networks[m].index = -1;
+    // Slots from networkCount on hold no network and are never read; they
+    // are not marked -1 one by one, so their untouched pages cost nothing.
     work.networkCount = 0;
     return 0;
 }

@@ -1,0 +1,132 @@
+#include "tests/reference/differential_run.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "tests/reference/reference_entry_points.h"
+
+namespace min_lumo_test {
+
+namespace {
+
+using min_lumo_reference::Reference_Fix_Baseline_Direction;
+using min_lumo_reference::Reference_Get_Error_Message;
+using min_lumo_reference::Reference_Min_Lumo;
+
+constexpr int32_t DefaultProjectCount = 2000;
+constexpr int32_t EmulatedProjectCount = 200;
+
+enum class Call { Minimise, Orient, WrongSizes, NoSizes, MinimiseEmpty };
+
+// The call sequences a seed picks from.  Each starts with a handshake
+// failure, which puts both message buffers into the same state.
+const std::vector<std::vector<Call>> Sequences = {
+    {Call::WrongSizes, Call::Minimise, Call::Minimise},
+    {Call::WrongSizes, Call::MinimiseEmpty, Call::Minimise},
+    {Call::WrongSizes, Call::Orient, Call::Minimise},
+    {Call::WrongSizes, Call::Minimise, Call::Orient, Call::Orient},
+    {Call::NoSizes, Call::Minimise, Call::WrongSizes, Call::Minimise},
+    {Call::WrongSizes, Call::MinimiseEmpty, Call::Orient, Call::Minimise, Call::Minimise},
+};
+
+const char* Call_Name(Call call) {
+    switch (call) {
+    case Call::Minimise: return "minimise";
+    case Call::Orient: return "orient";
+    case Call::WrongSizes: return "wrong sizes";
+    case Call::NoSizes: return "no sizes";
+    case Call::MinimiseEmpty: return "minimise without observations";
+    }
+    return "?";
+}
+
+// One side of the comparison: its entry points and its own copy of the host.
+struct Side {
+    DLL_Min_Lumo_Function minLumo;
+    DLL_Fix_Baseline_Direction_Function fix;
+    Get_Error_Message_Function message;
+    HostProject project;
+};
+
+struct Outcome {
+    int32_t result;
+    int32_t messageResult;
+    std::string message;
+};
+
+Outcome Run(Side& side, Call call, const int32_t wrongSizes[6]) {
+    Outcome outcome{};
+    ProjectHeader* header = side.project.Header();
+    ProjectHeader empty = *header;
+    empty.observationCount = 0;
+    switch (call) {
+    case Call::Minimise: outcome.result = side.minLumo(AcceptedSizes, header); break;
+    case Call::Orient: outcome.result = side.fix(header); break;
+    case Call::WrongSizes: outcome.result = side.minLumo(wrongSizes, header); break;
+    case Call::NoSizes: outcome.result = side.minLumo(nullptr, header); break;
+    case Call::MinimiseEmpty: outcome.result = side.minLumo(AcceptedSizes, &empty); break;
+    }
+    char text[MIN_LUMO_MESSAGE_CAPACITY + 8];
+    std::memset(text, 'x', sizeof text);
+    outcome.messageResult = side.message(text);
+    outcome.message = text;
+    return outcome;
+}
+
+std::string Describe_Byte_Difference(const HostProject& project, const std::vector<std::byte>& library,
+                                     const std::vector<std::byte>& reference) {
+    const std::vector<ByteChange> changes = Changed_Bytes(project, reference, library);
+    if (changes.empty()) return "host sizes differ";
+    const ByteChange& first = changes.front();
+    return std::to_string(changes.size()) + " host bytes differ, first in " + first.array + " "
+           + std::to_string(first.record) + " at offset " + std::to_string(first.offset);
+}
+
+bool Same_Host_Bytes(const HostProject& a, const HostProject& b) {
+    return a.observations == b.observations && a.baselines == b.baselines && a.stations == b.stations
+           && a.sources == b.sources && a.controls == b.controls;
+}
+
+}  // namespace
+
+std::string Compare_With_Reference(const EntryPoints& library, uint64_t seed, const RandomProjectOptions& options) {
+    const HostProject original = Random_Project(seed, options);
+    Side ours{library.minLumo, library.fixBaselineDirection, library.getErrorMessage, original};
+    Side theirs{Reference_Min_Lumo, Reference_Fix_Baseline_Direction, Reference_Get_Error_Message, original};
+    SeededRandom random(seed ^ 0x5EEDULL);
+    int32_t wrongSizes[6];
+    std::memcpy(wrongSizes, AcceptedSizes, sizeof wrongSizes);
+    wrongSizes[random.Between(0, 5)] += random.Chance(50) ? 4 : -1;
+    const std::vector<Call>& sequence = Sequences[seed % Sequences.size()];
+    const std::string where = "seed " + std::to_string(seed) + ", call ";
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        const int alarmsBefore = library.alarmCount();
+        const int32_t referenceAlarmsBefore = min_lumo_reference::ReferenceAlarmCount;
+        const Outcome mine = Run(ours, sequence[i], wrongSizes);
+        const Outcome expected = Run(theirs, sequence[i], wrongSizes);
+        const std::string call = where + std::to_string(i) + " (" + Call_Name(sequence[i]) + "): ";
+        if (mine.result != expected.result)
+            return call + "result " + std::to_string(mine.result) + ", reference " + std::to_string(expected.result);
+        if (mine.messageResult != expected.messageResult || mine.message != expected.message)
+            return call + "message \"" + mine.message + "\", reference \"" + expected.message + "\"";
+        if (library.alarmCount() - alarmsBefore != min_lumo_reference::ReferenceAlarmCount - referenceAlarmsBefore)
+            return call + "alarm counts differ";
+        if (!Same_Host_Bytes(ours.project, theirs.project))
+            return call + Describe_Byte_Difference(ours.project, ours.project.Snapshot(), theirs.project.Snapshot());
+    }
+    return "";
+}
+
+int32_t Differential_Project_Count() {
+    const char* text = std::getenv("MIN_LUMO_DIFFERENTIAL_PROJECTS");
+    if (text != nullptr && *text != '\0') return static_cast<int32_t>(std::strtol(text, nullptr, 10));
+#ifdef _WIN32
+    return EmulatedProjectCount;
+#else
+    (void)EmulatedProjectCount;
+    return DefaultProjectCount;
+#endif
+}
+
+}  // namespace min_lumo_test

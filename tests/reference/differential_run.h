@@ -1,0 +1,32 @@
+// Runs one random project through a build of the library and through the
+// reference, in identical copies of host memory, and reports the first
+// difference in results, messages, alarms or host bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "interface/min_lumo.h"
+#include "tests/support/random_project.h"
+
+namespace min_lumo_test {
+
+struct EntryPoints {
+    DLL_Min_Lumo_Function minLumo;
+    DLL_Fix_Baseline_Direction_Function fixBaselineDirection;
+    Get_Error_Message_Function getErrorMessage;
+    int (*alarmCount)();  // alarms the library sounded so far
+};
+
+// Empty when the library and the reference agree on everything for the
+// project of `seed` and the call sequence that the seed picks; otherwise
+// what differed first, with the seed.
+std::string Compare_With_Reference(const EntryPoints& library, uint64_t seed,
+                                   const RandomProjectOptions& options = {});
+
+// How many projects a differential run covers: the environment variable
+// MIN_LUMO_DIFFERENTIAL_PROJECTS when set, else 2000 (200 on Windows, where
+// the tests run emulated).
+int32_t Differential_Project_Count();
+
+}  // namespace min_lumo_test

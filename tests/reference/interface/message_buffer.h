@@ -1,0 +1,24 @@
+// The library's single message buffer: the last failure message, read by the
+// host through Get_Error_Message.
+#pragma once
+
+#include <cstdint>
+
+#include "interface/min_lumo.h"
+
+namespace min_lumo {}
+namespace min_lumo_reference {
+using namespace ::min_lumo;
+
+inline constexpr int32_t MessageBufferSize = MIN_LUMO_MESSAGE_CAPACITY;
+
+// Zero at load, so it reads as the empty text until the first failure.
+extern char MessageBuffer[MessageBufferSize];
+
+inline constexpr char OutOfMemoryMessage[] = "Error: Out of memory";
+inline constexpr char NoTimeNetworksMessage[] = "No time-networks found";
+
+// Replaces the buffer's text with `text` (copied with its terminator).
+void Set_Message(const char* text);
+
+}  // namespace min_lumo_reference

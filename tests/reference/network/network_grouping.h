@@ -1,0 +1,41 @@
+// The first half of a build: every host observation copied into a working
+// entry, the entries ordered by start time and each one given exactly one
+// time-network.
+#pragma once
+
+#include <cstdint>
+
+#include "interface/min_lumo.h"
+#include "tests/reference/network/time_network.h"
+
+namespace min_lumo {}
+namespace min_lumo_reference {
+using namespace ::min_lumo;
+
+// The two working arrays of one build.  Both hold `entryCount` elements:
+// every observation may end up in a network of its own.
+struct GroupingWork {
+    NetObservation* entries;  // one per host observation, start-time order once sorted
+    TimeNetwork* networks;    // networks opened so far in slots 0 .. networkCount-1
+    int32_t entryCount;       // the host's observationCount
+    int32_t networkCount;     // networks opened so far
+};
+
+// Allocates both working arrays for the project's observations.  Returns 0,
+// or -1 with nothing left allocated.
+int32_t Allocate_Grouping_Work(GroupingWork& work, const ProjectHeader* project);
+// Frees both working arrays; safe on work that holds none.
+void Free_Grouping_Work(GroupingWork& work);
+
+// Runs the whole grouping on allocated work.  Returns 0 (it cannot fail).
+int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project);
+
+// The steps of the grouping, in the order Group_Observations runs them; each
+// returns 0.
+int32_t Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project);
+int32_t Sort_By_Start_Time(NetObservation* entries, int32_t count);
+int32_t Seed_Networks(GroupingWork& work);
+int32_t Assign_To_Networks(GroupingWork& work);
+int32_t Open_Remaining_Networks(GroupingWork& work);
+
+}  // namespace min_lumo_reference

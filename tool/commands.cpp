@@ -1,0 +1,184 @@
+#include "tool/commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+#include <fmt/format.h>
+
+#include "network/time_network.h"
+#include "tool/atomic_file.h"
+#include "tool/explain.h"
+#include "tool/geojson_writer.h"
+#include "tool/host_memory.h"
+#include "tool/minimise_run.h"
+#include "tool/network_inspection.h"
+#include "tool/orient_run.h"
+#include "tool/project_reader.h"
+#include "tool/project_writer.h"
+#include "tool/report_json.h"
+#include "tool/report_text.h"
+#include "tool/svg_writer.h"
+#include "tool/validator.h"
+
+namespace min_lumo_tool {
+
+namespace {
+
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+void Print_Error(const std::string& text) {
+    const std::string line = text + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+// The project read and checked; every problem goes to standard error, one
+// line each, prefixed with the file name.
+std::optional<Project> Load_Valid_Project(const std::string& path, Violations& violations) {
+    ReadResult read = Read_Project_File(path);
+    violations = std::move(read.violations);
+    if (violations.empty()) violations = Validate_Project(read.project);
+    if (violations.empty()) return std::move(read.project);
+    return std::nullopt;
+}
+
+void Print_Violations(const std::string& path, const Violations& violations) {
+    for (const Violation& violation : violations) Print_Error(path + ": " + Format_Violation(violation));
+    Print_Error(fmt::format("{}: {} problem{}; nothing was run", path, violations.size(), violations.size() == 1 ? "" : "s"));
+}
+
+struct PendingFile {
+    std::string path;
+    std::string content;
+};
+
+// Every output is prepared before the first is written, so a failure while
+// preparing leaves no file behind.
+void Write_All(const std::vector<PendingFile>& files) {
+    for (const PendingFile& file : files)
+        if (!file.path.empty()) Write_File_Atomically(file.path, file.content);
+}
+
+std::string Title(const std::string& path, const char* what) {
+    return fmt::format("{}: {}", std::filesystem::path(path).filename().string(), what);
+}
+
+MapView Minimise_View(const MinimiseResult& result) {
+    MapView view;
+    view.project = &result.after;
+    for (std::size_t i = 0; i < result.observations.size(); ++i) {
+        const InspectedObservation& inspected = result.inspection.observations[i];
+        const ObservationResult& outcome = result.observations[i];
+        view.observations.push_back({inspected.network, inspected.score, true,
+                                     outcome.rejected ? "rejected" : outcome.state, outcome.rejected});
+    }
+    return view;
+}
+
+MapView Orient_View(const Project& before, const OrientResult& result) {
+    MapView view;
+    view.project = &result.after;
+    view.reversed = result.reversed;
+    view.oriented = true;
+    // The networks colour the drawing; orientation itself knows none.
+    HostMemory memory(before);
+    const NetworkInspection inspection = Inspect_Time_Networks(memory.Header(), false);
+    for (std::size_t i = 0; i < before.observations.size(); ++i) {
+        const ProjectObservation& observation = before.observations[i];
+        const bool rejected = observation.removed != 0;
+        const char* state = rejected ? "rejected" : observation.solutionStatus == -1 ? "excluded" : "kept";
+        view.observations.push_back({inspection.observations[i].network, 0, false, state, rejected});
+    }
+    return view;
+}
+
+template <typename Body> int Guarded(Body body) {
+    try {
+        return body();
+    } catch (const std::exception& error) {
+        Print_Error(std::string("min_lumo: ") + error.what());
+        return exitBadInput;
+    }
+}
+
+}  // namespace
+
+int Run_Check(const RunOptions& options) {
+    return Guarded([&] {
+        Violations violations;
+        const std::optional<Project> project = Load_Valid_Project(options.project, violations);
+        if (options.json) Print(Check_Report_Json(violations));
+        if (!project) {
+            for (const Violation& violation : violations) Print_Error(options.project + ": " + Format_Violation(violation));
+            return exitBadInput;
+        }
+        if (!options.json) Print(options.project + ": " + Check_Report_Text(*project));
+        return exitSuccess;
+    });
+}
+
+int Run_Minimise(const RunOptions& options) {
+    return Guarded([&] {
+        Violations violations;
+        const std::optional<Project> project = Load_Valid_Project(options.project, violations);
+        if (!project) {
+            Print_Violations(options.project, violations);
+            return exitBadInput;
+        }
+        const LoadedLibrary library(options.library);
+        MinimiseResult result = Run_Minimisation(*project, library);
+        if (result.status != 0) {
+            Print_Error(fmt::format("min_lumo: the library reported a failure: {}", result.message));
+            return exitLibraryFailure;
+        }
+        if (options.explain || options.json || !options.svg.empty() || !options.geojson.empty())
+            Explain_Decisions(*project, result);
+        const MapView view = Minimise_View(result);
+        Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
+                   {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
+                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}});
+        Print(options.json ? Minimise_Report_Json(*project, result, options.explain)
+                           : Minimise_Report_Text(*project, result, options.explain));
+        for (const int32_t observation : result.disagreements)
+            Print_Error(fmt::format("warning: observation {}: the library and the tool's own selection disagree",
+                                    observation));
+        return exitSuccess;
+    });
+}
+
+int Run_Orient(const RunOptions& options) {
+    return Guarded([&] {
+        Violations violations;
+        const std::optional<Project> project = Load_Valid_Project(options.project, violations);
+        if (!project) {
+            Print_Violations(options.project, violations);
+            return exitBadInput;
+        }
+        const LoadedLibrary library(options.library);
+        const OrientResult result = Run_Orientation(*project, library);
+        const bool drawn = !options.svg.empty() || !options.geojson.empty();
+        const std::optional<MapView> view =
+            drawn ? std::optional<MapView>(Orient_View(*project, result)) : std::nullopt;
+        Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
+                   {view ? options.geojson : "", view && !options.geojson.empty() ? Geojson_Text(*view) : ""},
+                   {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}});
+        Print(options.json ? Orient_Report_Json(*project, result) : Orient_Report_Text(*project, result));
+        if (!result.unreachedStations.empty() && !options.json)
+            Print_Error(fmt::format("warning: no control reaches {} of the {} stations", result.unreachedStations.size(),
+                                    project->stations.size()));
+        return exitSuccess;
+    });
+}
+
+int Run_Generate(const ShapeOptions& shape, const std::string& output) {
+    return Guarded([&] {
+        const Project project = Generate_Shape(shape);
+        const std::string text = Project_Text(project);
+        if (output.empty()) Print(text);
+        else Write_File_Atomically(output, text);
+        return exitSuccess;
+    });
+}
+
+}  // namespace min_lumo_tool

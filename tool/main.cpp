@@ -1,0 +1,77 @@
+// min_lumo: runs a project file through the library exactly as the host
+// does, and reports what it decided.
+#include <cstdio>
+
+#include <CLI/CLI.hpp>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "tool/commands.h"
+#include "tool/shapes.h"
+
+namespace {
+
+using namespace min_lumo_tool;
+
+void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject) {
+    command.add_option("PROJECT", options.project, "project file (JSON)")->required();
+    command.add_flag("--json", options.json, "report as JSON instead of tables");
+    if (!writesProject) return;
+    command.add_option("--output", options.output, "write the updated project to this file");
+    command.add_option("--geojson", options.geojson, "write stations, baselines and observations as GeoJSON");
+    command.add_option("--svg", options.svg, "draw the network as SVG");
+    command.add_option("--library", options.library, "library module to load (default: the one next to the tool)");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // Reports are byte for byte the same as on other systems.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    CLI::App app{"min_lumo: time-network minimisation and baseline orientation of a project file"};
+    app.require_subcommand(1);
+    // Paths such as /work/project.json are arguments, never /options.
+    app.allow_windows_style_options(false);
+    RunOptions check, minimise, orient;
+    ShapeOptions shape;
+    std::string generated;
+
+    CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
+    Add_Run_Options(*checkCommand, check, false);
+
+    CLI::App* minimiseCommand = app.add_subcommand("minimise", "group into time-networks and reject redundant observations");
+    minimiseCommand->alias("minimize");
+    Add_Run_Options(*minimiseCommand, minimise, true);
+    minimiseCommand->add_flag("--explain", minimise.explain, "give the reason for every decision");
+
+    CLI::App* orientCommand = app.add_subcommand("orient", "level the stations from the controls and orient the baselines");
+    Add_Run_Options(*orientCommand, orient, true);
+
+    CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
+    generateCommand->add_option("SHAPE", shape.shape, "campaign, all-pairs, monitoring, grid, traverse or sample")
+        ->required()
+        ->check(CLI::IsMember(Shape_Names()));
+    generateCommand->add_option("--seed", shape.seed, "random seed");
+    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring)");
+    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign)");
+    generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse)");
+    generateCommand->add_option("--rows", shape.rows, "grid rows");
+    generateCommand->add_option("--columns", shape.columns, "grid columns");
+    generateCommand->add_option("--output", generated, "write to this file instead of standard output");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int code = app.exit(error);
+        return code == 0 ? exitSuccess : exitBadInput;
+    }
+    if (checkCommand->parsed()) return Run_Check(check);
+    if (minimiseCommand->parsed()) return Run_Minimise(minimise);
+    if (orientCommand->parsed()) return Run_Orient(orient);
+    return Run_Generate(shape, generated);
+}

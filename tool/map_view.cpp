@@ -1,0 +1,17 @@
+#include "tool/map_view.h"
+
+#include "tool/validator.h"
+
+namespace min_lumo_tool {
+
+std::vector<bool> Control_Stations(const Project& project) {
+    std::vector<bool> marked(project.stations.size(), false);
+    for (const ProjectControl& control : project.controls) {
+        if (control.inactive != 0) continue;
+        for (std::size_t i = 0; i < project.stations.size(); ++i)
+            if (Names_Match(control.name, project.stations[i].name)) marked[i] = true;
+    }
+    return marked;
+}
+
+}  // namespace min_lumo_tool

@@ -1,0 +1,31 @@
+// What the drawings (SVG) and the GeoJSON export show of a run: the project
+// as the call left it, plus per-observation and per-baseline details.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tool/project_model.h"
+
+namespace min_lumo_tool {
+
+struct MapObservation {
+    int32_t network = -1;
+    int32_t score = 0;
+    bool scored = false;
+    std::string state;  // selected, rejected, undecided, forced, excluded, kept
+    bool rejected = false;
+};
+
+struct MapView {
+    const Project* project = nullptr;        // records after the call
+    std::vector<MapObservation> observations;  // by observation index
+    std::vector<bool> reversed;                // by baseline index; empty before orientation
+    bool oriented = false;                     // baselines carry a direction to draw
+};
+
+// Stations named by an active control record, matched as the library does.
+std::vector<bool> Control_Stations(const Project& project);
+
+}  // namespace min_lumo_tool

@@ -1,0 +1,15 @@
+// Writing the project model as a project file.  Fields that equal what the
+// reader would fill in by default are left out, so a written file reads back
+// into exactly the same records and stays short.
+#pragma once
+
+#include <string>
+
+#include "tool/project_model.h"
+
+namespace min_lumo_tool {
+
+// The project file text, indented, ending in a line end.
+std::string Project_Text(const Project& project);
+
+}  // namespace min_lumo_tool

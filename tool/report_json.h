@@ -1,0 +1,18 @@
+// The machine-readable reports (--json): one JSON document on standard output.
+#pragma once
+
+#include <string>
+
+#include "tool/minimise_run.h"
+#include "tool/orient_run.h"
+#include "tool/project_model.h"
+#include "tool/violation.h"
+
+namespace min_lumo_tool {
+
+std::string Minimise_Report_Json(const Project& before, const MinimiseResult& result, bool explain);
+std::string Orient_Report_Json(const Project& before, const OrientResult& result);
+// The outcome of a check: {"valid": bool, "violations": [ ... ]}.
+std::string Check_Report_Json(const Violations& violations);
+
+}  // namespace min_lumo_tool
