@@ -10,9 +10,16 @@ namespace min_lumo_test {
 
 namespace {
 
-using min_lumo_reference::Reference_Fix_Baseline_Direction;
-using min_lumo_reference::Reference_Get_Error_Message;
-using min_lumo_reference::Reference_Min_Lumo;
+// The reference's entry points in the calling convention of the exports.
+int32_t MIN_LUMO_CALL Reference_Min_Lumo(const int32_t* sizes, ProjectHeader* project) {
+    return min_lumo_reference::Reference_Min_Lumo(sizes, project);
+}
+int32_t MIN_LUMO_CALL Reference_Fix_Baseline_Direction(ProjectHeader* project) {
+    return min_lumo_reference::Reference_Fix_Baseline_Direction(project);
+}
+int32_t MIN_LUMO_CALL Reference_Get_Error_Message(char* buffer) {
+    return min_lumo_reference::Reference_Get_Error_Message(buffer);
+}
 
 constexpr int32_t DefaultProjectCount = 2000;
 constexpr int32_t EmulatedProjectCount = 200;
@@ -98,7 +105,7 @@ std::string Compare_With_Reference(const EntryPoints& library, uint64_t seed, co
     int32_t wrongSizes[6];
     std::memcpy(wrongSizes, AcceptedSizes, sizeof wrongSizes);
     wrongSizes[random.Between(0, 5)] += random.Chance(50) ? 4 : -1;
-    const std::vector<Call>& sequence = Sequences[seed % Sequences.size()];
+    const std::vector<Call>& sequence = Sequences[static_cast<std::size_t>(seed % Sequences.size())];
     const std::string where = "seed " + std::to_string(seed) + ", call ";
     for (std::size_t i = 0; i < sequence.size(); ++i) {
         const int alarmsBefore = library.alarmCount();

@@ -68,9 +68,11 @@ bool Check_Observation(const ProjectHeader* project, int32_t index) {
         int32_t value;
     } sources[] = {{"fromSource", Read_Field(record, observation::fromSource)},
                    {"toSource", Read_Field(record, observation::toSource)}};
+    // Without a source array no source exists, whatever the count says.
+    const bool noSources = project->sources == nullptr;
     for (const auto& source : sources) {
         const bool beyondCount =
-            project->sourceCount != SourceCountNotStated && source.value >= project->sourceCount;
+            noSources || (project->sourceCount != SourceCountNotStated && source.value >= project->sourceCount);
         if (source.value < 0 || beyondCount)
             return Report_Bad_Index("observation", index, source.name, source.value, project->sourceCount,
                         "sources");

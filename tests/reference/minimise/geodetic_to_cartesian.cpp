@@ -15,8 +15,8 @@ constexpr double SquaredEccentricity = 0.006694380066764658;
 constexpr double RadiansPerDegree = 0.017453292519943295;  // pi / 180
 }  // namespace
 
-// Every product is evaluated left to right and rounded to double, so results
-// agree to the bit with the host's on every build.
+// Every product is evaluated left to right and rounded to double, in the
+// host's order, so that truncated distance terms agree with the host's.
 CartesianPosition Geodetic_To_Cartesian(double latitude, double longitude, double height) {
     const double eccentricity = std::sqrt(SquaredEccentricity);
     const double phi = latitude * RadiansPerDegree;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "host/host_records.h"
+#include "tests/reference/orient/baseline_observations.h"
 #include "tests/reference/orient/mark_control_stations.h"
 #include "tests/reference/orient/reverse_baseline.h"
 #include "tests/reference/orient/station_tree.h"
@@ -28,10 +29,12 @@ void Reset_Levels(const ProjectHeader* project) {
 
 // At least one observation on the list counts; an empty list is not usable.
 bool Baseline_Is_Usable(const ProjectHeader* project, BaselineRef record) {
-    const int32_t count = Read_Field(record, baseline::observationCount);
+    const int32_t count = Listed_Observation_Count(record);
     for (int32_t slot = 0; slot < count; ++slot) {
-        const ObservationRef observation = Locate_Observation(project, Read_Baseline_Observation(record, slot));
-        if (Read_Field(observation, observation::solutionStatus) != ExcludedStatus) return true;
+        const int32_t index = Listed_Observation(project, record, slot);
+        if (index == NotAnObservation) continue;
+        if (Read_Field(Locate_Observation(project, index), observation::solutionStatus) != ExcludedStatus)
+            return true;
     }
     return false;
 }
@@ -50,7 +53,7 @@ bool Takes_Part_In_Sweep(const ProjectHeader* project, BaselineRef record, int32
 // unreached; true when it did.  An end that names no station is never
 // written.
 bool Reach_Far_End(const ProjectHeader* project, int32_t nearStation, int32_t farStation, int32_t level) {
-    if (!Names_A_Station(nearStation) || !Names_A_Station(farStation)) return false;
+    if (!Names_A_Station(project, nearStation) || !Names_A_Station(project, farStation)) return false;
     if (Station_Level(project, farStation) != UnreachedLevel) return false;
     Join_Tree(project, farStation, level + 1, Station_Tree_Control(project, nearStation));
     return true;
@@ -80,9 +83,19 @@ bool Sweep_Baselines(const ProjectHeader* project, int32_t level) {
     return reachedNew;
 }
 
+// A header whose counts promise records it has no array for is not a project
+// we can work on; it is left alone.
+bool Has_Its_Arrays(const ProjectHeader* project) {
+    return (project->stationCount <= 0 || project->stations != nullptr)
+           && (project->baselineCount <= 0 || project->baselines != nullptr)
+           && (project->observationCount <= 0 || project->observations != nullptr)
+           && (project->controlCount <= 0 || project->controls != nullptr);
+}
+
 }  // namespace
 
 int32_t Orient_Baselines(ProjectHeader* project) {
+    if (project == nullptr || !Has_Its_Arrays(project)) return 0;
     Reset_Levels(project);
     if (!Mark_Control_Stations(project)) return 0;
     if (project->baselineCount <= 0) return 0;

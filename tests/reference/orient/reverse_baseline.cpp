@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/host_records.h"
+#include "tests/reference/orient/baseline_observations.h"
 #include "tests/reference/orient/exchange_source_names.h"
 #include "tests/reference/orient/reverse_label.h"
 #include "tests/reference/orient/sound_alarm.h"
@@ -41,9 +42,11 @@ void Reverse_Observation(ObservationRef observation, int32_t slot) {
 }
 
 void Reverse_Observations(const ProjectHeader* project, BaselineRef record) {
-    const int32_t count = Read_Field(record, baseline::observationCount);
-    for (int32_t slot = 0; slot < count; ++slot)
-        Reverse_Observation(Locate_Observation(project, Read_Baseline_Observation(record, slot)), slot);
+    const int32_t count = Listed_Observation_Count(record);
+    for (int32_t slot = 0; slot < count; ++slot) {
+        const int32_t index = Listed_Observation(project, record, slot);
+        if (index != NotAnObservation) Reverse_Observation(Locate_Observation(project, index), slot);
+    }
 }
 
 // Only the two 16-byte blocks trade places; the bytes between and after them
@@ -63,10 +66,13 @@ void Reverse_Baseline(const ProjectHeader* project, int32_t baselineIndex) {
     const BaselineRef record = Locate_Baseline(project, baselineIndex);
     const int32_t fromStation = Read_Field(record, baseline::fromStation);
     const int32_t toStation = Read_Field(record, baseline::toStation);
-    if (!Names_A_Station(fromStation) || !Names_A_Station(toStation)) {
+    if (fromStation < 0 || toStation < 0) {
         Sound_Alarm();
         return;
     }
+    // Past the station array: nothing to reverse through, and no alarm, which
+    // the host knows for negative indices only.
+    if (!Names_A_Station(project, fromStation) || !Names_A_Station(project, toStation)) return;
     Clear_Position_Flags(project, fromStation, toStation);
     Reverse_Observations(project, record);
     Exchange_End_Blocks(record);

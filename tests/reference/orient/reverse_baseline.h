@@ -17,7 +17,9 @@ using namespace ::min_lumo;
 //
 // A baseline with a negative station index sounds the alarm and is left
 // exactly as it is: half a reversal, or flags cleared at a station that does
-// not exist, would be worse than none.
+// not exist, would be worse than none.  One whose station index lies past the
+// station array is left as it is too, without the alarm.  List entries that
+// name no observation are skipped.
 void Reverse_Baseline(const ProjectHeader* project, int32_t baselineIndex);
 
 }  // namespace min_lumo_reference

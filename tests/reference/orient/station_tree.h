@@ -15,13 +15,17 @@ using namespace ::min_lumo;
 // a baseline not yet oriented).
 inline constexpr int32_t UnreachedLevel = -1;
 
-// A baseline end with a negative index names no station.
-inline bool Names_A_Station(int32_t stationIndex) { return stationIndex >= 0; }
+// A baseline end names a station when its index lies within the station
+// array.  The host promises that every end does; one that does not (a
+// negative index, or one past the array) is never read or written.
+inline bool Names_A_Station(const ProjectHeader* project, int32_t stationIndex) {
+    return stationIndex >= 0 && stationIndex < project->stationCount;
+}
 
 // The level of a baseline end; an end that names no station reads as
 // unreached, and no record is read for it.
 inline int32_t Station_Level(const ProjectHeader* project, int32_t stationIndex) {
-    if (!Names_A_Station(stationIndex)) return UnreachedLevel;
+    if (!Names_A_Station(project, stationIndex)) return UnreachedLevel;
     return Read_Field(Locate_Station(project, stationIndex), station::treeLevel);
 }
 
