@@ -22,7 +22,7 @@ test-%: build-%
 
 build: $(addprefix build-,$(CONFIGURATIONS))
 
-test: $(addprefix test-,$(CONFIGURATIONS))
+test: $(addprefix test-,$(CONFIGURATIONS)) test-fuzz
 	@echo "make test: all configurations passed"
 
 demo: build-linux

@@ -300,7 +300,10 @@ DecodedProject::DecodedProject(const DecodedProject& other) {
 }
 
 void DecodedProject::Point_Header() {
-    auto pointer = [this](ArrayKind kind) { return withoutArray[kind] ? nullptr : arrays[kind].data(); };
+    // An empty array is handed over as no array at all.
+    auto pointer = [this](ArrayKind kind) {
+        return withoutArray[kind] || arrays[kind].empty() ? nullptr : arrays[kind].data();
+    };
     header.sources = reinterpret_cast<SourceRecord*>(pointer(SourceArray));
     header.stations = reinterpret_cast<StationRecord*>(pointer(StationArray));
     header.baselines = reinterpret_cast<BaselineRecord*>(pointer(BaselineArray));
@@ -331,7 +334,8 @@ DecodedProject Decode_Project(FuzzInput& input) {
     // with a count of 0 the library cannot tell a missing one, so it is
     // offered only when they do.
     h.sourceCount = Header_Count(input, project.records[SourceArray]);
-    if (input.Chance(32) && Named_Sources_Exist(project)) h.sourceCount = 0;
+    if (h.sourceCount == 0 || input.Chance(32))
+        h.sourceCount = Named_Sources_Exist(project) ? 0 : project.records[SourceArray];
     h.stationCount = Header_Count(input, project.records[StationArray]);
     h.baselineCount = Header_Count(input, project.records[BaselineArray]);
     h.observationCount = Header_Count(input, project.records[ObservationArray]);

@@ -7,7 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 results=()
-for arch in linux:x86-64 linux-i386:i386; do
+# MIN_LUMO_BENCH_BUILDS overrides the build folders, e.g. "dev:x86-64 dev-i386:i386".
+for arch in ${MIN_LUMO_BENCH_BUILDS:-linux:x86-64 linux-i386:i386}; do
     build=${arch%%:*}
     name=${arch##*:}
     program=build/$build/bin/min_lumo_bench

@@ -1,10 +1,8 @@
-// One build: group the observations, then build the tables from the grouping
-// and the workspace the selection will need.  Any allocation failure leaves
-// nothing of this build behind.
+// One build: group the observations, then build the tables from the grouping.
+// Any allocation failure leaves nothing of this build behind.
 #include "tests/reference/interface/message_buffer.h"
 #include "tests/reference/network/network_grouping.h"
 #include "tests/reference/network/network_tables.h"
-#include "tests/reference/network/selection_workspace.h"
 #include "tests/reference/network/time_network.h"
 
 namespace min_lumo {}
@@ -28,20 +26,17 @@ int32_t Build_Time_Networks(ProjectHeader* project) {
 
     GroupingWork work{};
     if (Allocate_Grouping_Work(work, project) < 0) return Report_Out_Of_Memory();
-    if (Group_Observations(work, project) < 0) {
-        Free_Grouping_Work(work);
-        return Report_Out_Of_Memory();
-    }
+    Group_Observations(work, project);
 
     // Fill_Network_Table undoes its own partial table on failure; the working
     // arrays are freed here on both paths.
-    const int32_t filled = Fill_Network_Table(work);
+    const int32_t filled = Fill_Network_Table(work, project);
     const int32_t networkCount = work.networkCount;
     Free_Grouping_Work(work);
     if (filled < 0) return Report_Out_Of_Memory();
     NetworkCount = networkCount;
 
-    if (Build_Network_Stations(project) < 0 || Allocate_Selection_Workspace() < 0) {
+    if (Build_Network_Stations(project) < 0) {
         Release_Time_Networks();
         return Report_Out_Of_Memory();
     }

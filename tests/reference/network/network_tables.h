@@ -20,14 +20,13 @@ struct BaselineEnds {
 BaselineEnds Read_Baseline_Ends(const ProjectHeader* project, int32_t observation);
 
 // Allocates the network table into NetworkTable (NetworkCount left 0), copies
-// the grouped networks into it, frees the grouping's network array, and
-// places every working entry (states are set with the stations).  Returns 0; or -1 after
-// freeing the table and whatever hangs from it, NetworkTable null again.  The
-// entry array stays with the caller.
-int32_t Fill_Network_Table(GroupingWork& work);
+// the grouped networks into it and places every working entry with its
+// initial state.  Returns 0; or -1 after freeing the table and whatever hangs
+// from it, NetworkTable null again.  The working arrays stay with the caller.
+int32_t Fill_Network_Table(const GroupingWork& work, const ProjectHeader* project);
 
-// Gives every observation its initial state and collects the stations of
-// each of the NetworkCount networks with their lists and counters.  Returns 0; or -1 with its scratch freed and the half-built
+// Collects the stations of each of the NetworkCount networks with their lists
+// and counters.  Returns 0; or -1 with its scratch freed and the half-built
 // tables still held, for the caller to release.
 int32_t Build_Network_Stations(const ProjectHeader* project);
 

@@ -1,5 +1,4 @@
 #include "tests/reference/network/network_heap.h"
-#include "tests/reference/network/selection_workspace.h"
 #include "tests/reference/network/time_network.h"
 
 namespace min_lumo {}
@@ -14,7 +13,9 @@ void Release_Network(TimeNetwork& network) {
     Free_Block(network.observations);
     network.observations = nullptr;
     if (network.stations == nullptr) return;
-    for (int32_t s = 0; s < network.stationCount; ++s) Free_Block(network.stations[s].observationIndex);
+    for (int32_t s = 0; s < network.stationCount; ++s) {
+        Free_Block(network.stations[s].observationIndex);
+    }
     Free_Block(network.stations);
     network.stations = nullptr;
     network.stationCount = 0;
@@ -23,7 +24,6 @@ void Release_Network(TimeNetwork& network) {
 }  // namespace
 
 void Release_Time_Networks() {
-    Free_Selection_Workspace();
     if (NetworkTable == nullptr) return;
     for (int32_t i = 0; i < NetworkCount; ++i) Release_Network(NetworkTable[i]);
     Free_Block(NetworkTable);
