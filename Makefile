@@ -6,23 +6,27 @@ CONFIGURATIONS := linux linux-i386 windows-i686 sanitize
 JOBS ?= $(shell nproc)
 WERROR ?= ON
 
-.PHONY: all setup build test demo bench fuzz clean $(addprefix build-,$(CONFIGURATIONS)) $(addprefix test-,$(CONFIGURATIONS))
+BUILDS := $(addprefix build-,$(CONFIGURATIONS))
+TESTS := $(addprefix test-,$(CONFIGURATIONS))
+
+.PHONY: all setup build test demo bench fuzz test-fuzz build-fuzz clean $(BUILDS) $(TESTS)
 
 all: build
 
 setup:
 	@bash scripts/setup.sh
 
-build-%: setup
+# Static pattern rules: make skips implicit rules for phony targets.
+$(BUILDS): build-%: setup
 	cmake --preset $* -DMIN_LUMO_WERROR=$(WERROR) >/dev/null
 	cmake --build --preset $* -j $(JOBS)
 
-test-%: build-%
+$(TESTS): test-%: build-%
 	ctest --preset $* -j $(JOBS)
 
-build: $(addprefix build-,$(CONFIGURATIONS))
+build: $(BUILDS)
 
-test: $(addprefix test-,$(CONFIGURATIONS)) test-fuzz
+test: $(TESTS) test-fuzz
 	@echo "make test: all configurations passed"
 
 demo: build-linux
@@ -31,14 +35,14 @@ demo: build-linux
 bench: build-linux build-linux-i386
 	@bash scripts/bench.sh
 
-fuzz: setup
+build-fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j $(JOBS)
+
+fuzz: build-fuzz
 	@bash scripts/fuzz.sh long
 
-test-fuzz: setup
-	cmake --preset fuzz >/dev/null
-	cmake --build --preset fuzz -j $(JOBS)
+test-fuzz: build-fuzz
 	@bash scripts/fuzz.sh short
 
 clean:

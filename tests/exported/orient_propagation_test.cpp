@@ -22,19 +22,19 @@ constexpr int32_t StaleTreeControl = 99;
 constexpr int32_t Unreached = -1;
 constexpr int32_t Excluded = -1;
 
-struct ControlSpec {
+struct ControlEntry {
     std::string name;
     int32_t inactive = 0;
 };
-struct BaselineSpec {
+struct BaselineEntry {
     int32_t from, to;
     std::vector<int32_t> statuses;  // solutionStatus of each observation, in list order
 };
 struct Scenario {
     const char* name;
     std::vector<std::string> stations;
-    std::vector<ControlSpec> controls;
-    std::vector<BaselineSpec> baselines;
+    std::vector<ControlEntry> controls;
+    std::vector<BaselineEntry> baselines;
     // Expected afterwards, per station and per baseline.
     std::vector<int32_t> treeLevel;
     std::vector<int32_t> treeControl;
@@ -152,11 +152,11 @@ TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
         fields.treeLevel = StaleLevel;
         project.Add_Station(fields);
     }
-    for (const ControlSpec& control : scenario.controls) project.Add_Control(control.name, control.inactive);
-    for (const BaselineSpec& spec : scenario.baselines) {
-        const int32_t j = project.Add_Baseline(spec.from, spec.to);
+    for (const ControlEntry& control : scenario.controls) project.Add_Control(control.name, control.inactive);
+    for (const BaselineEntry& entry : scenario.baselines) {
+        const int32_t j = project.Add_Baseline(entry.from, entry.to);
         Write_Field(project.Baseline(j), baseline::directionLevel, StaleLevel);
-        for (const int32_t status : spec.statuses)
+        for (const int32_t status : entry.statuses)
             project.Add_Observation({.baseline = j, .solutionStatus = status});
     }
     const auto before = project.Snapshot();
@@ -173,14 +173,14 @@ TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
     }
     for (int32_t j = 0; j < static_cast<int32_t>(scenario.baselines.size()); ++j) {
         SCOPED_TRACE("baseline " + std::to_string(j));
-        const BaselineSpec& spec = scenario.baselines[static_cast<size_t>(j)];
+        const BaselineEntry& entry = scenario.baselines[static_cast<size_t>(j)];
         const std::pair<int32_t, int32_t> ends{Read_Field(project.Baseline(j), baseline::fromStation),
                                                Read_Field(project.Baseline(j), baseline::toStation)};
         EXPECT_EQ(Read_Field(project.Baseline(j), baseline::directionLevel),
                   scenario.directionLevel[static_cast<size_t>(j)]);
         EXPECT_EQ(ends, scenario.ends[static_cast<size_t>(j)]);
         spans.push_back({"baseline", j, baseline::directionLevel.offset, baseline::directionLevel.offset + 4});
-        if (ends != std::pair{spec.from, spec.to}) {
+        if (ends != std::pair{entry.from, entry.to}) {
             Add_Reversal_Spans(project, j, spans);
             for (const int32_t s : {ends.first, ends.second}) {
                 EXPECT_EQ(Read_Field(project.Station(s), station::positionFlagB), 0);

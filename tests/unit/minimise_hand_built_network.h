@@ -17,7 +17,7 @@
 
 namespace min_lumo_test {
 
-struct PairSpec {
+struct PairEntry {
     const char* pair;  // "W-X": from station W to station X; names are one letter
     int32_t score = 0;
     min_lumo::ObservationState state = min_lumo::Undecided;
@@ -25,10 +25,10 @@ struct PairSpec {
 
 class HandBuiltNetwork {
 public:
-    HandBuiltNetwork(std::initializer_list<PairSpec> specs) : HandBuiltNetwork(std::vector<PairSpec>(specs)) {}
-    explicit HandBuiltNetwork(const std::vector<PairSpec>& specs) {
+    HandBuiltNetwork(std::initializer_list<PairEntry> pairEntries) : HandBuiltNetwork(std::vector<PairEntry>(pairEntries)) {}
+    explicit HandBuiltNetwork(const std::vector<PairEntry>& pairEntries) {
         project.Add_Source(0, 1);  // quotient 0: no source bonus
-        for (const PairSpec& spec : specs) Add_Pair(spec);
+        for (const PairEntry& pairEntry : pairEntries) Add_Pair(pairEntry);
         Build_Stations();
         network.index = 0;
         network.observationCount = static_cast<int32_t>(observations.size());
@@ -78,27 +78,27 @@ private:
         return project.Add_Station(std::string(1, name));
     }
 
-    void Add_Pair(const PairSpec& spec) {
-        const int32_t from = Station_Index(spec.pair[0]);
-        const int32_t to = Station_Index(spec.pair[2]);
+    void Add_Pair(const PairEntry& pairEntry) {
+        const int32_t from = Station_Index(pairEntry.pair[0]);
+        const int32_t to = Station_Index(pairEntry.pair[2]);
         const int32_t line = project.Add_Baseline(from, to);
         const auto position = static_cast<double>(observations.size());
         ObservationFields fields;
         fields.baseline = line;
         fields.startTime = position;
         fields.endTime = position + 1.0;
-        fields.forced = spec.state == min_lumo::Forced ? 1 : 0;
-        fields.solutionStatus = spec.state == min_lumo::Excluded ? -1 : 0;
+        fields.forced = pairEntry.state == min_lumo::Forced ? 1 : 0;
+        fields.solutionStatus = pairEntry.state == min_lumo::Excluded ? -1 : 0;
         const int32_t index = project.Add_Observation(fields);
         // Exactly `score` time points (a negative span too, which the fields
         // would read as "end minus start").
-        min_lumo::Write_Field(project.Observation(index), min_lumo::observation::timeSpan, 900.0 * spec.score);
+        min_lumo::Write_Field(project.Observation(index), min_lumo::observation::timeSpan, 900.0 * pairEntry.score);
         min_lumo::NetObservation entry{};
         entry.observation = index;
         entry.startTime = fields.startTime;
         entry.endTime = fields.endTime;
         entry.duration = 1.0;
-        entry.state = spec.state;
+        entry.state = pairEntry.state;
         observations.push_back(entry);
         ends_.push_back({from, to});
     }

@@ -55,7 +55,7 @@ TEST(SmallNetwork, SameStationAtBothEndsIsSelectedWithoutHarm) {
 
 struct NetworkCase {
     const char* name;
-    std::vector<PairSpec> pairs;
+    std::vector<PairEntry> pairs;
     States expected;
 };
 
