@@ -146,6 +146,14 @@ void Decode_Station(FuzzInput& input, StationRef record) {
     Write_Field(record, station::treeLevel, Interesting_Int(input));
 }
 
+// A source index inside the source array, or a negative one.  The library
+// cannot know the array's length (the host may leave sourceCount stale), so
+// an index past the array is a broken promise it has no way to catch.
+int32_t Source_Index(FuzzInput& input, int32_t count) {
+    const int32_t index = Index_Into(input, count);
+    return index >= count ? -1 - (index % 7) : index;
+}
+
 void Decode_Observation(FuzzInput& input, const DecodedProject& project, ObservationRef record) {
     Write_Text(input, Text_Field(record, observation::label), observation::label.capacity, Label_Text(input));
     Write_Text(input, Text_Field(record, observation::fromSourceName), observation::fromSourceName.capacity,
@@ -158,8 +166,8 @@ void Decode_Observation(FuzzInput& input, const DecodedProject& project, Observa
     Write_Field(record, observation::startTime, start);
     Write_Field(record, observation::endTime, end);
     Write_Field(record, observation::timeSpan, input.Chance(32) ? Interesting_Double(input) : end - start);
-    Write_Field(record, observation::fromSource, Index_Into(input, project.records[SourceArray]));
-    Write_Field(record, observation::toSource, Index_Into(input, project.records[SourceArray]));
+    Write_Field(record, observation::fromSource, Source_Index(input, project.records[SourceArray]));
+    Write_Field(record, observation::toSource, Source_Index(input, project.records[SourceArray]));
     Write_Field(record, observation::baseline, Index_Into(input, project.records[BaselineArray]));
     Write_Field(record, observation::baselineSlot, Interesting_Int(input));
     const uint8_t flags = input.Byte();
@@ -216,17 +224,6 @@ int32_t Header_Count(FuzzInput& input, int32_t records) {
     }
 }
 
-// Every source an observation names lies in the source array (or has a
-// negative index, which the library refuses).
-bool Named_Sources_Exist(const DecodedProject& project) {
-    for (int32_t i = 0; i < project.records[ObservationArray]; ++i) {
-        const ObservationRef record = Locate_Observation(&project.header, i);
-        for (const int32_t source : {Read_Field(record, observation::fromSource), Read_Field(record, observation::toSource)})
-            if (source >= project.records[SourceArray]) return false;
-    }
-    return true;
-}
-
 bool Text_Is_Terminated(const char* text, int32_t capacity) {
     return std::memchr(text, '\0', static_cast<std::size_t>(capacity)) != nullptr;
 }
@@ -238,8 +235,7 @@ bool Arrays_Present(const DecodedProject& project) {
     for (int32_t kind = 0; kind < ArrayKindCount; ++kind)
         if (project.withoutArray[kind] && project.records[kind] > 0) return false;
     const ProjectHeader& h = project.header;
-    return h.sourceCount >= 0 && h.stationCount >= 0 && h.baselineCount >= 0 && h.observationCount >= 0
-           && h.controlCount >= 0;
+    return h.stationCount >= 0 && h.baselineCount >= 0 && h.observationCount >= 0 && h.controlCount >= 0;
 }
 
 bool Baseline_Safe_For_Orientation(const ProjectHeader& h, BaselineRef record) {
@@ -279,6 +275,9 @@ bool Observation_Keeps_Promises(const DecodedProject& project, int32_t i) {
         || !Text_Is_Terminated(Text_Field(record, observation::toSourceName), observation::toSourceName.capacity))
         return false;
     if (!Below_Count(Read_Field(record, observation::baseline), h.baselineCount)) return false;
+    // Minimisation follows the ends of every baseline an observation names.
+    const BaselineRef line = Locate_Baseline(&h, Read_Field(record, observation::baseline));
+    if (Read_Field(line, baseline::fromStation) < 0 || Read_Field(line, baseline::toStation) < 0) return false;
     for (const int32_t source : {Read_Field(record, observation::fromSource), Read_Field(record, observation::toSource)}) {
         // The sources an observation names must exist, whatever sourceCount says.
         if (!Below_Count(source, project.records[SourceArray]) || project.withoutArray[SourceArray]) return false;
@@ -330,12 +329,8 @@ DecodedProject Decode_Project(FuzzInput& input) {
         Decode_Baseline(input, project, Locate_Baseline(&h, j), j);
     for (int32_t k = 0; k < project.records[ControlArray]; ++k) Decode_Control(input, Locate_Control(&h, k));
 
-    // A host that states no sources is valid as long as the named ones exist;
-    // with a count of 0 the library cannot tell a missing one, so it is
-    // offered only when they do.
-    h.sourceCount = Header_Count(input, project.records[SourceArray]);
-    if (h.sourceCount == 0 || input.Chance(32))
-        h.sourceCount = Named_Sources_Exist(project) ? 0 : project.records[SourceArray];
+    // Neither job reads sourceCount: it may be stale, zero, negative or huge.
+    h.sourceCount = input.Chance(64) ? input.Int32() : Header_Count(input, project.records[SourceArray]);
     h.stationCount = Header_Count(input, project.records[StationArray]);
     h.baselineCount = Header_Count(input, project.records[BaselineArray]);
     h.observationCount = Header_Count(input, project.records[ObservationArray]);
@@ -359,8 +354,8 @@ bool Keeps_Host_Promises(const DecodedProject& project) {
     for (int32_t i = 0; i < h.observationCount; ++i)
         if (!Observation_Keeps_Promises(project, i)) return false;
     for (int32_t j = 0; j < h.baselineCount; ++j) {
-        // A negative end is left in: both implementations refuse it before
-        // minimising and sound the alarm for it when orienting.
+        // A negative end of a baseline no observation names is left in:
+        // minimisation never reads it and orientation sounds the alarm.
         const BaselineRef record = Locate_Baseline(&h, j);
         const int32_t count = Read_Field(record, baseline::observationCount);
         for (int32_t slot = 0; slot < count; ++slot) {

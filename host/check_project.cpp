@@ -9,11 +9,6 @@ namespace min_lumo {
 
 namespace {
 
-// The host states no size for the source array when sourceCount is 0: such a
-// project is valid as long as the sources it names exist, so only the sign of
-// a source index can be checked then.
-constexpr int32_t SourceCountNotStated = 0;
-
 // "Error: observation 17 names baseline 52, but the project has 40 baselines"
 bool Report_Bad_Index(const char* kind, int32_t index, const char* field, int32_t value, int32_t count,
                       const char* countedKind) {
@@ -24,73 +19,86 @@ bool Report_Bad_Index(const char* kind, int32_t index, const char* field, int32_
     return false;
 }
 
-bool Check_Counts(const ProjectHeader* project) {
-    struct Count {
-        const char* name;
-        int32_t value;
-        const void* array;
-    };
-    const Count counts[] = {
-        {"sources", project->sourceCount, project->sources},
-        {"stations", project->stationCount, project->stations},
-        {"baselines", project->baselineCount, project->baselines},
-        {"observations", project->observationCount, project->observations},
-        {"controls", project->controlCount, project->controls},
-    };
-    for (const Count& count : counts) {
-        char text[MessageBufferSize];
-        if (count.value < 0) {
-            std::snprintf(text, sizeof text, "Error: the project header gives %d %s", count.value,
-                          count.name);
-            Set_Message(text);
-            return false;
-        }
-        if (count.value > 0 && count.array == nullptr) {
-            std::snprintf(text, sizeof text, "Error: the project header gives %d %s but no array of them",
-                          count.value, count.name);
-            Set_Message(text);
-            return false;
-        }
-    }
-    return true;
+// "Error: the project header gives -4 observations"
+bool Report_Negative_Count(int32_t count, const char* kind) {
+    char text[MessageBufferSize];
+    std::snprintf(text, sizeof text, "Error: the project header gives %d %s", count, kind);
+    Set_Message(text);
+    return false;
 }
 
-bool Check_Observation(const ProjectHeader* project, int32_t index) {
-    const ObservationRef record = Locate_Observation(project, index);
-    const int32_t baselineIndex = Read_Field(record, observation::baseline);
-    if (baselineIndex < 0 || baselineIndex >= project->baselineCount)
-        return Report_Bad_Index("observation", index, "baseline", baselineIndex, project->baselineCount,
-                    "baselines");
+// "Error: the project header gives 2 baselines but no array of them"
+bool Report_Missing_Array(int32_t count, const char* kind) {
+    char text[MessageBufferSize];
+    std::snprintf(text, sizeof text, "Error: the project header gives %d %s but no array of them", count, kind);
+    Set_Message(text);
+    return false;
+}
+
+// Only the arrays minimisation walks by their counts.  sourceCount and the
+// controls are never read by it, so whatever they hold is no violation.
+bool Check_Counts(const ProjectHeader* project) {
     const struct {
         const char* name;
         int32_t value;
-    } sources[] = {{"fromSource", Read_Field(record, observation::fromSource)},
-                   {"toSource", Read_Field(record, observation::toSource)}};
-    // Without a source array no source exists, whatever the count says.
-    const bool noSources = project->sources == nullptr;
-    for (const auto& source : sources) {
-        const bool beyondCount =
-            noSources || (project->sourceCount != SourceCountNotStated && source.value >= project->sourceCount);
-        if (source.value < 0 || beyondCount)
-            return Report_Bad_Index("observation", index, source.name, source.value, project->sourceCount,
-                        "sources");
+        const void* array;
+    } counts[] = {
+        {"stations", project->stationCount, project->stations},
+        {"baselines", project->baselineCount, project->baselines},
+        {"observations", project->observationCount, project->observations},
+    };
+    for (const auto& count : counts) {
+        if (count.value < 0) return Report_Negative_Count(count.value, count.name);
+        if (count.value > 0 && count.array == nullptr) return Report_Missing_Array(count.value, count.name);
     }
     return true;
 }
 
-bool Check_Baseline(const ProjectHeader* project, int32_t index) {
+// Observations name sources, and none can exist without an array.  The
+// message names the stated count when there is one, else the first index
+// that cannot be followed.
+bool Check_Source_Array(const ProjectHeader* project) {
+    if (project->observationCount == 0 || project->sources != nullptr) return true;
+    if (project->sourceCount > 0)
+        return Report_Missing_Array(project->sourceCount, "sources");
+    return Report_Bad_Index("observation", 0, "fromSource",
+                            Read_Field(Locate_Observation(project, 0), observation::fromSource),
+                            project->sourceCount, "sources");
+}
+
+// The ends of a baseline that an observation names are followed into the
+// station array; baselines no observation names are never read.
+bool Check_Baseline_Ends(const ProjectHeader* project, int32_t index) {
     const BaselineRef record = Locate_Baseline(project, index);
     const struct {
         const char* name;
         int32_t value;
     } ends[] = {{"fromStation", Read_Field(record, baseline::fromStation)},
                 {"toStation", Read_Field(record, baseline::toStation)}};
-    for (const auto& end : ends) {
+    for (const auto& end : ends)
         if (end.value < 0 || end.value >= project->stationCount)
-            return Report_Bad_Index("baseline", index, end.name, end.value, project->stationCount,
-                        "stations");
-    }
+            return Report_Bad_Index("baseline", index, end.name, end.value, project->stationCount, "stations");
     return true;
+}
+
+// A source index is only refused when negative: the host may leave
+// sourceCount stale, so an index past it may still name a source that exists.
+bool Check_Observation(const ProjectHeader* project, int32_t index) {
+    const ObservationRef record = Locate_Observation(project, index);
+    const int32_t baselineIndex = Read_Field(record, observation::baseline);
+    if (baselineIndex < 0 || baselineIndex >= project->baselineCount)
+        return Report_Bad_Index("observation", index, "baseline", baselineIndex, project->baselineCount,
+                                "baselines");
+    const struct {
+        const char* name;
+        int32_t value;
+    } sources[] = {{"fromSource", Read_Field(record, observation::fromSource)},
+                   {"toSource", Read_Field(record, observation::toSource)}};
+    for (const auto& source : sources)
+        if (source.value < 0)
+            return Report_Bad_Index("observation", index, source.name, source.value, project->sourceCount,
+                                    "sources");
+    return Check_Baseline_Ends(project, baselineIndex);
 }
 
 }  // namespace
@@ -100,11 +108,9 @@ bool Check_Project_For_Minimisation(const ProjectHeader* project) {
         Set_Message("Error: no project header was passed");
         return false;
     }
-    if (!Check_Counts(project)) return false;
+    if (!Check_Counts(project) || !Check_Source_Array(project)) return false;
     for (int32_t i = 0; i < project->observationCount; ++i)
         if (!Check_Observation(project, i)) return false;
-    for (int32_t i = 0; i < project->baselineCount; ++i)
-        if (!Check_Baseline(project, i)) return false;
     return true;
 }
 

@@ -95,17 +95,24 @@ bool Same_Host_Bytes(const HostProject& a, const HostProject& b) {
            && a.sources == b.sources && a.controls == b.controls;
 }
 
+bool Orients(const std::vector<Call>& sequence) {
+    for (const Call call : sequence)
+        if (call == Call::Orient) return true;
+    return false;
+}
+
 }  // namespace
 
 std::string Compare_With_Reference(const EntryPoints& library, uint64_t seed, const RandomProjectOptions& options) {
-    const HostProject original = Random_Project(seed, options);
+    const std::vector<Call>& sequence = Sequences[static_cast<std::size_t>(seed % Sequences.size())];
+    HostProject original = Random_Project(seed, options);
+    if (!Orients(sequence)) Break_What_Minimisation_Never_Reads(original, seed ^ 0xB40CE5ULL);
     Side ours{library.minLumo, library.fixBaselineDirection, library.getErrorMessage, original};
     Side theirs{Reference_Min_Lumo, Reference_Fix_Baseline_Direction, Reference_Get_Error_Message, original};
     SeededRandom random(seed ^ 0x5EEDULL);
     int32_t wrongSizes[6];
     std::memcpy(wrongSizes, AcceptedSizes, sizeof wrongSizes);
     wrongSizes[random.Between(0, 5)] += random.Chance(50) ? 4 : -1;
-    const std::vector<Call>& sequence = Sequences[static_cast<std::size_t>(seed % Sequences.size())];
     const std::string where = "seed " + std::to_string(seed) + ", call ";
     for (std::size_t i = 0; i < sequence.size(); ++i) {
         const int alarmsBefore = library.alarmCount();

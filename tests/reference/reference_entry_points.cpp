@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "tests/reference/host/check_project.h"
 #include "tests/reference/interface/message_buffer.h"
 #include "tests/reference/interface/struct_size_handshake.h"
 #include "tests/reference/minimise/minimisation_pipeline.h"
@@ -18,7 +17,6 @@ int32_t Reference_Min_Lumo(const int32_t structSizes[6], ProjectHeader* project)
         return 1;
     }
     if (!Check_Struct_Sizes(structSizes)) return 1;
-    if (!Check_Project_For_Minimisation(project)) return 1;
     return Run_Minimisation_Pipeline(project);
 }
 

@@ -112,6 +112,9 @@ ProjectHeader* HostProject::Header() {
     header_.observations = reinterpret_cast<ObservationRecord*>(observations.data());
     header_.controlCount = Count<RecordKind::Control>(controls);
     header_.controls = reinterpret_cast<ControlRecord*>(controls.data());
+    if (headerEdits.sourceCount) header_.sourceCount = *headerEdits.sourceCount;
+    if (headerEdits.controlCount) header_.controlCount = *headerEdits.controlCount;
+    if (headerEdits.withoutControls) header_.controls = nullptr;
     return &header_;
 }
 

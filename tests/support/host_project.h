@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,14 @@ struct StationFields {
     int32_t treeLevel = 0;
 };
 
+// Header fields that differ from what the arrays hold: what a host may leave
+// stale or broken in the parts of the header a job never reads.
+struct HeaderEdits {
+    std::optional<int32_t> sourceCount;
+    std::optional<int32_t> controlCount;
+    bool withoutControls = false;  // a null control array, whatever the count
+};
+
 class HostProject {
 public:
     // `fill` is the value of every byte that no field covers.
@@ -53,7 +62,8 @@ public:
     int32_t Add_Observation(const ObservationFields& fields);
     int32_t Add_Control(const std::string& name, int32_t inactive = 0);
 
-    // The header the host hands to the library; valid until the next Add_.
+    // The header the host hands to the library, with `headerEdits` applied;
+    // valid until the next Add_.
     ProjectHeader* Header();
 
     min_lumo::SourceRef Source(int32_t i) { return min_lumo::Locate_Source(Header(), i); }
@@ -66,6 +76,7 @@ public:
     std::vector<std::byte> Snapshot() const;
 
     std::vector<std::byte> sources, stations, baselines, observations, controls;
+    HeaderEdits headerEdits;
 
 private:
     std::byte fill_;

@@ -276,15 +276,38 @@ void Fill_Uncovered(SeededRandom& random, std::byte* record, const std::vector<b
     }
 }
 
+ProjectHeader Counts_Of_Arrays(HostProject& project) {
+    const HeaderEdits edits = project.headerEdits;
+    project.headerEdits = {};
+    const ProjectHeader counts = *project.Header();
+    project.headerEdits = edits;
+    return counts;
+}
+
 template <RecordKind K> std::vector<bool> Empty_Mask() {
     return std::vector<bool>(static_cast<std::size_t>(RecordStride<K>), false);
+}
+
+// The host may leave sourceCount at anything: neither job reads it.
+void Vary_Source_Count(SeededRandom& random, HostProject& project) {
+    const int32_t held = static_cast<int32_t>(project.sources.size()) / RecordStride<RecordKind::Source>;
+    switch (random.Between(0, 5)) {
+    case 0: project.headerEdits.sourceCount = 0; break;
+    case 1: project.headerEdits.sourceCount = 1; break;
+    case 2: project.headerEdits.sourceCount = random.Between(0, 2 * held); break;
+    case 3: project.headerEdits.sourceCount = random.Between(-100000, -1); break;
+    case 4: project.headerEdits.sourceCount = random.Between(held, 1 << 30); break;
+    default: break;  // the true count
+    }
 }
 
 }  // namespace
 
 void Randomise_Uncovered_Bytes(HostProject& project, uint64_t seed) {
     SeededRandom random(seed);
-    ProjectHeader* header = project.Header();
+    // The records the arrays hold, whatever the header's edits say.
+    const ProjectHeader counts = Counts_Of_Arrays(project);
+    const ProjectHeader* header = &counts;
     for (int32_t i = 0; i < header->sourceCount; ++i) {
         auto mask = Empty_Mask<RecordKind::Source>();
         Cover(mask, source::ratioDenominator.offset, source::ratioNumerator.offset + 4);
@@ -342,7 +365,29 @@ HostProject Random_Project(uint64_t seed, const RandomProjectOptions& options) {
     }
     Add_Controls(random, project, names);
     Randomise_Uncovered_Bytes(project, random.Next());
+    Vary_Source_Count(random, project);
     return project;
+}
+
+void Break_What_Minimisation_Never_Reads(HostProject& project, uint64_t seed) {
+    SeededRandom random(seed);
+    const ProjectHeader counts = Counts_Of_Arrays(project);
+    switch (random.Between(0, 3)) {
+    case 0: project.headerEdits.controlCount = random.Between(-1000, -1); break;
+    case 1: project.headerEdits.withoutControls = true; project.headerEdits.controlCount = random.Between(1, 9); break;
+    case 2: project.headerEdits.controlCount = counts.controlCount + random.Between(1, 50); break;
+    default: break;
+    }
+    // Baselines that no observation names, with ends outside the station array.
+    const int32_t broken = random.Between(0, 3);
+    for (int32_t i = 0; i < broken; ++i) {
+        const int32_t outside = random.Chance(50) ? random.Between(-5, -1) : counts.stationCount + random.Between(0, 5);
+        const int32_t inside = counts.stationCount > 0 ? random.Between(0, counts.stationCount - 1) : -1;
+        if (random.Chance(50))
+            project.Add_Baseline(outside, inside);
+        else
+            project.Add_Baseline(inside, outside);
+    }
 }
 
 }  // namespace min_lumo_test

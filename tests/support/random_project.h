@@ -37,8 +37,14 @@ struct RandomProjectOptions {
 };
 
 // A complete random project for `seed`; every byte that no field covers holds
-// seeded random values.
+// seeded random values, and the header's sourceCount is often stale, zero,
+// negative or huge, since neither job reads it.
 HostProject Random_Project(uint64_t seed, const RandomProjectOptions& options = {});
+
+// Breaks, for a project that only minimisation will see, what minimisation
+// never reads: the header's control count and array, and baselines that no
+// observation names, given ends outside the station array.
+void Break_What_Minimisation_Never_Reads(HostProject& project, uint64_t seed);
 
 // Overwrites every byte of the project that no field covers (gaps between
 // fields, text bytes after the terminator, unused list entries, the result
