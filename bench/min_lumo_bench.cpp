@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bench/bench_shapes.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tests/reference/reference_entry_points.h"
 #include "tests/support/counting_heap.h"
 

@@ -27,7 +27,7 @@ endif()
 # fused operation disabled so that every product is rounded.
 add_library(min_lumo_library_options INTERFACE)
 target_link_libraries(min_lumo_library_options INTERFACE min_lumo_warnings)
-target_include_directories(min_lumo_library_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_include_directories(min_lumo_library_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
 target_compile_options(min_lumo_library_options INTERFACE
     $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti> -ffp-contract=off)
 

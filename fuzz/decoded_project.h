@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo_fuzz {
 

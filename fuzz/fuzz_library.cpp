@@ -16,7 +16,7 @@
 
 #include "fuzz/decoded_project.h"
 #include "host/host_records.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
 #include "tests/reference/reference_entry_points.h"
@@ -48,9 +48,7 @@ namespace {
     std::abort();
 }
 
-constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = {
-    MIN_LUMO_STRUCT_SIZE_1, MIN_LUMO_STRUCT_SIZE_2, MIN_LUMO_STRUCT_SIZE_3,
-    MIN_LUMO_STRUCT_SIZE_4, MIN_LUMO_STRUCT_SIZE_5, MIN_LUMO_STRUCT_SIZE_6};
+constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 
 enum class Call { Minimise, WrongSizes, NoSizes, NoProject, WithoutObservations, Orient, Message };
 constexpr int32_t CallKindCount = 7;

@@ -11,7 +11,7 @@
 #include <exception>
 #include <string>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tool/host_memory.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
@@ -27,9 +27,7 @@ using namespace min_lumo_tool;
     std::abort();
 }
 
-constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = {
-    MIN_LUMO_STRUCT_SIZE_1, MIN_LUMO_STRUCT_SIZE_2, MIN_LUMO_STRUCT_SIZE_3,
-    MIN_LUMO_STRUCT_SIZE_4, MIN_LUMO_STRUCT_SIZE_5, MIN_LUMO_STRUCT_SIZE_6};
+constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 
 // What the commands do first: read, then validate what was read completely.
 // Empty violations mean the project would be handed to the library.

@@ -6,7 +6,7 @@
 // passes, whatever its sourceCount, controls or unnamed baselines hold.
 #pragma once
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo {
 

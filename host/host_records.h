@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "host/host_layout.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo {
 

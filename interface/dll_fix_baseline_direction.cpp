@@ -1,4 +1,4 @@
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "orient/orient_baselines.h"
 
 // No handshake here, and no library-global state: orientation works on the

@@ -1,5 +1,5 @@
 #include "host/check_project.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "interface/struct_size_handshake.h"
 #include "minimise/minimisation_pipeline.h"
 

@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "interface/message_buffer.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 // The copy is not bounded by the caller: a buffer of MIN_LUMO_MESSAGE_CAPACITY
 // bytes always suffices, since every message fits ours.

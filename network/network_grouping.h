@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "network/time_network.h"
 
 namespace min_lumo {

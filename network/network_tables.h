@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "network/network_grouping.h"
 #include "network/time_network.h"
 

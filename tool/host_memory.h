@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tool/project_model.h"
 
 namespace min_lumo_tool {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo_tool {
 

@@ -7,9 +7,7 @@ namespace min_lumo_tool {
 
 namespace {
 
-constexpr int32_t acceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = {
-    MIN_LUMO_STRUCT_SIZE_1, MIN_LUMO_STRUCT_SIZE_2, MIN_LUMO_STRUCT_SIZE_3,
-    MIN_LUMO_STRUCT_SIZE_4, MIN_LUMO_STRUCT_SIZE_5, MIN_LUMO_STRUCT_SIZE_6};
+constexpr int32_t acceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 
 // The state the host sees after the call: the exported call decides which
 // observations are rejected, the building blocks tell the others apart.

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tests/support/random_project.h"
 
 namespace min_lumo_test {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo_reference {
 

@@ -7,7 +7,7 @@ namespace min_lumo_test {
 
 using namespace min_lumo;
 
-const int32_t AcceptedSizes[6] = {280, 5416, 2708, 2680, 1584, 84};
+const int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 
 namespace {
 template <RecordKind K> Record<K> Append(std::vector<std::byte>& array, std::byte fill) {

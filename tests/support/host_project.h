@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/host_records.h"
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo_test {
 
@@ -95,6 +95,6 @@ std::vector<ByteChange> Changed_Bytes(const HostProject& project, const std::vec
                                       const std::vector<std::byte>& after);
 
 // The accepted structure sizes, ready to pass.
-extern const int32_t AcceptedSizes[6];
+extern const int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT];
 
 }  // namespace min_lumo_test

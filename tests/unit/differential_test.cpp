@@ -3,7 +3,7 @@
 // failure names its seed; MIN_LUMO_DIFFERENTIAL_PROJECTS sets the count.
 #include <gtest/gtest.h>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tests/reference/differential_run.h"
 #include "tests/support/library_loader.h"
 

@@ -3,16 +3,13 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo {}
 namespace min_lumo_reference {
 using namespace ::min_lumo;
 
-inline constexpr int32_t AcceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = {
-    MIN_LUMO_STRUCT_SIZE_1, MIN_LUMO_STRUCT_SIZE_2, MIN_LUMO_STRUCT_SIZE_3,
-    MIN_LUMO_STRUCT_SIZE_4, MIN_LUMO_STRUCT_SIZE_5, MIN_LUMO_STRUCT_SIZE_6,
-};
+inline constexpr int32_t AcceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 
 // True when the host's six sizes equal ours.  On a mismatch sets the
 // handshake message and returns false.

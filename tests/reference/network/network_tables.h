@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 #include "tests/reference/network/network_grouping.h"
 #include "tests/reference/network/time_network.h"
 

@@ -1,7 +1,7 @@
 // The roots of the control trees: stations named by active control records.
 #pragma once
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo {}
 namespace min_lumo_reference {

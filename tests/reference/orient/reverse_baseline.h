@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "interface/min_lumo.h"
+#include "min_lumo.h"
 
 namespace min_lumo {}
 namespace min_lumo_reference {

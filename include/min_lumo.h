@@ -57,14 +57,31 @@ typedef struct ProjectHeader {
 
 /* The structure-size handshake of DLL_Min_Lumo: the six values this library
  * version accepts, in order.  Values 3 to 6 are the strides of the source,
- * observation, baseline and control records. */
+ * observation, baseline and control records.  MIN_LUMO_STRUCT_SIZES
+ * initialises the array a host passes:
+ *     static const int32_t sizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES; */
 #define MIN_LUMO_STRUCT_SIZE_COUNT 6
-#define MIN_LUMO_STRUCT_SIZE_1 280
-#define MIN_LUMO_STRUCT_SIZE_2 5416
-#define MIN_LUMO_STRUCT_SIZE_3 2708
-#define MIN_LUMO_STRUCT_SIZE_4 2680
-#define MIN_LUMO_STRUCT_SIZE_5 1584
-#define MIN_LUMO_STRUCT_SIZE_6 84
+#define MIN_LUMO_STRUCT_SIZES {280, 5416, 2708, 2680, 1584, 84}
+
+/* The names under which the module exports the three entry points: on
+ * Windows the decorated __stdcall names (for GetProcAddress), elsewhere the
+ * plain names (for dlsym).  MIN_LUMO_NAME_* is the right one for the
+ * platform being compiled. */
+#define MIN_LUMO_DECORATED_NAME_MIN_LUMO "_DLL_Min_Lumo@8"
+#define MIN_LUMO_DECORATED_NAME_FIX_BASELINE_DIRECTION "_DLL_Fix_Baseline_Direction@4"
+#define MIN_LUMO_DECORATED_NAME_GET_ERROR_MESSAGE "_Get_Error_Message@4"
+#define MIN_LUMO_PLAIN_NAME_MIN_LUMO "DLL_Min_Lumo"
+#define MIN_LUMO_PLAIN_NAME_FIX_BASELINE_DIRECTION "DLL_Fix_Baseline_Direction"
+#define MIN_LUMO_PLAIN_NAME_GET_ERROR_MESSAGE "Get_Error_Message"
+#ifdef _WIN32
+#  define MIN_LUMO_NAME_MIN_LUMO MIN_LUMO_DECORATED_NAME_MIN_LUMO
+#  define MIN_LUMO_NAME_FIX_BASELINE_DIRECTION MIN_LUMO_DECORATED_NAME_FIX_BASELINE_DIRECTION
+#  define MIN_LUMO_NAME_GET_ERROR_MESSAGE MIN_LUMO_DECORATED_NAME_GET_ERROR_MESSAGE
+#else
+#  define MIN_LUMO_NAME_MIN_LUMO MIN_LUMO_PLAIN_NAME_MIN_LUMO
+#  define MIN_LUMO_NAME_FIX_BASELINE_DIRECTION MIN_LUMO_PLAIN_NAME_FIX_BASELINE_DIRECTION
+#  define MIN_LUMO_NAME_GET_ERROR_MESSAGE MIN_LUMO_PLAIN_NAME_GET_ERROR_MESSAGE
+#endif
 
 /* Size of the library's message buffer; a caller's buffer of this size always
  * holds what Get_Error_Message copies. */
@@ -73,7 +90,7 @@ typedef struct ProjectHeader {
 /* Groups the observations into time-networks and marks the redundant ones
  * (removed = 1, solutionStatus = -1).  Returns 0 on success, 1 on failure with
  * a message for Get_Error_Message. */
-MIN_LUMO_API int32_t MIN_LUMO_CALL DLL_Min_Lumo(const int32_t structSizes[6],
+MIN_LUMO_API int32_t MIN_LUMO_CALL DLL_Min_Lumo(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT],
                                                 ProjectHeader* project);
 
 /* Levels the stations outward from the active control stations and reverses
