@@ -6,7 +6,7 @@
 // rejection marks on success, an orientation that writes only its own
 // fields.  When the project keeps every host guarantee, the same sequence
 // also runs through the reference implementation on an identical copy, and
-// results, messages, alarms and every host byte must agree.
+// results, messages and every host byte must agree.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -83,10 +83,12 @@ const EntryPoints Library = {
     &LibraryAlarmCount};
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
+// The reference orients with the library's own code, whose alarms land in
+// the library's count; its own count stays 0 and is not compared.
+const int32_t ReferenceAlarmCount = 0;
 const EntryPoints Reference = {min_lumo_reference::Reference_Min_Lumo,
                                min_lumo_reference::Reference_Fix_Baseline_Direction,
-                               min_lumo_reference::Reference_Get_Error_Message,
-                               &min_lumo_reference::ReferenceAlarmCount};
+                               min_lumo_reference::Reference_Get_Error_Message, &ReferenceAlarmCount};
 #endif
 
 struct Outcome {
@@ -282,7 +284,6 @@ void Compare_With_Reference(DecodedProject& ours, const Plan& plan) {
             Fail(where + "result " + std::to_string(mine.result) + ", reference " + std::to_string(expected.result));
         if (mine.message != expected.message || mine.messageResult != expected.messageResult)
             Fail(where + "message \"" + mine.message + "\", reference \"" + expected.message + "\"");
-        if (mine.alarms != expected.alarms) Fail(where + "alarm counts differ");
         for (int32_t kind = 0; kind < ArrayKindCount; ++kind)
             if (ours.arrays[kind] != theirs.arrays[kind])
                 Fail(where + "host bytes differ in array " + std::to_string(kind));

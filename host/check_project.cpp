@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "host/host_records.h"
-#include "interface/message_buffer.h"
+#include "core/message_buffer.h"
 
 namespace min_lumo {
 

@@ -20,10 +20,11 @@ template <> inline constexpr int32_t RecordStride<RecordKind::Observation> = 268
 template <> inline constexpr int32_t RecordStride<RecordKind::Control> = 84;
 
 // Field descriptors.  The record kind is part of the type, so a field can only
-// be used on a record of its own kind.
-template <RecordKind Kind> struct I32Field { int32_t offset; };
-template <RecordKind Kind> struct F64Field { int32_t offset; };
-template <RecordKind Kind> struct F32Field { int32_t offset; };
+// be used on a record of its own kind; a scalar field's value type is too.
+template <RecordKind Kind, typename Value> struct ScalarField { int32_t offset; };
+template <RecordKind Kind> using I32Field = ScalarField<Kind, int32_t>;
+template <RecordKind Kind> using F64Field = ScalarField<Kind, double>;
+template <RecordKind Kind> using F32Field = ScalarField<Kind, float>;
 // A NUL-terminated text that the host guarantees ends within `capacity` bytes.
 template <RecordKind Kind> struct TextField { int32_t offset; int32_t capacity; };
 // Raw bytes that the library only moves or clears.

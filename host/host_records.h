@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "host/host_layout.h"
 #include "min_lumo.h"
@@ -66,28 +67,15 @@ inline ControlRef Locate_Control(const ProjectHeader* p, int32_t i) {
     return Locate_Record<RecordKind::Control>(p, i);
 }
 
-template <RecordKind K> int32_t Read_Field(Record<K> record, I32Field<K> field) {
-    int32_t value;
+// A scalar field at its offset, moved with memcpy: offsets do not follow
+// natural alignment.  A value is written in the field's own type.
+template <RecordKind K, typename Value> Value Read_Field(Record<K> record, ScalarField<K, Value> field) {
+    Value value;
     std::memcpy(&value, record.bytes + field.offset, sizeof value);
     return value;
 }
-template <RecordKind K> void Write_Field(Record<K> record, I32Field<K> field, int32_t value) {
-    std::memcpy(record.bytes + field.offset, &value, sizeof value);
-}
-template <RecordKind K> double Read_Field(Record<K> record, F64Field<K> field) {
-    double value;
-    std::memcpy(&value, record.bytes + field.offset, sizeof value);
-    return value;
-}
-template <RecordKind K> void Write_Field(Record<K> record, F64Field<K> field, double value) {
-    std::memcpy(record.bytes + field.offset, &value, sizeof value);
-}
-template <RecordKind K> float Read_Field(Record<K> record, F32Field<K> field) {
-    float value;
-    std::memcpy(&value, record.bytes + field.offset, sizeof value);
-    return value;
-}
-template <RecordKind K> void Write_Field(Record<K> record, F32Field<K> field, float value) {
+template <RecordKind K, typename Value>
+void Write_Field(Record<K> record, ScalarField<K, Value> field, std::type_identity_t<Value> value) {
     std::memcpy(record.bytes + field.offset, &value, sizeof value);
 }
 // A text field in place; `capacity` bytes are available at the address.

@@ -1,16 +1,80 @@
+// Direction propagation, the work behind DLL_Fix_Baseline_Direction: the
+// stations named by active control records are the roots; sweep L visits the
+// baselines in index order and orients each usable one with an end at level
+// L, reversing it when its from-station is still unreached, and gives an
+// unreached far end level L + 1.  No allocation, no state between calls.
 #include "orient/orient_baselines.h"
 
 #include <cstdint>
 
 #include "host/host_records.h"
-#include "orient/baseline_observations.h"
-#include "orient/mark_control_stations.h"
+#include "orient/orientation_records.h"
 #include "orient/reverse_baseline.h"
-#include "orient/station_tree.h"
 
 namespace min_lumo {
 
 namespace {
+
+// ---- Control stations ----
+
+// Only A to Z fold; bytes outside ASCII are never touched, whatever a locale
+// would say about them.
+unsigned char Fold_Ascii_Letter(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 'A' && byte <= 'Z') return static_cast<unsigned char>(byte - 'A' + 'a');
+    return byte;
+}
+
+// True when the two texts are equal ignoring the case of the ASCII letters
+// (A to Z equal a to z), every other byte compared exactly, lengths equal.
+// Each text is read only within its own field of `capacity` bytes; a text
+// with no terminator inside its field matches nothing, since its length is
+// unknown.
+bool Names_Match(const char* first, int32_t firstCapacity, const char* second, int32_t secondCapacity) {
+    // Both texts are compared up to the shorter field; a terminator must come
+    // inside it, because a longer text would have no terminator in that field.
+    const int32_t limit = firstCapacity < secondCapacity ? firstCapacity : secondCapacity;
+    for (int32_t i = 0; i < limit; ++i) {
+        if (Fold_Ascii_Letter(first[i]) != Fold_Ascii_Letter(second[i])) return false;
+        // Only NUL folds to NUL, so both texts end here together.
+        if (first[i] == '\0') return true;
+    }
+    return false;
+}
+
+constexpr int32_t ControlStationLevel = 0;
+
+bool Control_Names_Station(ControlRef control, StationRef station) {
+    return Names_Match(Text_Field(control, control::name), control::name.capacity,
+                       Text_Field(station, station::name), station::name.capacity);
+}
+
+// Marks every station control k names; true when it named at least one.
+bool Mark_Stations_Of_Control(const ProjectHeader* project, int32_t k) {
+    const ControlRef control = Locate_Control(project, k);
+    bool marked = false;
+    for (int32_t i = 0; i < project->stationCount; ++i) {
+        if (!Control_Names_Station(control, Locate_Station(project, i))) continue;
+        Join_Tree(project, i, ControlStationLevel, k);
+        marked = true;
+    }
+    return marked;
+}
+
+// For each active control k in index order, every station whose name matches
+// k's name gets treeLevel 0 and treeControl k; a station several controls
+// name thus ends with the highest of them.  Inactive controls match nothing.
+// True when at least one station was marked.
+bool Mark_Control_Stations(const ProjectHeader* project) {
+    bool marked = false;
+    for (int32_t k = 0; k < project->controlCount; ++k) {
+        if (Read_Field(Locate_Control(project, k), control::inactive) != 0) continue;
+        if (Mark_Stations_Of_Control(project, k)) marked = true;
+    }
+    return marked;
+}
+
+// ---- The sweeps ----
 
 // An observation with this solutionStatus does not count.
 constexpr int32_t ExcludedStatus = -1;
@@ -92,7 +156,7 @@ bool Has_Its_Arrays(const ProjectHeader* project) {
 
 }  // namespace
 
-int32_t Orient_Baselines(ProjectHeader* project) {
+int32_t Orient_Baselines(const ProjectHeader* project) {
     if (project == nullptr || !Has_Its_Arrays(project)) return 0;
     Reset_Levels(project);
     if (!Mark_Control_Stations(project)) return 0;

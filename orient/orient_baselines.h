@@ -18,6 +18,6 @@ namespace min_lumo {
 // written.  A baseline that would have to be reversed through such an end is
 // still handed to Reverse_Baseline, which sounds the alarm and leaves it as
 // it is; it is oriented at its level all the same.
-int32_t Orient_Baselines(ProjectHeader* project);
+int32_t Orient_Baselines(const ProjectHeader* project);
 
 }  // namespace min_lumo

@@ -7,7 +7,7 @@
 
 #include <fmt/format.h>
 
-#include "network/time_network.h"
+#include "minimise/run_inspection.h"
 #include "tool/atomic_file.h"
 #include "tool/explain.h"
 #include "tool/geojson_writer.h"

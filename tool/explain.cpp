@@ -4,7 +4,7 @@
 
 #include <fmt/format.h>
 
-#include "network/time_network.h"
+#include "minimise/run_inspection.h"
 
 namespace min_lumo_tool {
 
@@ -77,7 +77,7 @@ private:
             return "kept by the library, although the tool's own run of the selection rejects it";
         if (record.solutionStatus == -1)
             return "excluded: marked excluded before the run (solutionStatus -1), so it takes no part";
-        if (network.observations.size() <= 2)
+        if (network.observations.size() <= static_cast<std::size_t>(min_lumo::LargestKeptWholeNetwork))
             return fmt::format("kept: its time-network has only {}, too few to leave any out",
                                Count_Words(static_cast<int32_t>(network.observations.size()), "observation"));
         if (outcome.state == "forced") return "kept: forced, it must stay in its time-network";
@@ -92,7 +92,7 @@ private:
                                  int32_t to) const {
         // The end that already had its two is the one that let it go; the
         // other end kept enough without it.
-        const bool fromFull = fromTally.kept >= 2;
+        const bool fromFull = fromTally.kept >= min_lumo::SaturatedSelectedCount;
         const int32_t full = fromFull ? from : to;
         const int32_t spare = fromFull ? to : from;
         const StationTally& fullTally = fromFull ? fromTally : toTally;
@@ -121,7 +121,7 @@ private:
         const StationTally& tally = fromNeedier ? fromTally : toTally;
         if (tally.usable == 1) return fmt::format("kept: the only usable observation of {} in this time-network", Name(needy));
         if (tally.kept == 1) return fmt::format("kept: the only selected observation of {}", Name(needy));
-        if (tally.kept == 2)
+        if (tally.kept == min_lumo::SaturatedSelectedCount)
             return fmt::format("kept: one of the two observations {} needs (the other: {})", Name(needy),
                                Baselines_Text(tally, observation));
         return fmt::format("kept: chosen while {} and {} still needed observations; they end with {} and {} selected",

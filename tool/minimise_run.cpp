@@ -1,6 +1,6 @@
 #include "tool/minimise_run.h"
 
-#include "network/time_network.h"
+#include "minimise/run_inspection.h"
 #include "tool/host_memory.h"
 
 namespace min_lumo_tool {

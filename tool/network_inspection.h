@@ -1,4 +1,4 @@
-// The library's own building blocks, linked into the tool, run on the host
+// The library's run inspection (minimise/run_inspection.h), linked into the tool, run on the host
 // memory to show what the exported call does not report: the time-networks,
 // every observation's score and state, every station's counters.
 #pragma once

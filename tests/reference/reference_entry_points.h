@@ -1,7 +1,8 @@
-// The straightforward implementation, step for step as the library was first
-// written, kept as the yardstick for the optimised library: the same three
-// entry points under their own names, with their own message buffer, tables
-// and heap, so that both can run side by side in one process.
+// The yardstick of the differential tests (reference_minimisation.cpp): the
+// same three entry points under their own names, with their own message,
+// so that the library and the reference can run side by side in one
+// process on identical copies of a project.  Only for projects that keep
+// every host promise: the reference checks nothing.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +11,8 @@
 
 namespace min_lumo_reference {
 
-int32_t Reference_Min_Lumo(const int32_t structSizes[6], ProjectHeader* project);
+int32_t Reference_Min_Lumo(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT], ProjectHeader* project);
 int32_t Reference_Fix_Baseline_Direction(ProjectHeader* project);
 int32_t Reference_Get_Error_Message(char* buffer);
-
-// Alarms the reference would have sounded so far.
-extern int32_t ReferenceAlarmCount;
 
 }  // namespace min_lumo_reference

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "network/network_heap.h"
+#include "core/library_heap.h"
 
 namespace min_lumo_test {
 

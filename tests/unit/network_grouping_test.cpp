@@ -6,14 +6,13 @@
 #include <limits>
 #include <vector>
 
-#include "network/time_network.h"
 #include "tests/support/counting_heap.h"
 #include "tests/support/host_project.h"
+#include "tests/unit/inspected_run.h"
 
 namespace min_lumo_test {
 namespace {
 
-using namespace min_lumo;
 
 struct Span {
     double start;
@@ -22,6 +21,7 @@ struct Span {
 
 // Two stations, one baseline, one observation per span in host order.
 void Add_Spans(HostProject& project, const std::vector<Span>& spans) {
+    project.Add_Source();
     project.Add_Station("P");
     project.Add_Station("Q");
     project.Add_Baseline(0, 1);
@@ -30,39 +30,18 @@ void Add_Spans(HostProject& project, const std::vector<Span>& spans) {
     }
 }
 
-// The network of every host observation, read back from the built table.
-std::vector<int32_t> Network_Of_Each_Observation(int32_t observationCount) {
-    std::vector<int32_t> networkOf(static_cast<std::size_t>(observationCount), -1);
-    for (int32_t i = 0; i < NetworkCount; ++i) {
-        const TimeNetwork& network = NetworkTable[i];
-        for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-            networkOf[static_cast<std::size_t>(network.observations[slot].observation)] = i;
-        }
-    }
-    return networkOf;
-}
-
-// Host indices of a network's observations, in array order.
-std::vector<int32_t> Observations_Of(const TimeNetwork& network) {
-    std::vector<int32_t> hosts;
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        hosts.push_back(network.observations[slot].observation);
-    }
-    return hosts;
-}
-
 class NetworkGrouping : public ::testing::Test {
 protected:
     void SetUp() override { Reset_Heap(); }
-    void TearDown() override {
-        Release_Time_Networks();
-        EXPECT_EQ(Heap_Counters().liveBlocks, 0);
-    }
+    void TearDown() override { EXPECT_EQ(Heap_Counters().liveBlocks, 0); }
+    // Builds the networks of the spans; returns their count.
     int32_t Build(const std::vector<Span>& spans) {
         Add_Spans(project, spans);
-        return Build_Time_Networks(project.Header());
+        built = Inspect_Built(project.Header());
+        return built.result;
     }
     HostProject project;
+    InspectedRun built;
 };
 
 struct GroupingCase {
@@ -79,7 +58,7 @@ TEST_P(GroupingCases, EveryObservationLandsInItsNetwork) {
     int32_t expectedCount = 0;
     for (int32_t n : c.networkOf) expectedCount = std::max(expectedCount, n + 1);
     ASSERT_EQ(Build(c.spans), expectedCount);
-    EXPECT_EQ(Network_Of_Each_Observation(static_cast<int32_t>(c.spans.size())), c.networkOf);
+    EXPECT_EQ(built.Network_Of(static_cast<int32_t>(c.spans.size())), c.networkOf);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -119,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(NetworkGrouping, RightOverhangWidensExtentAndMovesMeans) {
     ASSERT_EQ(Build({{0, 100}, {50, 150}}), 1);
-    const TimeNetwork& network = NetworkTable[0];
+    const min_lumo::InspectedNetwork& network = built.networks[0].summary;
     EXPECT_EQ(network.index, 0);
     EXPECT_EQ(network.observationCount, 2);
     EXPECT_EQ(network.earliestStart, 0.0);
@@ -133,20 +112,15 @@ TEST_F(NetworkGrouping, RightOverhangWidensExtentAndMovesMeans) {
 // sum divided by four, or mean + (s - mean) / (w + 1), gives 0.45.
 TEST_F(NetworkGrouping, RunningMeansInStatedOrder) {
     ASSERT_EQ(Build({{0.9, 10}, {0.0, 10}, {0.5, 10}, {0.4, 10}}), 1);
-    EXPECT_EQ(NetworkTable[0].meanStart, 0.44999999999999996);
-    EXPECT_NE(NetworkTable[0].meanStart, 0.45);
-    EXPECT_EQ(NetworkTable[0].meanEnd, 10.0);
+    EXPECT_EQ(built.networks[0].summary.meanStart, 0.44999999999999996);
+    EXPECT_NE(built.networks[0].summary.meanStart, 0.45);
+    EXPECT_EQ(built.networks[0].summary.meanEnd, 10.0);
 }
 
 TEST_F(NetworkGrouping, ObservationsInStartOrderEqualStartsInHostOrder) {
     ASSERT_EQ(Build({{5, 100}, {3, 100}, {5, 100}, {3, 100}, {1, 100}}), 1);
-    EXPECT_EQ(Observations_Of(NetworkTable[0]), (std::vector<int32_t>{4, 1, 3, 0, 2}));
-    for (int32_t slot = 0; slot < 5; ++slot) {
-        const NetObservation& entry = NetworkTable[0].observations[slot];
-        EXPECT_EQ(entry.network, 0);
-        EXPECT_EQ(entry.duration, entry.endTime - entry.startTime);
-        EXPECT_EQ(entry.score, 0);
-    }
+    EXPECT_EQ(built.networks[0].Host_Order(), (std::vector<int32_t>{4, 1, 3, 0, 2}));
+    for (const auto& entry : built.networks[0].observations) EXPECT_EQ(entry.network, 0);
 }
 
 // Whatever the NaNs do to the grouping, every observation ends up in exactly
@@ -161,18 +135,17 @@ TEST_F(NetworkGrouping, NanTimesStillGiveEveryObservationOneNetwork) {
     std::vector<int> seen(spans.size(), 0);
     int32_t total = 0;
     for (int32_t i = 0; i < k; ++i) {
-        const TimeNetwork& network = NetworkTable[i];
-        EXPECT_EQ(network.index, i);
-        EXPECT_GE(network.observationCount, 1);
-        total += network.observationCount;
-        for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-            const NetObservation& entry = network.observations[slot];
+        const NetworkView& network = built.networks[static_cast<std::size_t>(i)];
+        EXPECT_EQ(network.summary.index, i);
+        EXPECT_GE(network.summary.observationCount, 1);
+        total += network.summary.observationCount;
+        for (const auto& entry : network.observations) {
             EXPECT_EQ(entry.network, i);
             ASSERT_GE(entry.observation, 0);
             ASSERT_LT(entry.observation, static_cast<int32_t>(spans.size()));
             ++seen[static_cast<std::size_t>(entry.observation)];
-            EXPECT_NE(entry.fromNetStation, nullptr);
-            EXPECT_NE(entry.toNetStation, nullptr);
+            EXPECT_EQ(entry.fromStation, 0);
+            EXPECT_EQ(entry.toStation, 1);
         }
     }
     EXPECT_EQ(total, static_cast<int32_t>(spans.size()));
@@ -184,7 +157,7 @@ TEST_F(NetworkGrouping, NanTimesStillGiveEveryObservationOneNetwork) {
 TEST_F(NetworkGrouping, NanFirstObservationStandsAlone) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     ASSERT_EQ(Build({{nan, nan}, {0, 100}, {0, 100}}), 2);
-    EXPECT_EQ(Network_Of_Each_Observation(3), (std::vector<int32_t>{0, 1, 1}));
+    EXPECT_EQ(built.Network_Of(3), (std::vector<int32_t>{0, 1, 1}));
 }
 
 }  // namespace

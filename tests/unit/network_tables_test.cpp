@@ -4,44 +4,32 @@
 
 #include <vector>
 
-#include "network/time_network.h"
 #include "tests/support/counting_heap.h"
 #include "tests/support/host_project.h"
+#include "tests/unit/inspected_run.h"
 
 namespace min_lumo_test {
 namespace {
 
-using namespace min_lumo;
-
-std::vector<int32_t> Station_Order(const TimeNetwork& network) {
-    std::vector<int32_t> stations;
-    for (int32_t s = 0; s < network.stationCount; ++s) {
-        EXPECT_EQ(network.stations[s].inUse, 1);
-        stations.push_back(network.stations[s].station);
-    }
-    return stations;
-}
-
-std::vector<int32_t> List_Of(const NetStation& station) {
-    return {station.observationIndex, station.observationIndex + station.observationCount};
-}
-
-const NetObservation& Entry_For(const TimeNetwork& network, int32_t hostIndex) {
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        if (network.observations[slot].observation == hostIndex) return network.observations[slot];
-    }
-    ADD_FAILURE() << "observation " << hostIndex << " not in network " << network.index;
-    return network.observations[0];
-}
+using min_lumo::Excluded;
+using min_lumo::Forced;
+using min_lumo::Undecided;
 
 class NetworkTables : public ::testing::Test {
 protected:
-    void SetUp() override { Reset_Heap(); }
-    void TearDown() override {
-        Release_Time_Networks();
-        EXPECT_EQ(Heap_Counters().liveBlocks, 0);
+    void SetUp() override {
+        Reset_Heap();
+        project.Add_Source();
+    }
+    void TearDown() override { EXPECT_EQ(Heap_Counters().liveBlocks, 0); }
+    // The one network the project's observations form.
+    NetworkView Build_One() {
+        built = Inspect_Built(project.Header());
+        EXPECT_EQ(built.result, 1);
+        return built.networks.empty() ? NetworkView{} : built.networks[0];
     }
     HostProject project;
+    InspectedRun built;
 };
 
 // P->Q, Q->R, P->Q again, all in one network.
@@ -52,18 +40,17 @@ TEST_F(NetworkTables, StationsInOrderOfFirstAppearanceWithTheirLists) {
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
     project.Add_Observation({.baseline = 1, .startTime = 10, .endTime = 100});
     project.Add_Observation({.baseline = 0, .startTime = 20, .endTime = 100});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    const TimeNetwork& network = NetworkTable[0];
-    ASSERT_EQ(Station_Order(network), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(List_Of(network.stations[0]), (std::vector<int32_t>{0, 2}));
-    EXPECT_EQ(List_Of(network.stations[1]), (std::vector<int32_t>{0, 1, 2}));
-    EXPECT_EQ(List_Of(network.stations[2]), (std::vector<int32_t>{1}));
-    for (int32_t s = 0; s < 3; ++s) {
-        EXPECT_EQ(network.stations[s].openCount, network.stations[s].observationCount);
-        EXPECT_EQ(network.stations[s].selectedCount, 0);
+    const NetworkView network = Build_One();
+    ASSERT_EQ(network.Station_Order(), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(network.stations[0].listed, (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(network.stations[1].listed, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(network.stations[2].listed, (std::vector<int32_t>{1}));
+    for (const StationView& station : network.stations) {
+        EXPECT_EQ(station.openCount, static_cast<int32_t>(station.listed.size()));
+        EXPECT_EQ(station.selectedCount, 0);
     }
-    EXPECT_EQ(Entry_For(network, 1).fromNetStation, &network.stations[1]);
-    EXPECT_EQ(Entry_For(network, 1).toNetStation, &network.stations[2]);
+    EXPECT_EQ(network.Observation(1).fromStation, 1);
+    EXPECT_EQ(network.Observation(1).toStation, 2);
 }
 
 // Y->Z appears first, then X->Y: the second observation's from-station is X
@@ -74,11 +61,10 @@ TEST_F(NetworkTables, ReferencesFollowBaselineDirectionNotAppearance) {
     project.Add_Baseline(0, 1);
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
     project.Add_Observation({.baseline = 1, .startTime = 10, .endTime = 90});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    const TimeNetwork& network = NetworkTable[0];
-    ASSERT_EQ(Station_Order(network), (std::vector<int32_t>{1, 2, 0}));
-    EXPECT_EQ(Entry_For(network, 1).fromNetStation, &network.stations[2]);
-    EXPECT_EQ(Entry_For(network, 1).toNetStation, &network.stations[0]);
+    const NetworkView network = Build_One();
+    ASSERT_EQ(network.Station_Order(), (std::vector<int32_t>{1, 2, 0}));
+    EXPECT_EQ(network.Observation(1).fromStation, 0);
+    EXPECT_EQ(network.Observation(1).toStation, 1);
 }
 
 struct StateCase {
@@ -101,17 +87,16 @@ TEST_P(InitialStates, OneObservationNetworkCountsByState) {
     project.Add_Baseline(1, 0);
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100, .forced = c.forced,
                              .solutionStatus = c.solutionStatus});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    const TimeNetwork& network = NetworkTable[0];
-    EXPECT_EQ(network.observations[0].state, c.state);
-    ASSERT_EQ(Station_Order(network), (std::vector<int32_t>{1, 0}));
-    for (int32_t s = 0; s < 2; ++s) {
-        EXPECT_EQ(List_Of(network.stations[s]), (std::vector<int32_t>{0}));
-        EXPECT_EQ(network.stations[s].openCount, c.openCount);
-        EXPECT_EQ(network.stations[s].selectedCount, c.selectedCount);
+    const NetworkView network = Build_One();
+    EXPECT_EQ(network.observations.at(0).state, c.state);
+    ASSERT_EQ(network.Station_Order(), (std::vector<int32_t>{1, 0}));
+    for (const StationView& station : network.stations) {
+        EXPECT_EQ(station.listed, (std::vector<int32_t>{0}));
+        EXPECT_EQ(station.openCount, c.openCount);
+        EXPECT_EQ(station.selectedCount, c.selectedCount);
     }
-    EXPECT_EQ(network.observations[0].fromNetStation, &network.stations[0]);
-    EXPECT_EQ(network.observations[0].toNetStation, &network.stations[1]);
+    EXPECT_EQ(network.observations.at(0).fromStation, 1);
+    EXPECT_EQ(network.observations.at(0).toStation, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -132,11 +117,10 @@ TEST_F(NetworkTables, CountersMixStatesAtSharedStation) {
     project.Add_Observation({.baseline = 1, .startTime = 1, .endTime = 100, .solutionStatus = -1});
     project.Add_Observation({.baseline = 1, .startTime = 2, .endTime = 100});
     project.Add_Observation({.baseline = 0, .startTime = 3, .endTime = 100, .forced = 1, .solutionStatus = -1});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    const TimeNetwork& network = NetworkTable[0];
-    ASSERT_EQ(Station_Order(network), (std::vector<int32_t>{0, 1, 2}));
-    const NetStation& q = network.stations[1];
-    EXPECT_EQ(List_Of(q), (std::vector<int32_t>{0, 1, 2, 3}));
+    const NetworkView network = Build_One();
+    ASSERT_EQ(network.Station_Order(), (std::vector<int32_t>{0, 1, 2}));
+    const StationView& q = network.stations[1];
+    EXPECT_EQ(q.listed, (std::vector<int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(q.openCount, 1);
     EXPECT_EQ(q.selectedCount, 1);
     EXPECT_EQ(network.stations[0].openCount, 0);
@@ -153,14 +137,14 @@ TEST_F(NetworkTables, StationSharedByTwoNetworksHasAnEntryInEach) {
     project.Add_Baseline(2, 1);
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
     project.Add_Observation({.baseline = 1, .startTime = 500, .endTime = 600, .forced = 1});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 2);
-    EXPECT_EQ(Station_Order(NetworkTable[0]), (std::vector<int32_t>{0, 1}));
-    EXPECT_EQ(Station_Order(NetworkTable[1]), (std::vector<int32_t>{2, 1}));
-    const NetStation& q0 = NetworkTable[0].stations[1];
-    const NetStation& q1 = NetworkTable[1].stations[1];
-    EXPECT_NE(q0.observationIndex, q1.observationIndex);
-    EXPECT_EQ(List_Of(q0), (std::vector<int32_t>{0}));
-    EXPECT_EQ(List_Of(q1), (std::vector<int32_t>{1}));
+    built = Inspect_Built(project.Header());
+    ASSERT_EQ(built.result, 2);
+    EXPECT_EQ(built.networks[0].Station_Order(), (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(built.networks[1].Station_Order(), (std::vector<int32_t>{2, 1}));
+    const StationView& q0 = built.networks[0].stations[1];
+    const StationView& q1 = built.networks[1].stations[1];
+    EXPECT_EQ(q0.listed, (std::vector<int32_t>{0}));
+    EXPECT_EQ(q1.listed, (std::vector<int32_t>{1}));
     EXPECT_EQ(q0.openCount, 1);
     EXPECT_EQ(q1.selectedCount, 1);
 }
@@ -176,18 +160,16 @@ TEST_F(NetworkTables, SameStationBaselineEntersItsStationOnce) {
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
     project.Add_Observation({.baseline = 1, .startTime = 10, .endTime = 90});
     project.Add_Observation({.baseline = 0, .startTime = 20, .endTime = 80, .forced = 1});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    const TimeNetwork& network = NetworkTable[0];
-    ASSERT_EQ(Station_Order(network), (std::vector<int32_t>{0, 1}));
-    const NetStation& p = network.stations[0];
-    EXPECT_EQ(List_Of(p), (std::vector<int32_t>{0, 1, 2}));
+    const NetworkView network = Build_One();
+    ASSERT_EQ(network.Station_Order(), (std::vector<int32_t>{0, 1}));
+    const StationView& p = network.stations[0];
+    EXPECT_EQ(p.listed, (std::vector<int32_t>{0, 1, 2}));
     EXPECT_EQ(p.openCount, 1);
     EXPECT_EQ(p.selectedCount, 0);
     for (int32_t host : {0, 2}) {
-        const NetObservation& entry = Entry_For(network, host);
-        EXPECT_EQ(entry.state, Excluded);
-        EXPECT_EQ(entry.fromNetStation, &p);
-        EXPECT_EQ(entry.toNetStation, &p);
+        EXPECT_EQ(network.Observation(host).state, Excluded);
+        EXPECT_EQ(network.Observation(host).fromStation, 0);
+        EXPECT_EQ(network.Observation(host).toStation, 0);
     }
 }
 
@@ -197,12 +179,12 @@ TEST_F(NetworkTables, SameStationBaselineFitsAOneStationProject) {
     project.Add_Station("P");
     project.Add_Baseline(0, 0);
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
-    EXPECT_EQ(NetworkTable[0].stationCount, 1);
-    EXPECT_EQ(List_Of(NetworkTable[0].stations[0]), (std::vector<int32_t>{0}));
+    const NetworkView network = Build_One();
+    EXPECT_EQ(network.summary.stationCount, 1);
+    EXPECT_EQ(network.stations.at(0).listed, (std::vector<int32_t>{0}));
 }
 
-// Building reads the host's records and writes none of them.
+// Building and deciding read the host's records and write none of them.
 TEST_F(NetworkTables, BuildingLeavesHostBytesUntouched) {
     for (const char* name : {"P", "Q", "R"}) project.Add_Station(name);
     project.Add_Baseline(0, 1);
@@ -210,9 +192,9 @@ TEST_F(NetworkTables, BuildingLeavesHostBytesUntouched) {
     project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100, .forced = 1});
     project.Add_Observation({.baseline = 1, .startTime = 50, .endTime = 60, .solutionStatus = -1});
     const std::vector<std::byte> before = project.Snapshot();
-    ASSERT_EQ(Build_Time_Networks(project.Header()), 1);
+    Build_One();
+    Inspect_Decided(project.Header());
     EXPECT_TRUE(Changed_Bytes(project, before, project.Snapshot()).empty());
-    EXPECT_EQ(CurrentProject, project.Header());
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 // match the decisions.
 #include <gtest/gtest.h>
 
-#include "network/time_network.h"
+#include "minimise/run_inspection.h"
 #include "tool/explain.h"
 #include "tool/library_loader.h"
 #include "tool/minimise_run.h"

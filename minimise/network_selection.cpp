@@ -1,0 +1,395 @@
+// Deciding, within one time-network, which observations stay (Selected) and
+// which are redundant (Rejected).  Small networks keep everything; larger
+// ones are scored, ordered best first (equal scores in start-time order),
+// and decided by the station rules, applied from the first station with a
+// fresh start after each decision:
+//
+// - a station with nothing selected and one open observation takes it and
+//   counts as satisfied (saturated);
+// - a station with nothing selected and two open, or one selected and one
+//   open, takes its first open observation;
+// - a saturated station (two selected) offers each open observation for
+//   rejection, which the far end refuses when it cannot spare it.
+//
+// When the rules rest, stations without a selection take their first open
+// observation, fewest open first; then any station still without one; then
+// stations with one selection, fewest open first.
+//
+// The workspace makes this cost what it decides rather than stations times
+// observations, with exactly the decisions of the scans, in the same order:
+//
+// - Each station keeps the table positions of its open observations in table
+//   order; decided ones are dropped lazily as a walk meets them, so "the
+//   first open observation at S" and the surplus walk over S's open
+//   observations cost only what they meet.
+// - A bit per station tells whether a station rule applies there.  A fresh
+//   start is a search for the first set bit; going on after a surplus walk
+//   that did not empty S searches from S + 1.
+// - "Fewest open first" takes the station from a heap keyed by (openCount,
+//   position).  Open counts only fall and selected counts only rise, so a
+//   station's key only falls while it qualifies and it never qualifies again
+//   once it has stopped: each change is a sift towards the top, an insertion
+//   or a removal.
+#include "minimise/network_selection.h"
+
+#include <bit>
+
+#include "core/stable_merge_sort.h"
+#include "minimise/observation_score.h"
+
+namespace min_lumo {
+
+namespace {
+
+// ---- The three transitions and the counters of the two end stations ----
+
+void Close_At(NetStation* end) { end->openCount -= 1; }
+
+void Count_Selection_At(NetStation* end) { end->selectedCount += 1; }
+
+// A station whose last open observation is taken while nothing is selected
+// there counts as satisfied at once.
+void Saturate_If_Last_Open(NetStation* end) {
+    if (end->openCount == 1 && end->selectedCount == 0)
+        end->selectedCount = SaturatedSelectedCount;
+}
+
+// The station cannot spare the observation: with it gone, fewer than two
+// could ever be selected there.  For an Undecided observation's end this is
+// openCount + selectedCount <= 2.
+bool Cannot_Spare(const NetStation* end) {
+    if (end->openCount == 2 && end->selectedCount == 0) return true;
+    return end->openCount == 1 && (end->selectedCount == 0 || end->selectedCount == 1);
+}
+
+// O's state becomes Selected; both ends lose an open and gain a selected one.
+void Select_Observation(TimeNetwork& network, int32_t position) {
+    NetObservation& entry = network.observations[position];
+    entry.state = Selected;
+    Close_At(entry.fromNetStation);
+    Close_At(entry.toNetStation);
+    Count_Selection_At(entry.fromNetStation);
+    Count_Selection_At(entry.toNetStation);
+}
+
+// As Select_Observation, but an end whose last open observation this is, with
+// nothing selected there, is marked satisfied instead of counting one.
+void Select_And_Saturate(TimeNetwork& network, int32_t position) {
+    NetObservation& entry = network.observations[position];
+    entry.state = Selected;
+    Saturate_If_Last_Open(entry.fromNetStation);
+    Saturate_If_Last_Open(entry.toNetStation);
+    Close_At(entry.fromNetStation);
+    Close_At(entry.toNetStation);
+}
+
+// Refused, changing nothing, when either end cannot spare the observation.
+void Reject_Observation(TimeNetwork& network, int32_t position) {
+    NetObservation& entry = network.observations[position];
+    if (Cannot_Spare(entry.fromNetStation) || Cannot_Spare(entry.toNetStation)) return;
+    entry.state = Rejected;
+    Close_At(entry.fromNetStation);
+    Close_At(entry.toNetStation);
+}
+
+// ---- Deciding a network with the workspace ----
+
+constexpr int32_t NoStation = -1;
+constexpr int32_t NoPosition = -1;
+constexpr int32_t NotInHeap = -1;
+
+// Which stations the heap holds: none, those without a selection, those
+// with one.
+enum class Choosing { Nothing, WithoutSelection, WithOneSelection };
+
+struct Selection {
+    TimeNetwork& network;
+    SelectionWorkspace& work;
+    int32_t heapSize;
+    Choosing choosing;
+};
+
+// Stations are chosen only with an open count below this bound.
+constexpr int32_t OpenCountBound = 30000;
+
+int32_t Position_Of(const Selection& selection, const NetStation* station) {
+    return static_cast<int32_t>(station - selection.network.stations);
+}
+
+bool Rule_Applies(const NetStation& station) {
+    const int32_t open = station.openCount;
+    const int32_t selected = station.selectedCount;
+    if (selected == 0) return open == 1 || open == 2;
+    if (selected == 1) return open == 1;
+    return selected == SaturatedSelectedCount && open > 0;
+}
+
+void Mark_Rule(Selection& selection, int32_t s) {
+    uint32_t& word = selection.work.ruleStations[s / RuleStationsPerWord];
+    const uint32_t bit = 1U << (s % RuleStationsPerWord);
+    if (Rule_Applies(selection.network.stations[s]))
+        word |= bit;
+    else
+        word &= ~bit;
+}
+
+// The first station at or after `from` where a rule applies.
+int32_t Next_Rule_Station(const Selection& selection, int32_t from) {
+    const int32_t count = selection.network.stationCount;
+    if (from >= count) return NoStation;
+    int32_t w = from / RuleStationsPerWord;
+    uint32_t word = selection.work.ruleStations[w] & (~0U << (from % RuleStationsPerWord));
+    const int32_t lastWord = (count - 1) / RuleStationsPerWord;
+    while (word == 0) {
+        if (++w > lastWord) return NoStation;
+        word = selection.work.ruleStations[w];
+    }
+    const int32_t s = w * RuleStationsPerWord + std::countr_zero(word);
+    return s < count ? s : NoStation;
+}
+
+// ---- The heap of "fewest open first" ----
+
+bool Chosen_Before(const Selection& selection, int32_t a, int32_t b) {
+    const int32_t openA = selection.network.stations[a].openCount;
+    const int32_t openB = selection.network.stations[b].openCount;
+    return openA < openB || (openA == openB && a < b);
+}
+
+bool Qualifies(const Selection& selection, int32_t s) {
+    const NetStation& station = selection.network.stations[s];
+    if (station.openCount >= OpenCountBound) return false;
+    if (selection.choosing == Choosing::WithoutSelection) return station.selectedCount == 0;
+    if (selection.choosing == Choosing::WithOneSelection) return station.selectedCount == 1 && station.openCount > 0;
+    return false;
+}
+
+void Heap_Put(Selection& selection, int32_t place, int32_t s) {
+    selection.work.heap[place] = s;
+    selection.work.heapPlace[s] = place;
+}
+
+void Sift_Up(Selection& selection, int32_t place) {
+    const int32_t s = selection.work.heap[place];
+    while (place > 0) {
+        const int32_t parent = (place - 1) / 2;
+        if (!Chosen_Before(selection, s, selection.work.heap[parent])) break;
+        Heap_Put(selection, place, selection.work.heap[parent]);
+        place = parent;
+    }
+    Heap_Put(selection, place, s);
+}
+
+void Sift_Down(Selection& selection, int32_t place) {
+    const int32_t s = selection.work.heap[place];
+    for (;;) {
+        int32_t child = 2 * place + 1;
+        if (child >= selection.heapSize) break;
+        if (child + 1 < selection.heapSize && Chosen_Before(selection, selection.work.heap[child + 1], selection.work.heap[child])) ++child;
+        if (!Chosen_Before(selection, selection.work.heap[child], s)) break;
+        Heap_Put(selection, place, selection.work.heap[child]);
+        place = child;
+    }
+    Heap_Put(selection, place, s);
+}
+
+void Heap_Remove(Selection& selection, int32_t s) {
+    const int32_t place = selection.work.heapPlace[s];
+    selection.work.heapPlace[s] = NotInHeap;
+    const int32_t last = selection.work.heap[--selection.heapSize];
+    if (last == s) return;
+    Heap_Put(selection, place, last);
+    Sift_Up(selection, place);
+    Sift_Down(selection, selection.work.heapPlace[last]);
+}
+
+void Heap_Update(Selection& selection, int32_t s) {
+    const bool inHeap = selection.work.heapPlace[s] != NotInHeap;
+    const bool qualifies = Qualifies(selection, s);
+    if (inHeap && !qualifies) {
+        Heap_Remove(selection, s);
+    } else if (inHeap) {
+        Sift_Up(selection, selection.work.heapPlace[s]);  // its key can only have fallen
+    } else if (qualifies) {
+        Heap_Put(selection, selection.heapSize, s);
+        Sift_Up(selection, selection.heapSize++);
+    }
+}
+
+void Start_Choosing(Selection& selection, Choosing choosing) {
+    selection.choosing = choosing;
+    selection.heapSize = 0;
+    for (int32_t s = 0; s < selection.network.stationCount; ++s) {
+        selection.work.heapPlace[s] = NotInHeap;
+        if (Qualifies(selection, s)) Heap_Put(selection, selection.heapSize++, s);
+    }
+    for (int32_t place = selection.heapSize / 2 - 1; place >= 0; --place) Sift_Down(selection, place);
+}
+
+// ---- Counters changed: keep the bit and the heap in step ----
+
+void Station_Changed(Selection& selection, NetStation* station) {
+    if (station == nullptr) return;
+    const int32_t s = Position_Of(selection, station);
+    Mark_Rule(selection, s);
+    if (selection.choosing != Choosing::Nothing) Heap_Update(selection, s);
+}
+
+void Ends_Changed(Selection& selection, int32_t position) {
+    NetObservation& entry = selection.network.observations[position];
+    Station_Changed(selection, entry.fromNetStation);
+    if (entry.toNetStation != entry.fromNetStation) Station_Changed(selection, entry.toNetStation);
+}
+
+// ---- Per-station open observations ----
+
+// Table positions of each station's open observations, in table order.
+void List_Open_Observations(Selection& selection) {
+    TimeNetwork& network = selection.network;
+    int32_t* end = selection.work.endOpenSlot;
+    int32_t* first = selection.work.firstOpenSlot;
+    for (int32_t s = 0; s < network.stationCount; ++s) end[s] = 0;
+    for (int32_t p = 0; p < network.observationCount; ++p) {
+        const NetObservation& entry = network.observations[p];
+        if (entry.state != Undecided) continue;
+        ++end[Position_Of(selection, entry.fromNetStation)];
+        if (entry.toNetStation != entry.fromNetStation) ++end[Position_Of(selection, entry.toNetStation)];
+    }
+    int32_t next = 0;
+    for (int32_t s = 0; s < network.stationCount; ++s) {
+        first[s] = next;
+        next += end[s];
+        end[s] = first[s];
+    }
+    for (int32_t p = 0; p < network.observationCount; ++p) {
+        const NetObservation& entry = network.observations[p];
+        if (entry.state != Undecided) continue;
+        selection.work.openSlots[end[Position_Of(selection, entry.fromNetStation)]++] = p;
+        if (entry.toNetStation != entry.fromNetStation)
+            selection.work.openSlots[end[Position_Of(selection, entry.toNetStation)]++] = p;
+    }
+}
+
+int32_t First_Open_At(Selection& selection, int32_t s) {
+    int32_t& first = selection.work.firstOpenSlot[s];
+    const int32_t end = selection.work.endOpenSlot[s];
+    while (first < end && selection.network.observations[selection.work.openSlots[first]].state != Undecided) ++first;
+    return first < end ? selection.work.openSlots[first] : NoPosition;
+}
+
+// ---- The station rules ----
+
+// The surplus walk at a saturated S: each open observation at S, in table order, is offered for
+// rejection.  True when S's open count reached 0 (begin again).  Decided
+// entries are dropped from S's list on the way.
+bool Reject_Surplus_At(Selection& selection, int32_t s) {
+    const NetStation& station = selection.network.stations[s];
+    int32_t* slots = selection.work.openSlots;
+    const int32_t end = selection.work.endOpenSlot[s];
+    int32_t kept = selection.work.firstOpenSlot[s];
+    bool emptied = false;
+    for (int32_t read = selection.work.firstOpenSlot[s]; read < end; ++read) {
+        const int32_t p = slots[read];
+        if (emptied) {
+            slots[kept++] = p;
+            continue;
+        }
+        if (selection.network.observations[p].state != Undecided) continue;
+        Reject_Observation(selection.network, p);
+        if (selection.network.observations[p].state == Undecided)
+            slots[kept++] = p;  // refused
+        else
+            Ends_Changed(selection, p);
+        emptied = station.openCount == 0;
+    }
+    selection.work.endOpenSlot[s] = kept;
+    return emptied;
+}
+
+// Taking the first open observation at S.  True when a decision was made (begin again).
+bool Take_Open_At(Selection& selection, int32_t s) {
+    const NetStation& station = selection.network.stations[s];
+    const bool saturate = station.selectedCount == 0 && station.openCount == 1;
+    const int32_t p = First_Open_At(selection, s);
+    if (p == NoPosition) return false;
+    if (saturate)
+        Select_And_Saturate(selection.network, p);
+    else
+        Select_Observation(selection.network, p);
+    Ends_Changed(selection, p);
+    return true;
+}
+
+void Propagate(Selection& selection) {
+    int32_t s = Next_Rule_Station(selection, 0);
+    while (s != NoStation) {
+        const NetStation& station = selection.network.stations[s];
+        const bool beginAgain = station.selectedCount == SaturatedSelectedCount ? Reject_Surplus_At(selection, s)
+                                                                               : Take_Open_At(selection, s);
+        s = Next_Rule_Station(selection, beginAgain ? 0 : s + 1);
+    }
+}
+
+void Select_At(Selection& selection, int32_t position) {
+    Select_Observation(selection.network, position);
+    Ends_Changed(selection, position);
+    Propagate(selection);
+}
+
+// Stations that still need a selection, fewest open first.  A chosen
+// station without an open observation ends the round.
+void Select_At_Fewest_Open(Selection& selection, Choosing choosing) {
+    Start_Choosing(selection, choosing);
+    while (selection.heapSize > 0) {
+        const int32_t position = First_Open_At(selection, selection.work.heap[0]);
+        if (position == NoPosition) break;
+        Select_At(selection, position);
+    }
+    selection.choosing = Choosing::Nothing;
+}
+
+// One pass for stations that are still without a selection.
+void Select_At_Unserved_Stations(Selection& selection) {
+    for (int32_t s = 0; s < selection.network.stationCount; ++s) {
+        if (selection.network.stations[s].selectedCount != 0) continue;
+        const int32_t position = First_Open_At(selection, s);
+        if (position != NoPosition) Select_At(selection, position);
+    }
+}
+
+bool Scores_Higher(const NetObservation& a, const NetObservation& b) { return a.score > b.score; }
+
+void Select_Everything(TimeNetwork& network) {
+    for (int32_t position = 0; position < network.observationCount; ++position)
+        Select_Observation(network, position);
+}
+
+}  // namespace
+
+// Observations still Undecided at the end stay so; the write-back treats them
+// like selected ones.
+int32_t Select_Network_Observations(MinimisationRun& run, TimeNetwork& network) {
+    if (network.observationCount <= LargestKeptWholeNetwork) {
+        Select_Everything(network);
+        return 0;
+    }
+    Selection selection{network, run.workspace, 0, Choosing::Nothing};
+    for (int32_t position = 0; position < network.observationCount; ++position) {
+        NetObservation& entry = network.observations[position];
+        entry.score = Score_Observation(run, entry.observation);
+    }
+    Stable_Merge_Sort(network.observations, network.observationCount, run.workspace.sortBuffer, Scores_Higher);
+    for (int32_t s = 0; s < network.stationCount; ++s) {
+        NetStation& station = network.stations[s];
+        if (station.openCount == 0) station.selectedCount = SaturatedSelectedCount;
+        Mark_Rule(selection, s);
+    }
+    List_Open_Observations(selection);
+    Propagate(selection);
+    Select_At_Fewest_Open(selection, Choosing::WithoutSelection);
+    Select_At_Unserved_Stations(selection);
+    Select_At_Fewest_Open(selection, Choosing::WithOneSelection);
+    return 0;
+}
+
+}  // namespace min_lumo

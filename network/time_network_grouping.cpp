@@ -1,0 +1,345 @@
+// Grouping the observations into time-networks: every host observation is
+// copied into a working entry, the entries are ordered by start time, seeds
+// open a network for each entry no earlier network covers by a tenth of its
+// duration, the assignment pass joins the rest by mean time window, and the
+// final pass gives whatever is left a network of its own.
+//
+// In the assignment pass each entry still without a network joins the first
+// network whose mean window holds it, else the one it overhangs most (ties
+// to the lower number), else none.  The entries come in ascending start time s, and a network is a candidate
+// only while s < meanEnd.  A network's means move only when it is joined,
+// which needs it to be a candidate, so once meanEnd <= s it never is one
+// again and is dropped for good.  Seeds nobody has joined yet keep their
+// opening times, and their starts rise with their numbers: the first one that
+// starts at or after the entry's end ends the search among them.  Seeds that
+// have been joined live in a short list of their own.  Inside matches and
+// overhangs are collected from both lists and decided by network number, as a
+// scan in number order decides them.
+//
+// A NaN start breaks the order the pruning relies on; such a project takes
+// the scan over every network instead, which gives the same joins.
+#include <cmath>
+#include <limits>
+
+#include "core/library_heap.h"
+#include "core/stable_merge_sort.h"
+#include "host/host_records.h"
+#include "network/network_grouping.h"
+
+namespace min_lumo {
+
+static_assert(std::numeric_limits<double>::is_iec559,
+              "ratios of zero durations rely on IEEE infinities, signed zeros and NaN");
+
+namespace {
+
+// ---- Working entries in start-time order ----
+
+void Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project) {
+    for (int32_t j = 0; j < work.entryCount; ++j) {
+        const ObservationRef record = Locate_Observation(project, j);
+        NetObservation& entry = work.entries[j];
+        entry.network = -1;
+        entry.observation = j;
+        entry.startTime = Read_Field(record, observation::startTime);
+        entry.endTime = Read_Field(record, observation::endTime);
+        entry.duration = entry.endTime - entry.startTime;
+    }
+    // Slots from networkCount on hold no network and are never read; they
+    // are not marked one by one, so their untouched pages cost nothing.
+    work.networkCount = 0;
+}
+
+bool Starts_Earlier(const NetObservation& a, const NetObservation& b) { return a.startTime < b.startTime; }
+
+bool Start_Is_NaN(const NetObservation& entry) { return entry.startTime != entry.startTime; }
+
+// Ascending start time, equal starts in host order.  A NaN start compares
+// false both ways, so it never moves and no entry moves past it: the NaN
+// entries stay where the host put them and each run between them is ordered
+// on its own, which is what an insertion sort over whole entries yields.
+void Sort_By_Start_Time(NetObservation* entries, int32_t count, NetObservation* buffer) {
+    int32_t runStart = 0;
+    for (int32_t i = 0; i <= count; ++i) {
+        if (i < count && !Start_Is_NaN(entries[i])) continue;
+        Stable_Merge_Sort(entries + runStart, i - runStart, buffer, Starts_Earlier);
+        runStart = i + 1;
+    }
+}
+
+// ---- Opening and joining networks ----
+
+void Open_Network(GroupingWork& work, NetObservation& entry) {
+    const int32_t k = work.networkCount;
+    TimeNetwork& network = work.networks[k];
+    network.index = k;
+    network.earliestStart = entry.startTime;
+    network.meanStart = entry.startTime;
+    network.latestEnd = entry.endTime;
+    network.meanEnd = entry.endTime;
+    network.observationCount = 1;
+    entry.network = k;
+    work.networkCount = k + 1;
+}
+
+// Keeps the means over all the network's observations, in the host's order
+// of operations.
+void Add_To_Network(TimeNetwork& network, NetObservation& entry) {
+    const int32_t w = network.observationCount;
+    const double weight = static_cast<double>(w);
+    network.meanStart = (weight * network.meanStart + entry.startTime) / (weight + 1.0);
+    network.meanEnd = (weight * network.meanEnd + entry.endTime) / (weight + 1.0);
+    network.observationCount = w + 1;
+    entry.network = network.index;
+}
+
+void Widen_And_Add(TimeNetwork& network, NetObservation& entry) {
+    if (network.latestEnd < entry.endTime) network.latestEnd = entry.endTime;
+    if (network.earliestStart > entry.startTime) network.earliestStart = entry.startTime;
+    Add_To_Network(network, entry);
+}
+
+// ---- The seed pass and the final pass ----
+
+// An entry is covered when a network's end reaches past the entry's start by
+// at least this share of the entry's own duration.
+constexpr double CoverageRatioThreshold = 0.1;
+
+// The extremes of latestEnd over the networks opened so far, NaN ends left
+// out (a NaN end gives a NaN ratio, which covers nothing).
+struct OpenedEnds {
+    bool any;
+    double latest;
+    double earliest;
+};
+
+void Note_Opened_End(OpenedEnds& ends, double latestEnd) {
+    if (latestEnd != latestEnd) return;
+    if (!ends.any) {
+        ends = {true, latestEnd, latestEnd};
+        return;
+    }
+    if (latestEnd > ends.latest) ends.latest = latestEnd;
+    if (latestEnd < ends.earliest) ends.earliest = latestEnd;
+}
+
+// Some opened network covers the entry exactly when the one with the extreme
+// end does.  For a duration d that is positive or +0 the ratio
+// (latestEnd - s) / d never falls as latestEnd grows (rounding is monotone,
+// and for +0 it is -inf, NaN, +inf as latestEnd passes s), so the latest end
+// decides; for a negative d or -0 it never rises, so the earliest end
+// decides.  A NaN d covers nowhere, and the formula says so by itself.
+bool Covered_By_Opened_Network(const OpenedEnds& ends, const NetObservation& entry) {
+    if (!ends.any) return false;
+    const double end = std::signbit(entry.duration) ? ends.earliest : ends.latest;
+    const double ratio = (end - entry.startTime) / entry.duration;
+    return ratio >= CoverageRatioThreshold;
+}
+
+// Nothing widens a network during this pass, so each network's latestEnd is
+// the end of the entry that opened it and the extremes stay valid.
+void Seed_Networks(GroupingWork& work) {
+    OpenedEnds ends{false, 0.0, 0.0};
+    for (int32_t i = 0; i < work.entryCount; ++i) {
+        NetObservation& entry = work.entries[i];
+        if (Covered_By_Opened_Network(ends, entry)) continue;
+        Open_Network(work, entry);
+        Note_Opened_End(ends, entry.endTime);
+    }
+}
+
+// Whatever is still without a network gets one of its own, numbered after
+// all seed networks in start-time order.
+void Open_Remaining_Networks(GroupingWork& work) {
+    for (int32_t i = 0; i < work.entryCount; ++i) {
+        NetObservation& entry = work.entries[i];
+        if (entry.network == -1) Open_Network(work, entry);
+    }
+}
+
+// ---- The assignment pass ----
+
+constexpr int32_t NoNetwork = -1;
+// Below any real overlap: every candidate's overlap is positive.
+constexpr double NoOverlapYet = -100000.0;
+
+// The best join found so far for one entry.
+struct JoinChoice {
+    int32_t inside = NoNetwork;      // lowest-numbered network holding the entry
+    int32_t overhang = NoNetwork;    // network with the largest overlap
+    double overlap = NoOverlapYet;
+};
+
+// Weighs network m for the entry [s, e]; candidates need e > ms and s < me.
+void Weigh_Network(JoinChoice& choice, const TimeNetwork& network, double s, double e) {
+    const double ms = network.meanStart;
+    const double me = network.meanEnd;
+    if (!(e > ms && s < me)) return;
+    const int32_t m = network.index;
+    if (s >= ms && e <= me) {
+        if (choice.inside == NoNetwork || m < choice.inside) choice.inside = m;
+        return;
+    }
+    double overlap = 0.0;
+    if (s < ms && e <= me)
+        overlap = e - ms;  // left overhang
+    else if (s >= ms && e > me)
+        overlap = me - s;  // right overhang
+    else
+        return;  // spans the whole window: never joins it
+    if (overlap > choice.overlap || (overlap == choice.overlap && m < choice.overhang)) {
+        choice.overlap = overlap;
+        choice.overhang = m;
+    }
+}
+
+// Joins the chosen network; returns its number, or NoNetwork.
+int32_t Join(GroupingWork& work, const JoinChoice& choice, NetObservation& entry) {
+    if (choice.inside != NoNetwork) {
+        Add_To_Network(work.networks[choice.inside], entry);  // extent unchanged
+        return choice.inside;
+    }
+    if (choice.overhang != NoNetwork) {
+        Widen_And_Add(work.networks[choice.overhang], entry);
+        return choice.overhang;
+    }
+    return NoNetwork;
+}
+
+bool Any_Start_Is_NaN(const GroupingWork& work) {
+    for (int32_t i = 0; i < work.entryCount; ++i)
+        if (work.entries[i].startTime != work.entries[i].startTime) return true;
+    return false;
+}
+
+void Assign_By_Scanning_Every_Network(GroupingWork& work) {
+    for (int32_t i = 0; i < work.entryCount; ++i) {
+        NetObservation& entry = work.entries[i];
+        if (entry.network != -1) continue;
+        JoinChoice choice;
+        for (int32_t m = 0; m < work.networkCount; ++m)
+            Weigh_Network(choice, work.networks[m], entry.startTime, entry.endTime);
+        Join(work, choice, entry);
+    }
+}
+
+// The two lists of networks that may still take an entry.
+struct LiveNetworks {
+    int32_t* nextUntouched;  // chain of unjoined seeds in number order; NoNetwork ends it
+    int32_t* joined;         // seeds joined at least once, in no particular order
+    uint8_t* wasJoined;      // per seed: 1 once it has been joined
+    int32_t firstUntouched;
+    int32_t joinedCount;
+};
+
+void Weigh_Joined(LiveNetworks& live, const GroupingWork& work, JoinChoice& choice, double s, double e) {
+    int32_t i = 0;
+    while (i < live.joinedCount) {
+        const TimeNetwork& network = work.networks[live.joined[i]];
+        if (!(s < network.meanEnd)) {
+            live.joined[i] = live.joined[--live.joinedCount];  // never a candidate again
+            continue;
+        }
+        Weigh_Network(choice, network, s, e);
+        ++i;
+    }
+}
+
+void Weigh_Untouched(LiveNetworks& live, const GroupingWork& work, JoinChoice& choice, double s, double e) {
+    int32_t previous = NoNetwork;
+    int32_t m = live.firstUntouched;
+    while (m != NoNetwork) {
+        const int32_t next = live.nextUntouched[m];
+        const TimeNetwork& network = work.networks[m];
+        const bool drop = live.wasJoined[m] != 0 || !(s < network.meanEnd);
+        if (!drop && !(network.meanStart < e)) return;  // this and every later seed start too late
+        if (drop) {
+            if (previous == NoNetwork)
+                live.firstUntouched = next;
+            else
+                live.nextUntouched[previous] = next;
+        } else {
+            Weigh_Network(choice, network, s, e);
+            previous = m;
+        }
+        m = next;
+    }
+}
+
+void Assign_With_Live_Lists(GroupingWork& work, LiveNetworks& live) {
+    const int32_t seedCount = work.networkCount;
+    for (int32_t m = 0; m < seedCount; ++m) live.nextUntouched[m] = m + 1 < seedCount ? m + 1 : NoNetwork;
+    live.firstUntouched = seedCount > 0 ? 0 : NoNetwork;
+    live.joinedCount = 0;
+    for (int32_t i = 0; i < work.entryCount; ++i) {
+        NetObservation& entry = work.entries[i];
+        if (entry.network != -1) continue;
+        const double s = entry.startTime;
+        const double e = entry.endTime;
+        if (e != e) continue;  // a NaN end is no candidate anywhere
+        JoinChoice choice;
+        Weigh_Joined(live, work, choice, s, e);
+        Weigh_Untouched(live, work, choice, s, e);
+        const int32_t joined = Join(work, choice, entry);
+        if (joined != NoNetwork && live.wasJoined[joined] == 0) {
+            live.wasJoined[joined] = 1;
+            live.joined[live.joinedCount++] = joined;
+        }
+    }
+}
+
+int32_t Assign_To_Networks(GroupingWork& work) {
+    if (Any_Start_Is_NaN(work)) {
+        Assign_By_Scanning_Every_Network(work);
+        return 0;
+    }
+    // Each scratch array is asked for only once the one before it was had.
+    const int32_t seedCount = work.networkCount;
+    LiveNetworks live{};
+    int32_t status = -1;
+    live.nextUntouched = Allocate_Array<int32_t>(seedCount);
+    if (live.nextUntouched != nullptr) live.joined = Allocate_Array<int32_t>(seedCount);
+    if (live.joined != nullptr) live.wasJoined = Allocate_Array<uint8_t>(seedCount);
+    if (live.wasJoined != nullptr) {
+        Assign_With_Live_Lists(work, live);
+        status = 0;
+    }
+    Free_Block(live.nextUntouched);
+    Free_Block(live.joined);
+    Free_Block(live.wasJoined);
+    return status;
+}
+
+}  // namespace
+
+void Free_Grouping_Work(GroupingWork& work) {
+    Free_Block(work.entries);
+    Free_Block(work.networks);
+    work = GroupingWork{};
+}
+
+// The sort's buffer lives only while the entries are ordered.
+int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project) {
+    work = GroupingWork{};
+    const int32_t count = project->observationCount;
+    work.entries = Allocate_Array<NetObservation>(count);
+    if (work.entries != nullptr) work.networks = Allocate_Array<TimeNetwork>(count);
+    NetObservation* buffer = work.networks != nullptr ? Allocate_Array<NetObservation>(count / 2) : nullptr;
+    if (buffer == nullptr) {
+        Free_Grouping_Work(work);
+        return -1;
+    }
+    work.entryCount = count;
+    Fill_Working_Entries(work, project);
+    Sort_By_Start_Time(work.entries, work.entryCount, buffer);
+    Free_Block(buffer);
+    Seed_Networks(work);
+    if (Assign_To_Networks(work) < 0) {
+        Free_Grouping_Work(work);
+        return -1;
+    }
+    Open_Remaining_Networks(work);
+    return 0;
+}
+
+}  // namespace min_lumo

@@ -1,0 +1,31 @@
+# The library's folders depend one way: interface (the exports) -> minimise,
+# orient -> network -> host -> core, and every folder may include the public
+# header min_lumo.h.  Fails naming each file that includes a folder above its
+# own or beside it.
+#   cmake -DSOURCE_DIR=<project> -P check_layers.cmake
+cmake_policy(SET CMP0057 NEW)
+set(allowed_core core)
+set(allowed_host core host)
+set(allowed_network core host network)
+set(allowed_minimise core host network minimise)
+set(allowed_orient core host orient)
+set(allowed_interface core host network minimise orient interface)
+set(violations "")
+foreach(layer core host network minimise orient interface)
+    file(GLOB sources ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
+    foreach(source ${sources})
+        file(STRINGS ${source} includes REGEX "^#include \"[a-z_]+/")
+        foreach(line ${includes})
+            string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" folder "${line}")
+            if(NOT folder IN_LIST allowed_${layer})
+                file(RELATIVE_PATH shown ${SOURCE_DIR} ${source})
+                list(APPEND violations "${shown} (${layer}) includes ${folder}/")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(violations)
+    list(JOIN violations "\n  " text)
+    message(FATAL_ERROR "library folders include a folder above or beside them:\n  ${text}")
+endif()
+message(STATUS "library layers: every include points down")

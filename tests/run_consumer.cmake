@@ -1,0 +1,21 @@
+# Configures, builds and runs tests/consumer against a build folder's export
+# of min_lumo::min_lumo.
+#   cmake -DCONSUMER_SOURCE=... -DCONSUMER_BUILD=... -DPACKAGE_DIR=... [-DTOOLCHAIN=...] -P run_consumer.cmake
+set(configure ${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${CONSUMER_BUILD} -Dmin_lumo_DIR=${PACKAGE_DIR})
+if(TOOLCHAIN)
+    list(APPEND configure -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+endif()
+foreach(step configure build run)
+    if(step STREQUAL build)
+        set(command ${CMAKE_COMMAND} --build ${CONSUMER_BUILD})
+    elseif(step STREQUAL run)
+        set(command ${CONSUMER_BUILD}/consumer)
+    else()
+        set(command ${configure})
+    endif()
+    execute_process(COMMAND ${command} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "consumer ${step} failed (${status}):\n${output}")
+    endif()
+endforeach()
+message(STATUS "consumer ran: ${output}")
