@@ -659,20 +659,27 @@ void Expect_Fields(const GoldenCase& c, Cursor& cursor, const NamedFields<K>& na
     }
 }
 
-// Every changed byte lies in one of the regions; the others are reported.
+// Every changed byte lies in one of the regions; the others are reported,
+// runs of neighbouring bytes together.
 void Expect_Changes_Only_In(const GoldenCase& c, const HostProject& project, const std::vector<std::byte>& before,
                             const std::vector<Region>& allowed) {
-    int32_t reported = 0;
+    std::vector<Region> stray;
     for (const ByteChange& change : Changed_Bytes(project, before, project.Snapshot())) {
         const bool inside = std::any_of(allowed.begin(), allowed.end(), [&](const Region& region) {
             return region.array == change.array && region.record == change.record && change.offset >= region.offset
                    && change.offset < region.offset + region.width;
         });
-        if (!inside && reported++ < 8)
-            ADD_FAILURE_AT(c.path.c_str(), c.line)
-                << c.name << ": " << change.array << " " << change.record << " byte " << change.offset
-                << " changed, which the case does not allow";
+        if (inside) continue;
+        if (!stray.empty() && stray.back().array == change.array && stray.back().record == change.record
+            && stray.back().offset + stray.back().width == change.offset)
+            ++stray.back().width;
+        else
+            stray.push_back({change.array, change.record, change.offset, 1});
     }
+    for (const Region& region : stray)
+        ADD_FAILURE_AT(c.path.c_str(), c.line)
+            << c.name << ": " << region.array << " " << region.record << " bytes " << region.offset << " to "
+            << region.offset + region.width - 1 << " changed, which the case does not allow";
 }
 
 template <RecordKind K, typename Field> Region Region_Of(int32_t record, Field field, int32_t width = 4) {
