@@ -1,73 +1,45 @@
 // Golden tables: the library's behaviour written down as worked values, one
-// fixture file (*.gie) per behaviour in this folder, each case run through the
-// exported entry points of the library loaded at run time.  The knowledge is
-// in the fixtures; this driver only builds what they describe, calls the
-// library and compares.
+// fixture file (*.gie) per behaviour in the folder given as --fixtures=DIR,
+// each case run through the exported entry points of the library loaded at
+// run time.  The knowledge is in the fixtures; this driver only builds what
+// they describe, calls the library and compares.  README.md beside it tells
+// the format at more length.
 //
 // Fixture format
-// --------------
-// Line-based text.  `#` starts a comment outside quotes.  Words are separated
-// by white space; "quoted text" may hold spaces and the escapes \t \n \r \v \f
-// \\ \" \xHH, and "text"*N stands for the text N times over.
+//   `#` starts a comment outside quotes.  Words are separated by white space;
+//   "quoted text" may hold spaces and the escapes \t \n \r \v \f \\ \" \xHH,
+//   and "text"*N is the text N times over.
 //
 //   kind minimisation | orientation | score    once, before the first case
-//   (other lines before the first case)        shared: every case starts with them
-//   case NAME                                  a case, up to the next `case`; the
-//                                              name (free text) says what it shows
+//   (any other line before the first case)     shared: every case begins with it
+//   case NAME                                  a case, up to the next `case`
 //
-// Project lines (kinds minimisation and orientation), records in index order:
+// Project lines (kinds minimisation and orientation), records in index order;
+// a station is named by its name or its index:
 //   source NUMERATOR DENOMINATOR
-//   station NAME [latitude D] [longitude D] [height F] [flags A B C]
-//                [treeControl N] [treeLevel N]
+//   station NAME [latitude D] [longitude D] [height F] [flags A B C] [treeControl N] [treeLevel N]
 //   baseline FROM TO [fromBlock HEX] [toBlock HEX] [directionLevel N]
-//   observation BASELINE [startTime D] [endTime D] [timeSpan D] [fromSource N]
-//                [toSource N] [forced N] [solutionStatus N] [removed N]
-//                [baselineSlot N] [label T] [fromSourceName T] [toSourceName T]
+//   observation BASELINE [startTime D] [endTime D] [timeSpan D] [fromSource N] [toSource N] [forced N]
+//               [solutionStatus N] [removed N] [baselineSlot N] [label T] [fromSourceName T] [toSourceName T]
 //   control NAME [inactive N]
-//   header FIELD N|null    a header field that differs from the arrays built
-//   header null            no header at all
-//   sizes N N N N N N      the structure sizes handed over (default: accepted)
-//   sizes null
-// A station is named by its name or by its index.  Defaults: a station at
-// latitude, longitude and height 0 with flags 1 0 0 and treeControl and
-// treeLevel 0; an observation from 0 to 3600 with timeSpan 3600, sources 0
-// and 0, label "P1 A1 P2 B1", source names "from" and "to", and listed by its
-// baseline; every byte no field covers holds 0xA5.
+//   header FIELD N|null  |  header null          what the header handed over says instead
+//   sizes N N N N N N  |  sizes null             the structure sizes handed over
 //
 // Expectations:
-//   expect result N            DLL_Min_Lumo's result (required for minimisation)
-//   expect message T           what Get_Error_Message copies afterwards
-//   expect messageLength N     what Get_Error_Message returns
-//   expect rejected N... | none  exactly these observations read removed 1 and
-//                              solutionStatus -1, and no other byte changed
-//   expect alarms N            alarm beeps during the call (default 0)
-//   expect station REF FIELD VALUE...
-//   expect baseline N FIELD VALUE...
-//   expect observation N FIELD VALUE...
-// A FIELD takes a number, a text (compared up to its terminator; the bytes
-// after the terminator must keep their old values), 32 hexadecimal digits
-// (fromBlock, toBlock), `cleared` or `kept` (solution blocks), or for a
-// baseline `reversed yes|no`.  After DLL_Fix_Baseline_Direction only levels,
-// treeControl and what reversing the `reversed yes` baselines writes may have
-// changed; after DLL_Min_Lumo only the marks of the rejected observations.
+//   expect result N | message T | messageLength N | alarms N
+//   expect rejected N... | none                  exactly these observations are marked
+//   expect station|baseline|observation REF FIELD VALUE...
+// VALUE is a number, a text (the bytes after its terminator must keep their
+// old values), 32 hexadecimal digits, `cleared` or `kept` (solution blocks),
+// or for a baseline `reversed yes|no`.  Whatever the expectations do not
+// allow to change must not change.
 //
-// Score cases (kind score) describe an observation P and the score it gets:
-//   timeSpan D | N*k
-//   fromSourceRatio NUMERATOR DENOMINATOR          (default 0 1: fails)
-//   toSourceRatio NUMERATOR DENOMINATOR | unreadable
-//   fromStation [latitude D] [longitude D] [height F] [flags A B C]
-//   toStation   (the same)
-//   reference from|to [TERM]
-//   sweep k FIRST LAST       the case holds for every whole k in FIRST..LAST
-//   score N | k
-// The score is not visible through the exports, so it is probed: DLL_Min_Lumo
-// ranks a network's observations by score, equal scores in start-time order,
-// and in the network built below the better ranked of P and a reference
-// observation R of known score E is kept and the other rejected.  With P
-// starting before R, P is kept exactly when score(P) >= E; starting after R,
-// exactly when score(P) > E; together the two calls pin score(P) = E.
-// `unreadable` puts the to-source one record past the source array, against
-// an unreadable page.
+// Score cases: an observation P and the score it gets.
+//   timeSpan D|N*k   fromSourceRatio N D   toSourceRatio N D|unreadable
+//   fromStation|toStation [latitude D] [longitude D] [height F] [flags A B C]
+//   reference from|to [TERM]   sweep k FIRST LAST   score N|N*k
+// The score is not visible through the exports, so it is probed: see
+// ScoreProbe below.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,12 +51,15 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/mman.h>
@@ -99,7 +74,7 @@ namespace {
 
 using namespace min_lumo;
 
-// ---- Reading fixtures -------------------------------------------------------
+// ---- Reading fixtures ----------------------------------------------------------
 
 struct Word {
     std::string text;
@@ -112,13 +87,13 @@ struct FixtureLine {
 };
 
 struct GoldenCase {
-    std::string path;      // the fixture file
+    std::string path;
     std::string testName;  // file, line and case name
     std::string name;
     std::string kind;
     int32_t line = 0;                // of the `case` line
     std::vector<FixtureLine> lines;  // the file's shared lines, then the case's own
-    std::string loadError;           // the file could not be read as fixtures
+    std::string loadError;           // the file could not be read
 };
 
 void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.path << ":" << c.line << ": " << c.name; }
@@ -137,8 +112,8 @@ int Hex_Value(char c) {
 }
 
 char Escaped_Character(const std::string& text, std::size_t& at, int32_t number) {
-    if (at >= text.size()) throw FixtureError{number, "a backslash ends the line"};
-    switch (text[at++]) {
+    const char escape = at < text.size() ? text[at++] : '\0';
+    switch (escape) {
         case 't': return '\t';
         case 'n': return '\n';
         case 'r': return '\r';
@@ -153,67 +128,71 @@ char Escaped_Character(const std::string& text, std::size_t& at, int32_t number)
             at += 2;
             return static_cast<char>(high * 16 + low);
         }
-        default: throw FixtureError{number, "unknown escape \\" + std::string(1, text[at - 1])};
+        default: throw FixtureError{number, "unknown escape after a backslash"};
     }
 }
 
 std::vector<Word> Split_Words(const std::string& text, int32_t number) {
+    constexpr const char* wordEnds = " \t\r#";
     std::vector<Word> words;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const char c = text[at];
-        if (c == ' ' || c == '\t' || c == '\r') {
-            ++at;
-            continue;
-        }
-        if (c == '#') break;
+    std::size_t at = text.find_first_not_of(" \t\r");
+    while (at < text.size() && text[at] != '#') {
         Word word;
-        if (c != '"') {
-            const std::size_t end = std::min(text.find_first_of(" \t\r#", at), text.size());
+        if (text[at] != '"') {
+            const std::size_t end = std::min(text.find_first_of(wordEnds, at), text.size());
             word.text = text.substr(at, end - at);
             at = end;
-            words.push_back(word);
-            continue;
-        }
-        word.quoted = true;
-        for (++at;;) {
-            if (at >= text.size()) throw FixtureError{number, "unterminated quoted text"};
-            const char next = text[at++];
-            if (next == '"') break;
-            word.text += next == '\\' ? Escaped_Character(text, at, number) : next;
-        }
-        if (at < text.size() && text[at] == '*') {
-            const std::size_t end = std::min(text.find_first_of(" \t\r#", at), text.size());
-            int32_t times = 0;
-            const auto [rest, error] = std::from_chars(text.data() + at + 1, text.data() + end, times);
-            if (error != std::errc{} || rest != text.data() + end || times < 0)
-                throw FixtureError{number, "a text repeat needs a count, as in \"n\"*255"};
-            std::string repeated;
-            for (int32_t i = 0; i < times; ++i) repeated += word.text;
-            word.text = repeated;
-            at = end;
+        } else {
+            word.quoted = true;
+            for (++at;;) {
+                if (at >= text.size()) throw FixtureError{number, "unterminated quoted text"};
+                const char next = text[at++];
+                if (next == '"') break;
+                word.text += next == '\\' ? Escaped_Character(text, at, number) : next;
+            }
+            if (at < text.size() && text[at] == '*') {
+                const std::size_t end = std::min(text.find_first_of(wordEnds, at), text.size());
+                int32_t times = 0;
+                const auto [rest, error] = std::from_chars(text.data() + at + 1, text.data() + end, times);
+                if (error != std::errc{} || rest != text.data() + end || times < 0)
+                    throw FixtureError{number, "a repeated text needs a count, as in \"n\"*255"};
+                std::string once = word.text;
+                word.text.clear();
+                for (int32_t i = 0; i < times; ++i) word.text += once;
+                at = end;
+            }
         }
         words.push_back(word);
+        at = std::min(text.find_first_not_of(" \t\r", at), text.size());
     }
     return words;
 }
 
+// Letters and digits stay, a minus before a number reads "minus", any other
+// run of characters becomes one underscore.
 std::string Test_Name(const std::filesystem::path& path, int32_t line, const std::string& name) {
     std::string result = path.stem().string() + "_L" + std::to_string(line) + "_";
-    // Letters and digits stay, a minus before a digit reads "minus", every
-    // other run of characters becomes one underscore.
+    const auto isDigit = [&](std::size_t at) { return at < name.size() && name[at] >= '0' && name[at] <= '9'; };
     bool gap = false;
     for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto isDigit = [&](std::size_t at) { return at < name.size() && name[at] >= '0' && name[at] <= '9'; };
         const char c = name[i];
         const bool minus = c == '-' && isDigit(i + 1) && (i == 0 || name[i - 1] == ' ');
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit(i) || minus;
         if (keep && gap && result.back() != '_') result += '_';
-        if (minus) result += "minus_";
-        else if (keep) result += c;
+        if (keep) result += minus ? std::string("minus_") : std::string(1, c);
         gap = !keep;
     }
     return result.substr(0, 100);
+}
+
+GoldenCase Broken_Case(const std::string& path, int32_t line, const std::string& testName, const std::string& why) {
+    GoldenCase broken;
+    broken.path = path;
+    broken.line = line;
+    broken.name = "unreadable fixture";
+    broken.testName = testName;
+    broken.loadError = why;
+    return broken;
 }
 
 std::vector<GoldenCase> Load_Fixture_File(const std::filesystem::path& path) {
@@ -226,10 +205,10 @@ std::vector<GoldenCase> Load_Fixture_File(const std::filesystem::path& path) {
     try {
         if (!in) throw FixtureError{0, "cannot open the file"};
         while (std::getline(in, text)) {
-            ++number;
-            const std::vector<Word> words = Split_Words(text, number);
+            const std::vector<Word> words = Split_Words(text, ++number);
+            const bool bare = !words.empty() && !words[0].quoted;
             if (words.empty()) continue;
-            if (!words[0].quoted && words[0].text == "case") {
+            if (bare && words[0].text == "case") {
                 if (kind.empty()) throw FixtureError{number, "a `kind` line must come before the first case"};
                 GoldenCase c;
                 c.path = path.string();
@@ -237,14 +216,13 @@ std::vector<GoldenCase> Load_Fixture_File(const std::filesystem::path& path) {
                 c.line = number;
                 c.lines = shared;
                 const std::size_t start = text.find("case") + 4;
-                const std::size_t end = std::min(text.find('#', start), text.size());
-                c.name = text.substr(start, end - start);
+                c.name = text.substr(start, std::min(text.find('#', start), text.size()) - start);
                 c.name.erase(0, c.name.find_first_not_of(" \t"));
                 c.name.erase(c.name.find_last_not_of(" \t\r") + 1);
                 if (c.name.empty()) throw FixtureError{number, "a case needs a name"};
                 c.testName = Test_Name(path, number, c.name);
                 cases.push_back(c);
-            } else if (!words[0].quoted && words[0].text == "kind" && cases.empty() && words.size() == 2) {
+            } else if (bare && words[0].text == "kind" && words.size() == 2 && cases.empty()) {
                 kind = words[1].text;
             } else {
                 (cases.empty() ? shared : cases.back().lines).push_back({number, words});
@@ -252,20 +230,13 @@ std::vector<GoldenCase> Load_Fixture_File(const std::filesystem::path& path) {
         }
         if (cases.empty()) throw FixtureError{number, "the file holds no case"};
     } catch (const FixtureError& error) {
-        // One failing case names the file and the line; the file's other
-        // cases are not run, since the file as a whole is not understood.
-        GoldenCase broken;
-        broken.path = path.string();
-        broken.line = error.line;
-        broken.name = "unreadable fixture";
-        broken.testName = Test_Name(path, error.line, "fixture_error");
-        broken.loadError = error.message;
-        return {broken};
+        // The file as a whole is not understood: one failing test names it.
+        return {Broken_Case(path.string(), error.line, Test_Name(path, error.line, "fixture error"), error.message)};
     }
     return cases;
 }
 
-// Set by main from --fixtures=FOLDER before the tests are registered.
+// Set by main before GoogleTest registers the tests.
 std::string FixtureFolder;
 
 std::vector<GoldenCase> All_Cases() {
@@ -279,37 +250,37 @@ std::vector<GoldenCase> All_Cases() {
         const std::vector<GoldenCase> more = Load_Fixture_File(file);
         cases.insert(cases.end(), more.begin(), more.end());
     }
-    if (cases.empty()) {
-        GoldenCase none;
-        none.path = FixtureFolder;
-        none.name = "no fixtures";
-        none.testName = "no_fixtures_found";
-        none.loadError = "no *.gie file in '" + FixtureFolder + "' (pass --fixtures=FOLDER)";
-        cases.push_back(none);
-    }
+    if (cases.empty())
+        cases.push_back(Broken_Case(FixtureFolder, 0, "no_fixtures_found",
+                                    "no *.gie file in '" + FixtureFolder + "' (pass --fixtures=FOLDER)"));
     return cases;
 }
 
 // The words of one line, taken one after another.
 class Cursor {
 public:
-    explicit Cursor(const FixtureLine& line, std::size_t first = 1) : line_(line), next_(first) {}
+    explicit Cursor(const FixtureLine& line) : line_(line) {}
     int32_t Line() const { return line_.number; }
     bool Done() const { return next_ >= line_.words.size(); }
     const Word& Next(std::string_view what) {
         if (Done()) Fail("missing " + std::string(what));
         return line_.words[next_++];
     }
-    bool Next_Is(std::string_view bare) const {
-        return !Done() && !line_.words[next_].quoted && line_.words[next_].text == bare;
+    // Takes the next word when it is the bare word given.
+    bool Take_If(std::string_view bare) {
+        if (Done() || line_.words[next_].quoted || line_.words[next_].text != bare) return false;
+        ++next_;
+        return true;
     }
     std::string Text(std::string_view what) { return Next(what).text; }
     int32_t Int(std::string_view what) { return Number<int32_t>(what); }
     double Real(std::string_view what) { return Number<double>(what); }
     float Single(std::string_view what) { return Number<float>(what); }
+    void Finish() {
+        if (!Done()) Fail("unexpected '" + Text("") + "'");
+    }
     [[noreturn]] void Fail(const std::string& message) const { throw FixtureError{line_.number, message}; }
 
-private:
     template <typename T> T Number(std::string_view what) {
         const std::string& text = Next(what).text;
         T value{};
@@ -318,42 +289,40 @@ private:
             Fail(std::string(what) + ": '" + text + "' is not a number");
         return value;
     }
+
+private:
     const FixtureLine& line_;
-    std::size_t next_;
+    std::size_t next_ = 1;  // after the keyword
 };
 
-template <RecordKind K> int32_t Record_Count(const std::vector<std::byte>& array) {
-    return static_cast<int32_t>(array.size() / static_cast<std::size_t>(RecordStride<K>));
-}
-
-// An index that an expectation names must name a record that was built.
-int32_t Built_Index(const Cursor& cursor, int32_t index, int32_t count, const std::string& what) {
-    if (index < 0 || index >= count) cursor.Fail("there is no " + what + " " + std::to_string(index));
-    return index;
-}
-
 bool Starts(const FixtureLine& line, std::string_view keyword) {
-    return !line.words.empty() && !line.words[0].quoted && line.words[0].text == keyword;
+    return !line.words[0].quoted && line.words[0].text == keyword;
 }
 
-// ---- Projects ----------------------------------------------------------------
+// ---- Projects --------------------------------------------------------------------
 
 constexpr double DefaultEndTime = 3600.0;
+constexpr std::size_t EndBlockWidth = 16;
 
 void Take_Position(Cursor& cursor, const std::string& key, StationFields& fields) {
-    if (key == "latitude") fields.latitude = cursor.Real(key);
-    else if (key == "longitude") fields.longitude = cursor.Real(key);
-    else if (key == "height") fields.height = cursor.Single(key);
-    else if (key == "flags") {
+    if (key == "latitude") {
+        fields.latitude = cursor.Real(key);
+    } else if (key == "longitude") {
+        fields.longitude = cursor.Real(key);
+    } else if (key == "height") {
+        fields.height = cursor.Single(key);
+    } else if (key == "flags") {
         fields.positionFlagA = cursor.Int("flag A");
         fields.positionFlagB = cursor.Int("flag B");
         fields.positionFlagC = cursor.Int("flag C");
-    } else cursor.Fail("unknown station field '" + key + "'");
+    } else {
+        cursor.Fail("unknown station field '" + key + "'");
+    }
 }
 
-std::array<std::byte, 16> Hex_Block(Cursor& cursor) {
+std::array<std::byte, EndBlockWidth> Hex_Block(Cursor& cursor) {
     const std::string text = cursor.Text("32 hexadecimal digits");
-    std::array<std::byte, 16> block{};
+    std::array<std::byte, EndBlockWidth> block{};
     if (text.size() != 2 * block.size()) cursor.Fail("a block takes 32 hexadecimal digits");
     for (std::size_t i = 0; i < block.size(); ++i) {
         const int high = Hex_Value(text[2 * i]), low = Hex_Value(text[2 * i + 1]);
@@ -363,6 +332,10 @@ std::array<std::byte, 16> Hex_Block(Cursor& cursor) {
     return block;
 }
 
+template <RecordKind K> int32_t Record_Count(const std::vector<std::byte>& array) {
+    return static_cast<int32_t>(array.size() / static_cast<std::size_t>(RecordStride<K>));
+}
+
 // A host project built from project lines, with the header and sizes that
 // the case hands over.
 class FixtureProject {
@@ -370,96 +343,94 @@ public:
     // True when the line described the project.
     bool Take(const FixtureLine& line) {
         Cursor cursor(line);
-        const std::string keyword = line.words[0].text;
+        const std::string& keyword = line.words[0].text;
         if (keyword == "source") {
             const int32_t numerator = cursor.Int("numerator");
             project.Add_Source(numerator, cursor.Int("denominator"));
         } else if (keyword == "station") {
-            StationFields fields;
-            fields.name = cursor.Text("station name");
-            while (!cursor.Done()) {
-                const std::string key = cursor.Text("field");
-                if (key == "treeControl") fields.treeControl = cursor.Int(key);
-                else if (key == "treeLevel") fields.treeLevel = cursor.Int(key);
-                else Take_Position(cursor, key, fields);
-            }
-            project.Add_Station(fields);
-            stationNames.push_back(fields.name);
+            Take_Station(cursor);
         } else if (keyword == "baseline") {
-            const int32_t from = Station_Ref(cursor.Next("from station"), cursor);
-            const int32_t index = project.Add_Baseline(from, Station_Ref(cursor.Next("to station"), cursor));
-            while (!cursor.Done()) {
-                const std::string key = cursor.Text("field");
-                if (key == "fromBlock" || key == "toBlock") {
-                    const auto block = Hex_Block(cursor);
-                    const auto field = key == "fromBlock" ? baseline::fromBlock : baseline::toBlock;
-                    std::memcpy(Block_Field(project.Baseline(index), field), block.data(), block.size());
-                } else if (key == "directionLevel") {
-                    Write_Field(project.Baseline(index), baseline::directionLevel, cursor.Int(key));
-                } else cursor.Fail("unknown baseline field '" + key + "'");
-            }
+            Take_Baseline(cursor);
         } else if (keyword == "observation") {
             Take_Observation(cursor);
         } else if (keyword == "control") {
             const std::string name = cursor.Text("control name");
-            int32_t inactive = 0;
-            if (cursor.Next_Is("inactive")) {
-                cursor.Next("inactive");
-                inactive = cursor.Int("inactive");
-            }
-            project.Add_Control(name, inactive);
+            project.Add_Control(name, cursor.Take_If("inactive") ? cursor.Int("inactive") : 0);
         } else if (keyword == "header") {
             const std::string field = cursor.Text("header field or null");
-            if (field == "null") {
-                nullHeader = true;
-            } else if (cursor.Next_Is("null")) {
-                cursor.Next("null");
-                headerEdits.push_back({line.number, field, std::nullopt});
-            } else {
-                headerEdits.push_back({line.number, field, cursor.Int(field)});
-            }
+            if (field == "null") nullHeader_ = true;
+            else if (cursor.Take_If("null")) headerEdits_.push_back({line.number, field, std::nullopt});
+            else headerEdits_.push_back({line.number, field, cursor.Int(field)});
         } else if (keyword == "sizes") {
-            if (cursor.Next_Is("null")) {
-                cursor.Next("");
-                nullSizes = true;
-            } else {
-                std::array<int32_t, MIN_LUMO_STRUCT_SIZE_COUNT> values{};
-                for (int32_t& value : values) value = cursor.Int("structure size");
-                sizes = values;
+            nullSizes_ = cursor.Take_If("null");
+            if (!nullSizes_) {
+                sizes_.emplace();
+                for (int32_t& value : *sizes_) value = cursor.Int("structure size");
             }
         } else {
             return false;
         }
-        if (!cursor.Done()) cursor.Fail("unexpected '" + cursor.Text("") + "'");
+        cursor.Finish();
         return true;
     }
 
-    int32_t Station_Ref(const Word& word, const Cursor& cursor) const {
+    int32_t Station_Ref(Cursor& cursor) const {
+        const Word& word = cursor.Next("station");
         int32_t index = 0;
-        const auto [rest, error] = std::from_chars(word.text.data(), word.text.data() + word.text.size(), index);
-        if (!word.quoted && error == std::errc{} && rest == word.text.data() + word.text.size()) return index;
-        const auto found = std::find(stationNames.begin(), stationNames.end(), word.text);
-        if (found == stationNames.end()) cursor.Fail("no station named '" + word.text + "'");
-        return static_cast<int32_t>(found - stationNames.begin());
+        const char* end = word.text.data() + word.text.size();
+        const auto [rest, error] = std::from_chars(word.text.data(), end, index);
+        if (!word.quoted && error == std::errc{} && rest == end) return index;
+        const auto found = std::find(stationNames_.begin(), stationNames_.end(), word.text);
+        if (found == stationNames_.end()) cursor.Fail("no station named '" + word.text + "'");
+        return static_cast<int32_t>(found - stationNames_.begin());
     }
 
     // The header as the case hands it over; null for `header null`.
     ProjectHeader* Header() {
         header_ = *project.Header();
-        for (const HeaderEdit& edit : headerEdits) Apply(edit);
-        return nullHeader ? nullptr : &header_;
+        for (const HeaderEdit& edit : headerEdits_) Apply(edit);
+        return nullHeader_ ? nullptr : &header_;
     }
-    const int32_t* Sizes() const { return nullSizes ? nullptr : sizes ? sizes->data() : AcceptedSizes; }
+    const int32_t* Sizes() const { return nullSizes_ ? nullptr : sizes_ ? sizes_->data() : AcceptedSizes; }
 
     HostProject project;
-    std::vector<std::string> stationNames;
 
 private:
     struct HeaderEdit {
         int32_t line;
         std::string field;
-        std::optional<int32_t> value;  // none: a null array
+        std::optional<int32_t> value;  // none: no array
     };
+
+    void Take_Station(Cursor& cursor) {
+        StationFields fields;
+        fields.name = cursor.Text("station name");
+        while (!cursor.Done()) {
+            const std::string key = cursor.Text("field");
+            if (key == "treeControl") fields.treeControl = cursor.Int(key);
+            else if (key == "treeLevel") fields.treeLevel = cursor.Int(key);
+            else Take_Position(cursor, key, fields);
+        }
+        project.Add_Station(fields);
+        stationNames_.push_back(fields.name);
+    }
+
+    void Take_Baseline(Cursor& cursor) {
+        const int32_t from = Station_Ref(cursor);
+        const BaselineRef record = project.Baseline(project.Add_Baseline(from, Station_Ref(cursor)));
+        while (!cursor.Done()) {
+            const std::string key = cursor.Text("field");
+            if (key == "fromBlock" || key == "toBlock") {
+                const auto block = Hex_Block(cursor);
+                std::memcpy(Block_Field(record, key == "fromBlock" ? baseline::fromBlock : baseline::toBlock),
+                            block.data(), block.size());
+            } else if (key == "directionLevel") {
+                Write_Field(record, baseline::directionLevel, cursor.Int(key));
+            } else {
+                cursor.Fail("unknown baseline field '" + key + "'");
+            }
+        }
+    }
 
     void Take_Observation(Cursor& cursor) {
         ObservationFields fields;
@@ -487,177 +458,176 @@ private:
     }
 
     void Apply(const HeaderEdit& edit) {
-        struct Pair {
-            const char* count;
-            const char* array;
-            int32_t ProjectHeader::*countField;
-        };
-        static const Pair pairs[] = {{"sourceCount", "sources", &ProjectHeader::sourceCount},
-                                     {"stationCount", "stations", &ProjectHeader::stationCount},
-                                     {"baselineCount", "baselines", &ProjectHeader::baselineCount},
-                                     {"observationCount", "observations", &ProjectHeader::observationCount},
-                                     {"controlCount", "controls", &ProjectHeader::controlCount}};
-        for (const Pair& pair : pairs) {
-            if (edit.field == pair.count && edit.value) {
-                header_.*pair.countField = *edit.value;
-                return;
-            }
+        const std::string& f = edit.field;
+        if (edit.value) {
+            int32_t* count = f == "sourceCount"        ? &header_.sourceCount
+                             : f == "stationCount"     ? &header_.stationCount
+                             : f == "baselineCount"    ? &header_.baselineCount
+                             : f == "observationCount" ? &header_.observationCount
+                             : f == "controlCount"     ? &header_.controlCount
+                                                       : nullptr;
+            if (count == nullptr) throw FixtureError{edit.line, "no header count '" + f + "'"};
+            *count = *edit.value;
+        } else if (f == "sources") {
+            header_.sources = nullptr;
+        } else if (f == "stations") {
+            header_.stations = nullptr;
+        } else if (f == "baselines") {
+            header_.baselines = nullptr;
+        } else if (f == "observations") {
+            header_.observations = nullptr;
+        } else if (f == "controls") {
+            header_.controls = nullptr;
+        } else {
+            throw FixtureError{edit.line, "no header array '" + f + "'"};
         }
-        if (edit.value) throw FixtureError{edit.line, "header " + edit.field + " takes null or is not a field"};
-        if (edit.field == "sources") header_.sources = nullptr;
-        else if (edit.field == "stations") header_.stations = nullptr;
-        else if (edit.field == "baselines") header_.baselines = nullptr;
-        else if (edit.field == "observations") header_.observations = nullptr;
-        else if (edit.field == "controls") header_.controls = nullptr;
-        else throw FixtureError{edit.line, "no header field '" + edit.field + "'"};
     }
 
-    std::vector<HeaderEdit> headerEdits;
-    bool nullHeader = false;
-    bool nullSizes = false;
-    std::optional<std::array<int32_t, MIN_LUMO_STRUCT_SIZE_COUNT>> sizes;
+    std::vector<std::string> stationNames_;
+    std::vector<HeaderEdit> headerEdits_;
+    bool nullHeader_ = false;
+    bool nullSizes_ = false;
+    std::optional<std::array<int32_t, MIN_LUMO_STRUCT_SIZE_COUNT>> sizes_;
     ProjectHeader header_{};
 };
 
 const LoadedLibrary& Lib() { return Library_Under_Test(); }
 
-// ---- Field expectations --------------------------------------------------------
+// ---- Expectations on records -------------------------------------------------------
 
-// One place of a record that a call may change.
+enum class FieldType { Number, Text, Block, Direction };
+
+struct FieldInfo {
+    std::string_view name;
+    FieldType type;
+    int32_t offset;
+    int32_t width;
+};
+
+// The fields a case may name in `expect station|baseline|observation`.
+constexpr FieldInfo StationFieldInfo[] = {
+    {"treeLevel", FieldType::Number, station::treeLevel.offset, 4},
+    {"treeControl", FieldType::Number, station::treeControl.offset, 4},
+    {"positionFlagA", FieldType::Number, station::positionFlagA.offset, 4},
+    {"positionFlagB", FieldType::Number, station::positionFlagB.offset, 4},
+    {"positionFlagC", FieldType::Number, station::positionFlagC.offset, 4},
+};
+constexpr FieldInfo BaselineFieldInfo[] = {
+    {"directionLevel", FieldType::Number, baseline::directionLevel.offset, 4},
+    {"fromStation", FieldType::Number, baseline::fromStation.offset, 4},
+    {"toStation", FieldType::Number, baseline::toStation.offset, 4},
+    {"reversed", FieldType::Direction, baseline::fromStation.offset, 8},
+    {"fromBlock", FieldType::Block, baseline::fromBlock.offset, baseline::fromBlock.width},
+    {"toBlock", FieldType::Block, baseline::toBlock.offset, baseline::toBlock.width},
+    {"solution", FieldType::Block, baseline::solution.offset, baseline::solution.width},
+};
+constexpr FieldInfo ObservationFieldInfo[] = {
+    {"fromSource", FieldType::Number, observation::fromSource.offset, 4},
+    {"toSource", FieldType::Number, observation::toSource.offset, 4},
+    {"baselineSlot", FieldType::Number, observation::baselineSlot.offset, 4},
+    {"solutionStatus", FieldType::Number, observation::solutionStatus.offset, 4},
+    {"removed", FieldType::Number, observation::removed.offset, 4},
+    {"label", FieldType::Text, observation::label.offset, observation::label.capacity},
+    {"fromSourceName", FieldType::Text, observation::fromSourceName.offset, observation::fromSourceName.capacity},
+    {"toSourceName", FieldType::Text, observation::toSourceName.offset, observation::toSourceName.capacity},
+    {"solution", FieldType::Block, observation::solution.offset, observation::solution.width},
+};
+
+int32_t Int_At(const std::byte* record, int32_t offset) {
+    int32_t value;
+    std::memcpy(&value, record + offset, sizeof value);
+    return value;
+}
+
+std::string Shown(const std::string& text) {
+    static const char digits[] = "0123456789abcdef";
+    std::string shown = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 32 && byte < 127 && c != '"' && c != '\\') shown += c;
+        else shown += std::string("\\x") + digits[byte >> 4] + digits[byte & 15];
+    }
+    return shown + "\"";
+}
+
+std::string Hex(const std::byte* bytes, std::size_t width) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (std::size_t i = 0; i < width; ++i) {
+        const int byte = std::to_integer<int>(bytes[i]);
+        text += std::string(1, digits[byte >> 4]) + digits[byte & 15];
+    }
+    return text;
+}
+
+// Checks the FIELD VALUE pairs of one `expect` line against a record before
+// and after the call.
+void Expect_Fields(const GoldenCase& c, Cursor& cursor, std::span<const FieldInfo> fields, const std::byte* before,
+                   const std::byte* after, const std::string& what) {
+    const auto fail = [&](const std::string& message) {
+        ADD_FAILURE_AT(c.path.c_str(), cursor.Line()) << c.name << ": " << what << " " << message;
+    };
+    while (!cursor.Done()) {
+        const std::string key = cursor.Text("field");
+        const auto field =
+            std::find_if(fields.begin(), fields.end(), [&](const FieldInfo& f) { return f.name == key; });
+        if (field == fields.end()) cursor.Fail("no field '" + key + "' to expect on a " + what);
+        const std::byte* now = after + field->offset;
+        const std::byte* then = before + field->offset;
+        const auto width = static_cast<std::size_t>(field->width);
+        switch (field->type) {
+            case FieldType::Number: {
+                const int32_t expected = cursor.Int(key), actual = Int_At(now, 0);
+                if (actual != expected)
+                    fail(key + " is " + std::to_string(actual) + ", expected " + std::to_string(expected));
+                break;
+            }
+            case FieldType::Text: {
+                const std::string expected = cursor.Text(key);
+                const char* text = reinterpret_cast<const char*>(now);
+                const auto length = static_cast<std::size_t>(std::find(text, text + width, '\0') - text);
+                if (std::string(text, length) != expected)
+                    fail(key + " is " + Shown(std::string(text, length)) + ", expected " + Shown(expected));
+                else if (length < width && std::memcmp(now + length + 1, then + length + 1, width - length - 1) != 0)
+                    fail(key + ": bytes after the terminator changed");
+                break;
+            }
+            case FieldType::Block: {
+                if (cursor.Take_If("cleared")) {
+                    if (std::any_of(now, now + width, [](std::byte b) { return b != std::byte{0}; }))
+                        fail(key + " is not cleared");
+                } else if (cursor.Take_If("kept")) {
+                    if (std::memcmp(now, then, width) != 0) fail(key + " changed");
+                } else {
+                    const auto expected = Hex_Block(cursor);
+                    if (expected.size() != width || std::memcmp(now, expected.data(), width) != 0)
+                        fail(key + " is " + Hex(now, width));
+                }
+                break;
+            }
+            case FieldType::Direction: {
+                const std::string answer = cursor.Text("yes or no");
+                if (answer != "yes" && answer != "no") cursor.Fail("reversed takes yes or no");
+                const int32_t from = Int_At(then, 0), to = Int_At(then, 4);
+                const int32_t newFrom = Int_At(now, 0), newTo = Int_At(now, 4);
+                const bool asExpected =
+                    answer == "yes" ? newFrom == to && newTo == from : newFrom == from && newTo == to;
+                if (!asExpected)
+                    fail("runs from " + std::to_string(newFrom) + " to " + std::to_string(newTo) + " (was "
+                         + std::to_string(from) + " to " + std::to_string(to) + ")");
+                break;
+            }
+        }
+    }
+}
+
+// One stretch of a record that a call may change.
 struct Region {
     std::string array;
     int32_t record;
     int32_t offset;
     int32_t width;
 };
-
-std::string Array_Name(RecordKind kind) {
-    switch (kind) {
-        case RecordKind::Source: return "source";
-        case RecordKind::Station: return "station";
-        case RecordKind::Baseline: return "baseline";
-        case RecordKind::Observation: return "observation";
-        case RecordKind::Control: return "control";
-    }
-    return "";
-}
-
-template <RecordKind K> struct NamedFields {
-    std::vector<std::pair<std::string, I32Field<K>>> numbers;
-    std::vector<std::pair<std::string, TextField<K>>> texts;
-    std::vector<std::pair<std::string, BlockField<K>>> blocks;
-};
-
-const NamedFields<RecordKind::Station> StationFieldNames{
-    {{"treeLevel", station::treeLevel}, {"treeControl", station::treeControl},
-     {"positionFlagA", station::positionFlagA}, {"positionFlagB", station::positionFlagB},
-     {"positionFlagC", station::positionFlagC}},
-    {},
-    {}};
-const NamedFields<RecordKind::Baseline> BaselineFieldNames{
-    {{"directionLevel", baseline::directionLevel}, {"fromStation", baseline::fromStation},
-     {"toStation", baseline::toStation}},
-    {},
-    {{"fromBlock", baseline::fromBlock}, {"toBlock", baseline::toBlock}, {"solution", baseline::solution}}};
-const NamedFields<RecordKind::Observation> ObservationFieldNames{
-    {{"fromSource", observation::fromSource}, {"toSource", observation::toSource},
-     {"baselineSlot", observation::baselineSlot}, {"solutionStatus", observation::solutionStatus},
-     {"removed", observation::removed}},
-    {{"label", observation::label}, {"fromSourceName", observation::fromSourceName},
-     {"toSourceName", observation::toSourceName}},
-    {{"solution", observation::solution}}};
-
-template <typename Field> const Field* Find(const std::vector<std::pair<std::string, Field>>& fields,
-                                            const std::string& name) {
-    for (const auto& [fieldName, field] : fields)
-        if (fieldName == name) return &field;
-    return nullptr;
-}
-
-std::string Hex(const std::byte* bytes, int32_t width) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (int32_t i = 0; i < width; ++i) {
-        text += digits[std::to_integer<int>(bytes[i]) >> 4];
-        text += digits[std::to_integer<int>(bytes[i]) & 15];
-    }
-    return text;
-}
-
-std::string Shown(const std::string& text) {
-    std::string shown = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 32 && byte < 127 && c != '"' && c != '\\') {
-            shown += c;
-        } else {
-            static const char digits[] = "0123456789abcdef";
-            shown += "\\x";
-            shown += digits[byte >> 4];
-            shown += digits[byte & 15];
-        }
-    }
-    return shown + "\"";
-}
-
-// Checks `expect KIND INDEX FIELD VALUE...` on one record, before and after.
-template <RecordKind K>
-void Expect_Fields(const GoldenCase& c, Cursor& cursor, const NamedFields<K>& names, Record<K> before,
-                   Record<K> after, const std::string& what) {
-    const auto fail = [&](const std::string& message) {
-        ADD_FAILURE_AT(c.path.c_str(), cursor.Line()) << c.name << ": " << what << " " << message;
-    };
-    while (!cursor.Done()) {
-        const std::string key = cursor.Text("field");
-        if (const auto* number = Find(names.numbers, key)) {
-            const int32_t expected = cursor.Int(key);
-            const int32_t actual = Read_Field(after, *number);
-            if (actual != expected) fail(key + " is " + std::to_string(actual) + ", expected " + std::to_string(expected));
-        } else if (const auto* text = Find(names.texts, key)) {
-            const std::string expected = cursor.Text(key);
-            const char* field = Text_Field(after, *text);
-            const char* old = Text_Field(before, *text);
-            const auto end = static_cast<int32_t>(std::find(field, field + text->capacity, '\0') - field);
-            if (std::string(field, static_cast<std::size_t>(end)) != expected)
-                fail(key + " is " + Shown(std::string(field, static_cast<std::size_t>(end))) + ", expected "
-                     + Shown(expected));
-            else if (end < text->capacity
-                     && std::memcmp(field + end + 1, old + end + 1, static_cast<std::size_t>(text->capacity - end - 1)) != 0)
-                fail(key + ": bytes after the terminator changed");
-        } else if (const auto* block = Find(names.blocks, key)) {
-            const std::byte* now = Block_Field(after, *block);
-            const std::byte* then = Block_Field(before, *block);
-            const auto width = static_cast<std::size_t>(block->width);
-            if (cursor.Next_Is("cleared")) {
-                cursor.Next("");
-                if (std::any_of(now, now + width, [](std::byte b) { return b != std::byte{0}; }))
-                    fail(key + " is not cleared");
-            } else if (cursor.Next_Is("kept")) {
-                cursor.Next("");
-                if (std::memcmp(now, then, width) != 0) fail(key + " changed");
-            } else {
-                const auto expected = Hex_Block(cursor);
-                if (expected.size() != width || std::memcmp(now, expected.data(), width) != 0)
-                    fail(key + " is " + Hex(now, block->width));
-            }
-        } else if constexpr (K == RecordKind::Baseline) {
-            if (key != "reversed") cursor.Fail("unknown baseline field '" + key + "'");
-            const std::string answer = cursor.Text("yes or no");
-            if (answer != "yes" && answer != "no") cursor.Fail("reversed takes yes or no");
-            const int32_t from = Read_Field(before, baseline::fromStation), to = Read_Field(before, baseline::toStation);
-            const bool reversed = Read_Field(after, baseline::fromStation) == to
-                                  && Read_Field(after, baseline::toStation) == from;
-            const bool kept = Read_Field(after, baseline::fromStation) == from
-                              && Read_Field(after, baseline::toStation) == to;
-            if (answer == "yes" ? !reversed : !kept)
-                fail("runs from " + std::to_string(Read_Field(after, baseline::fromStation)) + " to "
-                     + std::to_string(Read_Field(after, baseline::toStation)) + " (was " + std::to_string(from)
-                     + " to " + std::to_string(to) + ")");
-        } else {
-            cursor.Fail("unknown " + Array_Name(K) + " field '" + key + "'");
-        }
-    }
-}
 
 // Every changed byte lies in one of the regions; the others are reported,
 // runs of neighbouring bytes together.
@@ -670,9 +640,10 @@ void Expect_Changes_Only_In(const GoldenCase& c, const HostProject& project, con
                    && change.offset < region.offset + region.width;
         });
         if (inside) continue;
-        if (!stray.empty() && stray.back().array == change.array && stray.back().record == change.record
-            && stray.back().offset + stray.back().width == change.offset)
-            ++stray.back().width;
+        Region* last = stray.empty() ? nullptr : &stray.back();
+        if (last != nullptr && last->array == change.array && last->record == change.record
+            && last->offset + last->width == change.offset)
+            ++last->width;
         else
             stray.push_back({change.array, change.record, change.offset, 1});
     }
@@ -682,19 +653,28 @@ void Expect_Changes_Only_In(const GoldenCase& c, const HostProject& project, con
             << region.offset + region.width - 1 << " changed, which the case does not allow";
 }
 
-template <RecordKind K, typename Field> Region Region_Of(int32_t record, Field field, int32_t width = 4) {
-    return {Array_Name(K), record, field.offset, width};
-}
-
-// ---- Minimisation cases ----------------------------------------------------------
-
-void Run_Minimisation_Case(const GoldenCase& c) {
-    FixtureProject built;
+// The project lines of a case go to the project, its `expect` lines are
+// returned for the runner.
+std::vector<const FixtureLine*> Build(const GoldenCase& c, FixtureProject& built) {
     std::vector<const FixtureLine*> expectations;
     for (const FixtureLine& line : c.lines) {
         if (Starts(line, "expect")) expectations.push_back(&line);
         else if (!built.Take(line)) throw FixtureError{line.number, "unknown line '" + line.words[0].text + "'"};
     }
+    return expectations;
+}
+
+// An index that an expectation names must name a record that was built.
+int32_t Built_Index(const Cursor& cursor, int32_t index, int32_t count, const std::string& what) {
+    if (index < 0 || index >= count) cursor.Fail("there is no " + what + " " + std::to_string(index));
+    return index;
+}
+
+// ---- Minimisation cases -----------------------------------------------------------
+
+void Run_Minimisation_Case(const GoldenCase& c) {
+    FixtureProject built;
+    const std::vector<const FixtureLine*> expectations = Build(c, built);
     ProjectHeader* header = built.Header();
     const std::vector<std::byte> before = built.project.Snapshot();
     const int32_t result = Lib().minLumo(built.Sizes(), header);
@@ -707,27 +687,33 @@ void Run_Minimisation_Case(const GoldenCase& c) {
     for (const FixtureLine* line : expectations) {
         Cursor cursor(*line);
         const std::string what = cursor.Text("what to expect");
-        const auto fail = [&](const std::string& text) { ADD_FAILURE_AT(c.path.c_str(), line->number) << c.name << ": " << text; };
+        const auto expectEqual = [&](const auto& actual, const auto& expected, const std::string& shownActual,
+                                     const std::string& shownExpected) {
+            if (actual != expected)
+                ADD_FAILURE_AT(c.path.c_str(), line->number)
+                    << c.name << ": " << what << " is " << shownActual << ", expected " << shownExpected;
+        };
         if (what == "result") {
             resultStated = true;
             const int32_t expected = cursor.Int(what);
-            if (result != expected) fail("DLL_Min_Lumo returned " + std::to_string(result) + ", expected " + std::to_string(expected) + " (message " + Shown(message) + ")");
+            expectEqual(result, expected, std::to_string(result) + " (message " + Shown(message) + ")",
+                        std::to_string(expected));
         } else if (what == "message") {
             const std::string expected = cursor.Text(what);
-            if (expected != message) fail("the message is " + Shown(message) + ", expected " + Shown(expected));
+            expectEqual(std::string(message), expected, Shown(message), Shown(expected));
         } else if (what == "messageLength") {
             const int32_t expected = cursor.Int(what);
-            if (messageLength != expected) fail("Get_Error_Message returned " + std::to_string(messageLength) + ", expected " + std::to_string(expected));
+            expectEqual(messageLength, expected, std::to_string(messageLength), std::to_string(expected));
         } else if (what == "rejected") {
-            if (cursor.Next_Is("none")) cursor.Next("");
-            while (!cursor.Done())
-                rejected.insert(Built_Index(cursor, cursor.Int("observation"),
-                                            Record_Count<RecordKind::Observation>(built.project.observations),
-                                            "observation"));
+            if (!cursor.Take_If("none"))
+                while (!cursor.Done())
+                    rejected.insert(Built_Index(cursor, cursor.Int("observation"),
+                                                Record_Count<RecordKind::Observation>(built.project.observations),
+                                                "observation"));
         } else {
             cursor.Fail("unknown expectation '" + what + "'");
         }
-        if (!cursor.Done()) cursor.Fail("unexpected '" + cursor.Text("") + "'");
+        cursor.Finish();
     }
     if (!resultStated) throw FixtureError{c.line, "a minimisation case needs `expect result`"};
 
@@ -736,8 +722,8 @@ void Run_Minimisation_Case(const GoldenCase& c) {
     std::vector<Region> allowed;
     if (result == 0) {
         for (const int32_t i : rejected) {
-            allowed.push_back(Region_Of<RecordKind::Observation>(i, observation::removed));
-            allowed.push_back(Region_Of<RecordKind::Observation>(i, observation::solutionStatus));
+            allowed.push_back({"observation", i, observation::removed.offset, 4});
+            allowed.push_back({"observation", i, observation::solutionStatus.offset, 4});
             const ObservationRef record = built.project.Observation(i);
             if (Read_Field(record, observation::removed) != 1 || Read_Field(record, observation::solutionStatus) != -1)
                 ADD_FAILURE_AT(c.path.c_str(), c.line) << c.name << ": observation " << i << " is not marked rejected";
@@ -746,85 +732,85 @@ void Run_Minimisation_Case(const GoldenCase& c) {
     Expect_Changes_Only_In(c, built.project, before, allowed);
 }
 
-// ---- Orientation cases ----------------------------------------------------------
+// ---- Orientation cases ------------------------------------------------------------
 
 // What reversing baseline `j` may write: its own fields, its end stations'
 // flags B and C, and the fields of the observations on its list.
 void Add_Reversal_Regions(HostProject& before, int32_t j, std::vector<Region>& allowed) {
     const BaselineRef line = before.Baseline(j);
-    for (const auto field : {baseline::fromBlock, baseline::toBlock, baseline::solution})
-        allowed.push_back(Region_Of<RecordKind::Baseline>(j, field, field.width));
-    allowed.push_back(Region_Of<RecordKind::Baseline>(j, baseline::fromStation));
-    allowed.push_back(Region_Of<RecordKind::Baseline>(j, baseline::toStation));
+    for (const auto block : {baseline::fromBlock, baseline::toBlock, baseline::solution})
+        allowed.push_back({"baseline", j, block.offset, block.width});
+    allowed.push_back({"baseline", j, baseline::fromStation.offset, 8});  // both ends
     for (const int32_t end : {Read_Field(line, baseline::fromStation), Read_Field(line, baseline::toStation)}) {
-        allowed.push_back(Region_Of<RecordKind::Station>(end, station::positionFlagB));
-        allowed.push_back(Region_Of<RecordKind::Station>(end, station::positionFlagC));
+        allowed.push_back({"station", end, station::positionFlagB.offset, 4});
+        allowed.push_back({"station", end, station::positionFlagC.offset, 4});
     }
-    const int32_t count = std::clamp(Read_Field(line, baseline::observationCount), 0, baseline::observationIndexCapacity);
+    const int32_t count =
+        std::clamp(Read_Field(line, baseline::observationCount), 0, baseline::observationIndexCapacity);
     for (int32_t slot = 0; slot < count; ++slot) {
         const int32_t i = Read_Baseline_Observation(line, slot);
-        for (const auto field : {observation::label, observation::fromSourceName, observation::toSourceName})
-            allowed.push_back(Region_Of<RecordKind::Observation>(i, field, field.capacity));
-        for (const auto field : {observation::fromSource, observation::toSource, observation::baselineSlot})
-            allowed.push_back(Region_Of<RecordKind::Observation>(i, field));
-        allowed.push_back(Region_Of<RecordKind::Observation>(i, observation::solution, observation::solution.width));
+        for (const auto text : {observation::label, observation::fromSourceName, observation::toSourceName})
+            allowed.push_back({"observation", i, text.offset, text.capacity});
+        allowed.push_back({"observation", i, observation::fromSource.offset, 8});  // both sources
+        allowed.push_back({"observation", i, observation::baselineSlot.offset, 4});
+        allowed.push_back({"observation", i, observation::solution.offset, observation::solution.width});
     }
 }
 
 void Run_Orientation_Case(const GoldenCase& c) {
+    // Neighbouring fields that the regions take together.
+    static_assert(observation::toSource.offset == observation::fromSource.offset + 4);
+    static_assert(baseline::toStation.offset == baseline::fromStation.offset + 4);
+    static_assert(station::treeLevel.offset == station::treeControl.offset + 4);
     FixtureProject built;
-    std::vector<const FixtureLine*> expectations;
-    for (const FixtureLine& line : c.lines) {
-        if (Starts(line, "expect")) expectations.push_back(&line);
-        else if (!built.Take(line)) throw FixtureError{line.number, "unknown line '" + line.words[0].text + "'"};
-    }
+    const std::vector<const FixtureLine*> expectations = Build(c, built);
     ProjectHeader* header = built.Header();
     HostProject before = built.project;
-    const std::vector<std::byte> snapshot = before.Snapshot();
     const int alarmsBefore = Alarm_Count();
     const int32_t result = Lib().fixBaselineDirection(header);
     const int alarms = Alarm_Count() - alarmsBefore;
-    if (result != 0) ADD_FAILURE_AT(c.path.c_str(), c.line) << c.name << ": DLL_Fix_Baseline_Direction returned " << result;
+    if (result != 0)
+        ADD_FAILURE_AT(c.path.c_str(), c.line) << c.name << ": DLL_Fix_Baseline_Direction returned " << result;
 
-    int expectedAlarms = 0;
+    const int32_t stationCount = Record_Count<RecordKind::Station>(before.stations);
+    const int32_t baselineCount = Record_Count<RecordKind::Baseline>(before.baselines);
+    const int32_t observationCount = Record_Count<RecordKind::Observation>(before.observations);
     std::vector<Region> allowed;
-    for (int32_t i = 0; i < Record_Count<RecordKind::Station>(before.stations); ++i) {
-        allowed.push_back(Region_Of<RecordKind::Station>(i, station::treeLevel));
-        allowed.push_back(Region_Of<RecordKind::Station>(i, station::treeControl));
-    }
-    for (int32_t j = 0; j < Record_Count<RecordKind::Baseline>(before.baselines); ++j)
-        allowed.push_back(Region_Of<RecordKind::Baseline>(j, baseline::directionLevel));
+    for (int32_t i = 0; i < stationCount; ++i)
+        allowed.push_back({"station", i, station::treeControl.offset, 8});  // treeControl and treeLevel
+    for (int32_t j = 0; j < baselineCount; ++j) allowed.push_back({"baseline", j, baseline::directionLevel.offset, 4});
+    int expectedAlarms = 0;
     for (const FixtureLine* line : expectations) {
         Cursor cursor(*line);
         const std::string what = cursor.Text("what to expect");
         if (what == "alarms") {
             expectedAlarms = cursor.Int(what);
         } else if (what == "station") {
-            const int32_t i = Built_Index(cursor, built.Station_Ref(cursor.Next("station"), cursor),
-                                          Record_Count<RecordKind::Station>(before.stations), "station");
-            Expect_Fields(c, cursor, StationFieldNames, before.Station(i), built.project.Station(i), "station " + built.stationNames.at(static_cast<std::size_t>(i)));
+            const int32_t i = Built_Index(cursor, built.Station_Ref(cursor), stationCount, "station");
+            Expect_Fields(c, cursor, StationFieldInfo, before.Station(i).bytes, built.project.Station(i).bytes,
+                          "station " + line->words[2].text);
         } else if (what == "baseline") {
-            const int32_t j = Built_Index(cursor, cursor.Int("baseline"),
-                                          Record_Count<RecordKind::Baseline>(before.baselines), "baseline");
-            Cursor look = cursor;
-            while (!look.Done())
-                if (look.Text("") == "reversed" && look.Text("yes or no") == "yes") Add_Reversal_Regions(before, j, allowed);
-            Expect_Fields(c, cursor, BaselineFieldNames, before.Baseline(j), built.project.Baseline(j), "baseline " + std::to_string(j));
+            const int32_t j = Built_Index(cursor, cursor.Int(what), baselineCount, what);
+            const auto& words = line->words;
+            for (std::size_t w = 3; w + 1 < words.size(); ++w)
+                if (words[w].text == "reversed" && words[w + 1].text == "yes") Add_Reversal_Regions(before, j, allowed);
+            Expect_Fields(c, cursor, BaselineFieldInfo, before.Baseline(j).bytes, built.project.Baseline(j).bytes,
+                          "baseline " + std::to_string(j));
         } else if (what == "observation") {
-            const int32_t i = Built_Index(cursor, cursor.Int("observation"),
-                                          Record_Count<RecordKind::Observation>(before.observations), "observation");
-            Expect_Fields(c, cursor, ObservationFieldNames, before.Observation(i), built.project.Observation(i), "observation " + std::to_string(i));
+            const int32_t i = Built_Index(cursor, cursor.Int(what), observationCount, what);
+            Expect_Fields(c, cursor, ObservationFieldInfo, before.Observation(i).bytes,
+                          built.project.Observation(i).bytes, "observation " + std::to_string(i));
         } else {
             cursor.Fail("unknown expectation '" + what + "'");
         }
-        if (!cursor.Done()) cursor.Fail("unexpected '" + cursor.Text("") + "'");
+        cursor.Finish();
     }
     if (alarms != expectedAlarms)
         ADD_FAILURE_AT(c.path.c_str(), c.line) << c.name << ": " << alarms << " alarms, expected " << expectedAlarms;
-    Expect_Changes_Only_In(c, built.project, snapshot, allowed);
+    Expect_Changes_Only_In(c, built.project, before.Snapshot(), allowed);
 }
 
-// ---- Score cases --------------------------------------------------------------------
+// ---- Score cases ----------------------------------------------------------------------
 
 // A number that may run with the sweep variable: factor * k, or a constant.
 struct SweptValue {
@@ -835,25 +821,20 @@ struct SweptValue {
 
 SweptValue Swept(Cursor& cursor, std::string_view what) {
     const std::string text = cursor.Next(what).text;
-    SweptValue value;
-    if (text == "k") value.factor = 1.0;
-    else if (text.size() > 2 && text.ends_with("*k")) {
-        const auto [rest, error] = std::from_chars(text.data(), text.data() + text.size() - 2, value.factor);
-        if (error != std::errc{} || rest != text.data() + text.size() - 2) cursor.Fail("'" + text + "' is not N*k");
-    } else {
-        const auto [rest, error] = std::from_chars(text.data(), text.data() + text.size(), value.constant);
-        if (error != std::errc{} || rest != text.data() + text.size()) cursor.Fail("'" + text + "' is not a number");
-    }
-    return value;
+    const bool perK = text == "k" || text.ends_with("*k");
+    const std::string number = text == "k" ? "1" : perK ? text.substr(0, text.size() - 2) : text;
+    double value = 0.0;
+    const auto [rest, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc{} || rest != number.data() + number.size())
+        cursor.Fail(std::string(what) + ": '" + text + "' is neither a number nor N*k");
+    return perK ? SweptValue{0.0, value} : SweptValue{value, 0.0};
 }
 
 struct ScoreCase {
     SweptValue timeSpan;
-    int32_t fromRatio[2] = {0, 1};
-    int32_t toRatio[2] = {0, 1};
+    std::array<int32_t, 2> fromRatio{0, 1}, toRatio{0, 1};  // numerator, denominator: fail
     bool toUnreadable = false;
-    StationFields fromStation{.name = "P-from"};
-    StationFields toStation{.name = "P-to"};
+    StationFields fromStation{.name = "P-from"}, toStation{.name = "P-to"};
     bool referenceAtTo = false;
     int32_t referenceTerm = 0;  // what the shared station adds to the reference's score
     int64_t firstK = 0, lastK = 0;
@@ -864,29 +845,26 @@ ScoreCase Read_Score_Case(const GoldenCase& c) {
     ScoreCase s;
     for (const FixtureLine& line : c.lines) {
         Cursor cursor(line);
-        const std::string keyword = line.words[0].text;
-        if (keyword == "timeSpan") s.timeSpan = Swept(cursor, keyword);
-        else if (keyword == "fromSourceRatio") {
-            s.fromRatio[0] = cursor.Int("numerator");
-            s.fromRatio[1] = cursor.Int("denominator");
-        } else if (keyword == "toSourceRatio") {
-            if (cursor.Next_Is("unreadable")) {
-                cursor.Next("unreadable");
+        const std::string& keyword = line.words[0].text;
+        if (keyword == "timeSpan") {
+            s.timeSpan = Swept(cursor, keyword);
+        } else if (keyword == "fromSourceRatio" || keyword == "toSourceRatio") {
+            if (keyword == "toSourceRatio" && cursor.Take_If("unreadable")) {
                 s.toUnreadable = true;
             } else {
-                s.toRatio[0] = cursor.Int("numerator");
-                s.toRatio[1] = cursor.Int("denominator");
+                auto& ratio = keyword == "fromSourceRatio" ? s.fromRatio : s.toRatio;
+                ratio[0] = cursor.Int("numerator");
+                ratio[1] = cursor.Int("denominator");
             }
         } else if (keyword == "fromStation" || keyword == "toStation") {
             StationFields& fields = keyword == "fromStation" ? s.fromStation : s.toStation;
             while (!cursor.Done()) Take_Position(cursor, cursor.Text("field"), fields);
         } else if (keyword == "reference") {
-            const std::string side = cursor.Text("from or to");
-            if (side != "from" && side != "to") cursor.Fail("reference takes from or to");
-            s.referenceAtTo = side == "to";
+            s.referenceAtTo = cursor.Take_If("to");
+            if (!s.referenceAtTo && !cursor.Take_If("from")) cursor.Fail("reference takes from or to");
             if (!cursor.Done()) s.referenceTerm = cursor.Int("term");
         } else if (keyword == "sweep") {
-            if (cursor.Text("k") != "k") cursor.Fail("the sweep variable is k");
+            if (!cursor.Take_If("k")) cursor.Fail("the sweep variable is k");
             s.firstK = cursor.Int("first k");
             s.lastK = cursor.Int("last k");
         } else if (keyword == "score") {
@@ -894,7 +872,7 @@ ScoreCase Read_Score_Case(const GoldenCase& c) {
         } else {
             cursor.Fail("unknown line '" + keyword + "'");
         }
-        if (!cursor.Done()) cursor.Fail("unexpected '" + cursor.Text("") + "'");
+        cursor.Finish();
     }
     if (!s.score) throw FixtureError{c.line, "a score case needs `score`"};
     return s;
@@ -908,19 +886,20 @@ public:
 #ifdef _WIN32
         SYSTEM_INFO info;
         GetSystemInfo(&info);
-        page_ = info.dwPageSize;
+        const std::size_t page = info.dwPageSize;
 #else
-        page_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 #endif
-        const std::size_t readable = (sources.size() + page_ - 1) / page_ * page_;
-        size_ = readable + page_;
+        const std::size_t readable = (sources.size() + page - 1) / page * page;
+        size_ = readable + page;
 #ifdef _WIN32
         base_ = static_cast<std::byte*>(VirtualAlloc(nullptr, size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD old = 0;
-        VirtualProtect(base_ + readable, page_, PAGE_NOACCESS, &old);
+        VirtualProtect(base_ + readable, page, PAGE_NOACCESS, &old);
 #else
-        base_ = static_cast<std::byte*>(mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
-        mprotect(base_ + readable, page_, PROT_NONE);
+        base_ = static_cast<std::byte*>(
+            mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        mprotect(base_ + readable, page, PROT_NONE);
 #endif
         records_ = base_ + readable - sources.size();
         std::memcpy(records_, sources.data(), sources.size());
@@ -937,20 +916,28 @@ public:
     SourceRecord* Records() const { return reinterpret_cast<SourceRecord*>(records_); }
 
 private:
-    std::size_t page_ = 0, size_ = 0;
+    std::size_t size_ = 0;
     std::byte* base_ = nullptr;
     std::byte* records_ = nullptr;
 };
 
 enum class Contest { SubjectKept, ReferenceKept, Undecided };
 
-// The probe network: P (the subject) and R share one station S; P's other
-// end is O, R's is Z, a station at S's very position with a usable one, so
-// that R scores its time points plus what S contributes.  Three observations
-// start before both: S-O and Z-Y forced, O-Z open.  The network then ranks
-// nothing but P against R: every station has one selection, the first of the
-// fewest open is S, so the better ranked of P and R is selected there and the
-// other rejected, whatever the open O-Z scores.
+// How the score is probed.  DLL_Min_Lumo ranks a network's observations by
+// score, equal scores in start-time order, and the probe network makes that
+// rank the only thing that decides between P (the subject) and a reference
+// observation R of known score E: the better ranked one is kept, the other
+// rejected.  With P starting before R, P is kept exactly when score(P) >= E;
+// starting after R, exactly when score(P) > E; the two calls pin score(P).
+//
+// P runs between its two stations; R shares one of them, S, and ends at Z, a
+// station at S's very position with a position flag set, so that R scores
+// its time points plus what S adds (nothing when S has a position).  Three
+// observations start before both: S-O (O being P's other end) and Z-Y
+// forced, O-Z open.  Every station then has one selection and two open
+// observations, and the first of them, S, is settled first: the better
+// ranked of P and R is selected there, and the other is rejected, whatever
+// the open O-Z scores.
 class ScoreProbe {
 public:
     ScoreProbe(const ScoreCase& c, bool subjectFirst) : term_(c.referenceTerm) {
@@ -971,14 +958,17 @@ public:
         const int32_t subjectLine = project_.Add_Baseline(from, to);
         const int32_t referenceLine = project_.Add_Baseline(shared, twinStation);
         constexpr double FillerStart = 0.0, EarlierStart = 100.0, LaterStart = 200.0, End = 3600.0;
-        project_.Add_Observation({.baseline = project_.Add_Baseline(shared, other), .startTime = FillerStart, .endTime = End, .forced = 1});
-        project_.Add_Observation({.baseline = project_.Add_Baseline(other, twinStation), .startTime = FillerStart, .endTime = End});
-        project_.Add_Observation({.baseline = project_.Add_Baseline(twinStation, fillerStation), .startTime = FillerStart, .endTime = End, .forced = 1});
+        project_.Add_Observation(
+            {.baseline = project_.Add_Baseline(shared, other), .startTime = FillerStart, .endTime = End, .forced = 1});
+        project_.Add_Observation(
+            {.baseline = project_.Add_Baseline(other, twinStation), .startTime = FillerStart, .endTime = End});
+        project_.Add_Observation({.baseline = project_.Add_Baseline(twinStation, fillerStation),
+                                  .startTime = FillerStart, .endTime = End, .forced = 1});
         const ObservationFields subject{.baseline = subjectLine, .startTime = subjectFirst ? EarlierStart : LaterStart,
                                         .endTime = End, .fromSource = fromSource, .toSource = toSource};
-        const ObservationFields reference{.baseline = referenceLine, .startTime = subjectFirst ? LaterStart : EarlierStart,
-                                          .endTime = End};
-        subject_ = subjectFirst ? project_.Add_Observation(subject) : -1;
+        const ObservationFields reference{
+            .baseline = referenceLine, .startTime = subjectFirst ? LaterStart : EarlierStart, .endTime = End};
+        if (subjectFirst) subject_ = project_.Add_Observation(subject);
         reference_ = project_.Add_Observation(reference);
         if (!subjectFirst) subject_ = project_.Add_Observation(subject);
         pristine_ = project_.observations;
@@ -986,9 +976,9 @@ public:
 
     Contest Run(double subjectTimeSpan, int64_t referenceScore) {
         project_.observations = pristine_;
-        // Half a point away from both truncation boundaries: R scores exactly
-        // its intended time points, whatever the rounding of the product.
-        const double referencePoints = static_cast<double>(referenceScore - term_);
+        // Half a point away from both truncation boundaries, R scores its
+        // intended time points whatever the last bit of the product.
+        const auto referencePoints = static_cast<double>(referenceScore - term_);
         const double referenceSpan = 900.0 * referencePoints + (referencePoints < 0.0 ? -450.0 : 450.0);
         Write_Field(project_.Observation(subject_), observation::timeSpan, subjectTimeSpan);
         Write_Field(project_.Observation(reference_), observation::timeSpan, referenceSpan);
@@ -1023,21 +1013,20 @@ std::string Measured_Score(ScoreProbe& first, double timeSpan) {
 void Run_Score_Case(const GoldenCase& c) {
     const ScoreCase s = Read_Score_Case(c);
     ScoreProbe first(s, true), second(s, false);
-    const bool swept = s.firstK != 0 || s.lastK != 0;
     for (int64_t k = s.firstK; k <= s.lastK; ++k) {
         const double timeSpan = s.timeSpan.At(k);
         const auto expected = static_cast<int64_t>(s.score->At(k));
-        const Contest atLeast = first.Run(timeSpan, expected);
-        const Contest above = second.Run(timeSpan, expected);
-        if (atLeast == Contest::SubjectKept && above == Contest::ReferenceKept) continue;
+        if (first.Run(timeSpan, expected) == Contest::SubjectKept
+            && second.Run(timeSpan, expected) == Contest::ReferenceKept)
+            continue;
         ADD_FAILURE_AT(c.path.c_str(), c.line)
-            << c.name << (swept ? " (k = " + std::to_string(k) + ")" : std::string()) << ": the score is "
-            << Measured_Score(first, timeSpan) << ", expected " << expected;
+            << c.name << (s.firstK != s.lastK ? " (k = " + std::to_string(k) + ")" : std::string())
+            << ": the score is " << Measured_Score(first, timeSpan) << ", expected " << expected;
         return;
     }
 }
 
-// ---- The tests ---------------------------------------------------------------------
+// ---- The tests -----------------------------------------------------------------------
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
@@ -1065,8 +1054,8 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, Golden, ::testing::ValuesIn(All_Cases()),
 }  // namespace min_lumo_test
 
 int main(int argc, char** argv) {
-    // The fixtures are read while GoogleTest registers the tests, so the
-    // folder must be known before it starts.
+    // GoogleTest reads the fixtures while it registers the tests, inside
+    // InitGoogleTest, so the folder must be known before.
     constexpr std::string_view option = "--fixtures=";
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]).starts_with(option))
