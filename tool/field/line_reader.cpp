@@ -56,11 +56,14 @@ LineReader::~LineReader() {
 void LineReader::Refuse(const std::string& why) const { throw FieldFileError(name_, 0, why); }
 
 void LineReader::Start() {
-    raw_.resize(rawBufferBytes);
-    buffer_.resize(lineBufferBytes);
+    // Bytes in memory need no more room than they take (a line of them fits
+    // whole either way).
+    const bool inMemory = file_ == nullptr;
+    rawCapacity_ = inMemory ? std::min(rawBufferBytes, memory_.size() + magicBytes) : rawBufferBytes;
+    raw_.reset(new char[rawCapacity_]);
     while (rawEnd_ < magicBytes && Refill_Raw()) {
     }
-    const char* first = raw_.data();
+    const char* first = raw_.get();
     const std::size_t size = rawEnd_;
     if (Starts_With(first, size, "\x1f\x9d")) Refuse("is compressed with Unix compress (.Z), which is not read here; uncompress it first");
     if (Starts_With(first, size, "PK\x03\x04")) Refuse("is a zip archive, which is not read here; unzip it first");
@@ -73,6 +76,8 @@ void LineReader::Start() {
         if (inflateInit2(&inflater_->stream, gzipWindowBits) != Z_OK) Refuse("cannot start the gzip decompression");
         inflater_->initialised = true;
     }
+    capacity_ = inMemory && !gzip_ ? std::min(lineBufferBytes, memory_.size() + 1) : lineBufferBytes;
+    buffer_.reset(new char[capacity_]);
 }
 
 std::size_t LineReader::Read_Raw(char* into, std::size_t capacity) {
@@ -91,12 +96,12 @@ std::size_t LineReader::Read_Raw(char* into, std::size_t capacity) {
 bool LineReader::Refill_Raw() {
     if (rawEnded_) return false;
     if (rawBegin_ > 0) {
-        std::memmove(raw_.data(), raw_.data() + rawBegin_, rawEnd_ - rawBegin_);
+        std::memmove(raw_.get(), raw_.get() + rawBegin_, rawEnd_ - rawBegin_);
         rawEnd_ -= rawBegin_;
         rawBegin_ = 0;
     }
-    if (rawEnd_ == raw_.size()) return true;
-    const std::size_t count = Read_Raw(raw_.data() + rawEnd_, raw_.size() - rawEnd_);
+    if (rawEnd_ == rawCapacity_) return true;
+    const std::size_t count = Read_Raw(raw_.get() + rawEnd_, rawCapacity_ - rawEnd_);
     if (count == 0) rawEnded_ = true;
     rawEnd_ += count;
     return count > 0;
@@ -107,7 +112,7 @@ std::size_t LineReader::Read_Text(char* into, std::size_t capacity) {
     // The bytes read ahead to tell the compression come first.
     if (rawBegin_ < rawEnd_) {
         const std::size_t count = std::min(capacity, rawEnd_ - rawBegin_);
-        std::memcpy(into, raw_.data() + rawBegin_, count);
+        std::memcpy(into, raw_.get() + rawBegin_, count);
         rawBegin_ += count;
         return count;
     }
@@ -127,7 +132,7 @@ std::size_t LineReader::Inflate(char* into, std::size_t capacity) {
                 inflater_->finished = true;
                 break;
             }
-            if (!Starts_With(raw_.data() + rawBegin_, left, "\x1f\x8b")) {
+            if (!Starts_With(raw_.get() + rawBegin_, left, "\x1f\x8b")) {
                 streamProblem_ = "bytes after the end of the compressed data were ignored";
                 break;
             }
@@ -138,7 +143,7 @@ std::size_t LineReader::Inflate(char* into, std::size_t capacity) {
             streamProblem_ = "the compressed data ends early (file cut short?)";
             break;
         }
-        stream.next_in = reinterpret_cast<Bytef*>(raw_.data() + rawBegin_);
+        stream.next_in = reinterpret_cast<Bytef*>(raw_.get() + rawBegin_);
         stream.avail_in = static_cast<uInt>(rawEnd_ - rawBegin_);
         stream.next_out = reinterpret_cast<Bytef*>(into + produced);
         stream.avail_out = static_cast<uInt>(capacity - produced);
@@ -161,7 +166,7 @@ std::size_t LineReader::Inflate(char* into, std::size_t capacity) {
 bool LineReader::Next(std::string_view& line) {
     overlong_ = false;
     for (;;) {
-        char* start = buffer_.data() + begin_;
+        char* start = buffer_.get() + begin_;
         const std::size_t available = end_ - begin_;
         const auto* newline = static_cast<const char*>(std::memchr(start, '\n', available));
         if (discardingTail_) {
@@ -189,7 +194,7 @@ bool LineReader::Next(std::string_view& line) {
             ++lineNumber_;
             unterminated_ = true;
             return true;
-        } else if (available == buffer_.size()) {
+        } else if (available == capacity_) {
             begin_ = end_;
             line = std::string_view(start, available);
             ++lineNumber_;
@@ -200,10 +205,10 @@ bool LineReader::Next(std::string_view& line) {
         }
         if (textEnded_) return false;
         const std::size_t kept = end_ - begin_;
-        if (kept > 0 && begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+        if (kept > 0 && begin_ > 0) std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
         begin_ = 0;
         end_ = kept;
-        const std::size_t count = Read_Text(buffer_.data() + end_, buffer_.size() - end_);
+        const std::size_t count = Read_Text(buffer_.get() + end_, capacity_ - end_);
         if (count == 0) textEnded_ = true;
         end_ += count;
     }

@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace min_lumo_field {
 
@@ -59,14 +58,17 @@ private:
 
     // Raw bytes read ahead: the first ones to tell the compression, and the
     // input of the inflater.
-    std::vector<char> raw_;
+    // Not zero-filled: a reader is made for every file of a campaign.
+    std::unique_ptr<char[]> raw_;
+    std::size_t rawCapacity_ = 0;
     std::size_t rawBegin_ = 0, rawEnd_ = 0;
     bool rawEnded_ = false;
     bool gzip_ = false;
     std::unique_ptr<Inflater> inflater_;
     std::string streamProblem_;
 
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0, end_ = 0;
     bool textEnded_ = false;
     bool discardingTail_ = false;
