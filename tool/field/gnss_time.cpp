@@ -9,7 +9,6 @@ namespace min_lumo_field {
 
 namespace {
 
-constexpr int64_t secondsPerDay = 86400;
 constexpr int64_t secondsPerHour = 3600;
 constexpr int64_t secondsPerMinute = 60;
 // BeiDou time started on 2006-01-01 at UTC, when GPS - UTC was 14 s.

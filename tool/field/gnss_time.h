@@ -12,6 +12,8 @@
 
 namespace min_lumo_field {
 
+inline constexpr int64_t secondsPerDay = 86400;
+
 // The time systems a RINEX file may state in TIME OF FIRST OBS.
 enum class TimeSystem { Gps, Glonass, Galileo, Qzss, Irnss, BeiDou, Utc };
 

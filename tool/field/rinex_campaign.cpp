@@ -33,7 +33,6 @@ constexpr int64_t regionHalfWidthMetres = 15000;
 constexpr int64_t regionHeightSpanMetres = 300;
 constexpr const char* countryCode = "CHE";
 
-constexpr int64_t secondsPerDay = 86400;
 constexpr int64_t longestSessionSlotSeconds = 7200;
 constexpr int64_t longestStaggerSeconds = 300;  // occupations start and end up to 5 minutes apart
 // Of each session slot, the last quarter is left for moving between stations.
@@ -46,6 +45,12 @@ constexpr int32_t gpsSatelliteCount = 32;
 constexpr int64_t nearestRangeMillimetres = 20000000000, rangeSpanMillimetres = 5000000000;
 constexpr int64_t rangeRateSpanMillimetresPerSecond = 1600000;  // -800 to +800 m/s
 constexpr int64_t rangeAccelerationSpanMillimetresPerSecond2 = 400;
+constexpr int64_t phaseAmbiguitySpanCycles = 5000000;  // the phase starts up to this far from range / wavelength
+constexpr int64_t lowestSignalStrength = 35, highestSignalStrength = 50;  // dB-Hz
+constexpr int64_t signalStrengthWobble = 5;                                // dB-Hz over the minutes
+constexpr int64_t signalStrengthPerIndicatorStep = 6;                      // RINEX: 1-9 from dB-Hz / 6
+// Stations see a satellite up to this much nearer or farther than the region's centre.
+constexpr int64_t stationRangeOffsetSpanMetres = 20000;
 constexpr const char* receiverTypes[] = {"FIELDRX 100", "FIELDRX 200"};
 constexpr const char* antennaTypes[] = {"FLDANT100       NONE", "FLDANT200       NONE"};
 
@@ -112,7 +117,8 @@ std::vector<Satellite> Satellites_In_View(SplitMix64& random) {
                               random.Below(rangeRateSpanMillimetresPerSecond) - rangeRateSpanMillimetresPerSecond / 2,
                               random.Below(rangeAccelerationSpanMillimetresPerSecond2)
                                   - rangeAccelerationSpanMillimetresPerSecond2 / 2,
-                              random.Between(-5000000, 5000000), random.Between(35, 50)});
+                              random.Between(-phaseAmbiguitySpanCycles, phaseAmbiguitySpanCycles),
+                              random.Between(lowestSignalStrength, highestSignalStrength)});
     return satellites;
 }
 
@@ -184,9 +190,8 @@ std::string Rinex_Text(const OccupationPlan& plan, const std::vector<Satellite>&
     Header_Line(text, "G L1C", "SYS / PHASE SHIFT");
     Header_Line(text, "", "END OF HEADER");
 
-    // Each station sees the satellites a little nearer or farther than the
-    // region's centre does.
-    const auto stationOffset = static_cast<int64_t>(plan.station->x - regionX) % 20000 * 1000;
+    const auto stationOffset =
+        static_cast<int64_t>(plan.station->x - regionX) % stationRangeOffsetSpanMetres * 1000;
     for (int64_t epoch = 0; epoch < epochs; ++epoch) {
         const int64_t gps = plan.first + epoch * interval;
         const CivilTime time = Civil_Of_Seconds(gps);
@@ -197,8 +202,8 @@ std::string Rinex_Text(const OccupationPlan& plan, const std::vector<Satellite>&
             const int64_t range = satellite.rangeMillimetres + stationOffset + satellite.rateMillimetresPerSecond * t
                                   + satellite.accelerationMillimetresPerSecond2 * t * t / 2;
             const int64_t rate = satellite.rateMillimetresPerSecond + satellite.accelerationMillimetresPerSecond2 * t;
-            const int64_t strength = satellite.signalStrength + (t / 60 + satellite.prn) % 5;
-            const char indicator = static_cast<char>('0' + std::min<int64_t>(9, strength / 6));
+            const int64_t strength = satellite.signalStrength + (t / 60 + satellite.prn) % signalStrengthWobble;
+            const char indicator = static_cast<char>('0' + std::min<int64_t>(9, strength / signalStrengthPerIndicatorStep));
             text += fmt::format("G{:02}", satellite.prn);
             Observation(text, range, ' ');
             Observation(text, std::llround(static_cast<double>(range) * l1CyclesPerMillimetre * 1000.0)

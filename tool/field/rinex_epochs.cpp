@@ -20,7 +20,8 @@ constexpr EpochColumns twoDigitYearColumns{1, 2, 4, 7, 10, 13, 15, 28, 29, {0, 3
 constexpr EpochColumns markedColumns{2, 4, 7, 10, 13, 16, 18, 31, 32, {1, 6, 9, 12, 15}};
 constexpr std::size_t secondsWidth = 11;  // F11.7
 constexpr std::size_t countWidth = 3;     // I3
-constexpr int64_t lastTwoDigitYearOf1900s = 80;  // 80-99: 1980-1999, 00-79: 2000-2079
+constexpr int64_t largestCount = 999;
+constexpr int64_t firstTwoDigitYearOf1900s = 80;  // 80-99: 1980-1999, 00-79: 2000-2079
 constexpr int64_t firstFourDigitYear = 1980;
 constexpr int64_t lastFourDigitYear = 2199;
 constexpr double secondsLimit = 61.0;  // 60.x rolls into the next minute
@@ -158,8 +159,10 @@ private:
         while (lines_.Next(line)) {
             if (pending_ > 0) {
                 // Cheap look first: most announced lines are observations.
-                const bool mayBeEpoch = layout_ == EpochLayout::Marked ? !line.empty() && line[0] == '>'
-                                                                       : line.size() > 28 && line[28] >= '0' && line[28] <= '6';
+                const std::size_t flag = twoDigitYearColumns.flag;
+                const bool mayBeEpoch = layout_ == EpochLayout::Marked
+                                            ? !line.empty() && line[0] == '>'
+                                            : line.size() > flag && line[flag] >= '0' && line[flag] <= '6';
                 if (!(mayBeEpoch && Early_Epoch(line, record))) {
                     --pending_;
                     continue;
@@ -193,8 +196,9 @@ private:
         EpochRecord record;
         while (lines_.Next(line)) {
             if (pending_ > 0) {
-                if (!(pendingData_ && !line.empty() && line[0] == mark && Rebuild_Marked(line, top, candidate)
-                      && Early_Epoch(candidate, record))) {
+                const bool marked = pendingData_ && !line.empty() && line[0] == mark;
+                if (marked) Rebuild_Marked(line, top, candidate);
+                if (!(marked && Early_Epoch(candidate, record))) {
                     --pending_;
                     continue;
                 }
@@ -231,12 +235,11 @@ private:
 
     // The marked line as it reads in full: the mark back to its RINEX
     // character and, as in any rebuilt line, '&' as a blank.
-    static bool Rebuild_Marked(std::string_view line, char top, std::string& candidate) {
+    static void Rebuild_Marked(std::string_view line, char top, std::string& candidate) {
         candidate.assign(line.data(), line.size());
         candidate[0] = top;
         std::replace(candidate.begin() + 1, candidate.end(), '&', ' ');
         while (!candidate.empty() && candidate.back() == ' ') candidate.pop_back();
-        return true;
     }
 
     // A marked epoch line: the new reference, unless it is an event, after
@@ -290,7 +293,7 @@ bool Parse_Epoch_Line(std::string_view line, EpochLayout layout, EpochRecord& re
     if (Is_Blank(count)) {
         if (!event) return false;
         record.count = 0;
-    } else if (!Read_Field(line, columns.count, countWidth, 0, 999, record.count)) {
+    } else if (!Read_Field(line, columns.count, countWidth, 0, largestCount, record.count)) {
         return false;
     }
 
@@ -306,7 +309,7 @@ bool Parse_Epoch_Line(std::string_view line, EpochLayout layout, EpochRecord& re
         if (!Read_Field(line, columns.year, columns.yearWidth, firstFourDigitYear, lastFourDigitYear, time.year)) return false;
     } else {
         if (!Read_Field(line, columns.year, columns.yearWidth, 0, 99, time.year)) return false;
-        time.year += time.year >= lastTwoDigitYearOf1900s ? 1900 : 2000;
+        time.year += time.year >= firstTwoDigitYearOf1900s ? 1900 : 2000;
     }
     if (!Read_Field(line, columns.month, 2, 1, 12, time.month) || !Read_Field(line, columns.day, 2, 1, 31, time.day)
         || !Is_Valid_Civil_Date(time.year, time.month, time.day) || !Read_Field(line, columns.hour, 2, 0, 23, time.hour)

@@ -12,8 +12,17 @@ namespace min_lumo_field {
 
 namespace {
 
-// RINEX puts a header line's label in columns 61-80.
+// RINEX puts a header line's label in columns 61-80, and fields at fixed
+// columns before it (counted from 0 here).
 constexpr std::size_t labelColumn = 60;
+constexpr std::size_t versionWidth = 9;  // F9.2
+constexpr std::size_t compactVersionWidth = 20;
+constexpr std::size_t observationTypeCountWidth = 6;  // I6
+constexpr std::size_t fileTypeColumn = 20, satelliteSystemColumn = 40;
+constexpr std::size_t receiverTypeColumn = 20, receiverTypeWidth = 20;
+constexpr std::size_t coordinateWidth = 14;  // 3F14.4
+constexpr std::size_t timeSystemAfterColumn = 30;  // after the date and time of TIME OF FIRST OBS
+constexpr int64_t largestObservationTypeCount = 999;
 // Past this, a "header" is taken for something that is not RINEX at all.
 constexpr int64_t maximumHeaderLines = 100000;
 
@@ -79,7 +88,7 @@ std::vector<std::string_view> Words(std::string_view text) {
 // word of letters after the date counts.
 std::optional<TimeSystem> Stated_Time_System(std::string_view line, std::string& code) {
     code.clear();
-    for (const std::string_view word : Words(Columns(line, 30, labelColumn - 30))) {
+    for (const std::string_view word : Words(Columns(line, timeSystemAfterColumn, labelColumn - timeSystemAfterColumn))) {
         if (!std::all_of(word.begin(), word.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }))
             continue;
         code = std::string(word);
@@ -90,9 +99,9 @@ std::optional<TimeSystem> Stated_Time_System(std::string_view line, std::string&
 
 // 3F14.4, or where a writer has shifted the columns, three numbers apart.
 bool Read_Position(std::string_view line, double& x, double& y, double& z) {
-    const auto fixedX = Parse_Real_Field(Columns(line, 0, 14));
-    const auto fixedY = Parse_Real_Field(Columns(line, 14, 14));
-    const auto fixedZ = Parse_Real_Field(Columns(line, 28, 14));
+    const auto fixedX = Parse_Real_Field(Columns(line, 0, coordinateWidth));
+    const auto fixedY = Parse_Real_Field(Columns(line, coordinateWidth, coordinateWidth));
+    const auto fixedZ = Parse_Real_Field(Columns(line, 2 * coordinateWidth, coordinateWidth));
     if (fixedX && fixedY && fixedZ) {
         x = *fixedX;
         y = *fixedY;
@@ -157,7 +166,7 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
 
     if (Label_Is(line, "CRINEX VERS / TYPE")) {
         header.compact = true;
-        header.compactVersion = std::string(Trimmed(Columns(line, 0, 20)));
+        header.compactVersion = std::string(Trimmed(Columns(line, 0, compactVersionWidth)));
         if (header.compactVersion != "1.0" && header.compactVersion != "3.0")
             fail(lines.Line_Number(), fmt::format("Compact RINEX version '{}' is not read here (1.0 and 3.0 are)",
                                                   header.compactVersion));
@@ -168,12 +177,12 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
     if (!Label_Is(line, "RINEX VERSION / TYPE"))
         fail(lines.Line_Number(), header.compact ? "Compact RINEX without a RINEX VERSION / TYPE line after its own"
                                                  : "not a RINEX file: the first line is not RINEX VERSION / TYPE");
-    header.version = std::string(Trimmed(Columns(line, 0, 9)));
-    const std::optional<double> version = Parse_Real_Field(Columns(line, 0, 9));
+    header.version = std::string(Trimmed(Columns(line, 0, versionWidth)));
+    const std::optional<double> version = Parse_Real_Field(Columns(line, 0, versionWidth));
     if (!version) fail(lines.Line_Number(), fmt::format("the RINEX version '{}' is not a number", header.version));
-    char type = line.size() > 20 ? line[20] : ' ';
+    char type = line.size() > fileTypeColumn ? line[fileTypeColumn] : ' ';
     if (type == ' ') {
-        const std::string_view area = Trimmed(Columns(line, 9, 31));
+        const std::string_view area = Trimmed(Columns(line, versionWidth, satelliteSystemColumn - versionWidth));
         if (!area.empty()) type = area.front();
     }
     if (type != 'O' && type != 'o')
@@ -185,7 +194,8 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         warnings.push_back(Located(name, lines.Line_Number(),
                                    fmt::format("Compact RINEX {} holding RINEX {}; read by the RINEX version",
                                                header.compactVersion, header.version)));
-    header.satelliteSystem = line.size() > 40 && line[40] != ' ' ? line[40] : 'G';
+    header.satelliteSystem =
+        line.size() > satelliteSystemColumn && line[satelliteSystemColumn] != ' ' ? line[satelliteSystemColumn] : 'G';
 
     bool markerSeen = false, receiverSeen = false, positionSeen = false, typesSeen = false;
     std::optional<TimeSystem> statedSystem;
@@ -202,7 +212,7 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
             header.markerName = std::string(Trimmed(Columns(line, 0, labelColumn)));
         } else if (!receiverSeen && Label_Is(line, "REC # / TYPE / VERS")) {
             receiverSeen = true;
-            header.receiverType = std::string(Trimmed(Columns(line, 20, 20)));
+            header.receiverType = std::string(Trimmed(Columns(line, receiverTypeColumn, receiverTypeWidth)));
         } else if (!positionSeen && Label_Is(line, "APPROX POSITION XYZ")) {
             positionSeen = true;
             header.positionGiven = Read_Position(line, header.x, header.y, header.z);
@@ -211,10 +221,10 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
             }
         } else if (!typesSeen && header.major == 2 && Label_Is(line, "# / TYPES OF OBSERV")) {
             // Continuation lines leave the count blank.
-            const auto count = Parse_Integer_Field(Columns(line, 0, 6));
+            const auto count = Parse_Integer_Field(Columns(line, 0, observationTypeCountWidth));
             if (count) {
                 typesSeen = true;
-                if (*count < 1 || *count > 999)
+                if (*count < 1 || *count > largestObservationTypeCount)
                     fail(lines.Line_Number(), fmt::format("# / TYPES OF OBSERV gives {} observation types", *count));
                 header.observationTypes = static_cast<int>(*count);
             }
