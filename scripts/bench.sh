@@ -32,3 +32,12 @@ done
     echo "]"
 } > build/bench-results.json
 echo "bench: wrote build/bench-results.json"
+
+# The field-file reader's speed, x86-64 build: it writes its large files once
+# into build/linux/field-bench and reads them from there.
+field_bench=build/linux/bin/min_lumo_field_bench
+if [ -x "$field_bench" ]; then
+    echo "== field files (x86-64)"
+    "$field_bench" --json build/bench-field.json
+    echo "bench: wrote build/bench-field.json"
+fi

@@ -10,6 +10,12 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386
   googletest nlohmann-json3-dev libcli11-dev libfmt-dev
+  libgeographiclib-dev zlib1g-dev
+  # The 32-bit tool reads field files too.  Debian's libgeographiclib-dev
+  # cannot be installed for two architectures at once (its CMake module
+  # clashes), so the 32-bit build takes the runtime library and the
+  # (identical) headers of the 64-bit -dev package.
+  libgeographiclib23:i386 zlib1g-dev:i386
   clang-14 libclang-rt-14-dev
 )
 

@@ -1,6 +1,7 @@
 // The tool's commands.  Each returns the process exit code.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "tool/shapes.h"
@@ -26,5 +27,18 @@ int Run_Minimise(const RunOptions& options);
 int Run_Orient(const RunOptions& options);
 // Writes the project to `output`, or to standard output when it is empty.
 int Run_Generate(const ShapeOptions& shape, const std::string& output);
+
+#ifdef MIN_LUMO_FIELD_FILES
+// `generate rinex`: a synthetic campaign as a folder of RINEX files.
+inline constexpr const char* rinexShapeName = "rinex";
+struct RinexGenerateOptions {
+    int32_t days = 0;      // 0: the default
+    int32_t interval = 0;  // seconds between epochs; 0: the default
+    std::string folder;    // required
+};
+// Uses the stations, sessions, receivers and seed of `shape`; `output` must
+// be empty (the files go into the folder).
+int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& options, const std::string& output);
+#endif
 
 }  // namespace min_lumo_tool

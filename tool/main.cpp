@@ -1,6 +1,8 @@
 // min_lumo: runs a project file through the library exactly as the host
 // does, and reports what it decided.
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -40,6 +42,14 @@ int main(int argc, char** argv) {
     RunOptions check, minimise, orient;
     ShapeOptions shape;
     std::string generated;
+    std::vector<std::string> shapeNames = Shape_Names();
+#ifdef MIN_LUMO_FIELD_FILES
+    RinexGenerateOptions rinex;
+    shapeNames.push_back(rinexShapeName);
+    const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse, sample or rinex (a folder of RINEX files)";
+#else
+    const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse or sample";
+#endif
 
     CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
     Add_Run_Options(*checkCommand, check, false);
@@ -53,16 +63,19 @@ int main(int argc, char** argv) {
     Add_Run_Options(*orientCommand, orient, true);
 
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
-    generateCommand->add_option("SHAPE", shape.shape, "campaign, all-pairs, monitoring, grid, traverse or sample")
-        ->required()
-        ->check(CLI::IsMember(Shape_Names()));
+    generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
     generateCommand->add_option("--seed", shape.seed, "random seed");
-    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring)");
-    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign)");
-    generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse)");
+    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day)");
+    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex)");
+    generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
     generateCommand->add_option("--rows", shape.rows, "grid rows");
     generateCommand->add_option("--columns", shape.columns, "grid columns");
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
+#ifdef MIN_LUMO_FIELD_FILES
+    generateCommand->add_option("--days", rinex.days, "days of sessions (rinex)");
+    generateCommand->add_option("--interval", rinex.interval, "seconds between epochs (rinex; default 30)");
+    generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
+#endif
 
     try {
         app.parse(argc, argv);
@@ -73,5 +86,8 @@ int main(int argc, char** argv) {
     if (checkCommand->parsed()) return Run_Check(check);
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
     if (orientCommand->parsed()) return Run_Orient(orient);
+#ifdef MIN_LUMO_FIELD_FILES
+    if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
+#endif
     return Run_Generate(shape, generated);
 }

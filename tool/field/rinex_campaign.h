@@ -1,0 +1,40 @@
+// Synthetic survey campaigns as RINEX 3.04 files, for trying the planner and
+// for benchmarks: each of `days` x `sessions` sessions puts `receivers`
+// receivers on as many different stations out of `stations`, one file per
+// occupation.  The same options and seed give the same files, byte for
+// byte, on every platform (a fixed generator and integer arithmetic only).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tool/field/occupation.h"
+
+namespace min_lumo_field {
+
+struct RinexCampaignOptions {
+    int32_t stations = 20;
+    int32_t days = 1;
+    int32_t sessions = 3;         // per day
+    int32_t receivers = 4;        // per session, each on its own station
+    uint64_t seed = 1;
+    int32_t intervalSeconds = 30;  // between epochs
+};
+
+// Limits of the options, checked by Write_Rinex_Campaign.
+inline constexpr int32_t maximumCampaignStations = 26000;  // station names A000 to Z999
+inline constexpr int32_t maximumCampaignDays = 366;
+inline constexpr int32_t maximumCampaignSessionsPerDay = 48;
+inline constexpr int32_t maximumCampaignFiles = 100000;
+inline constexpr int32_t maximumCampaignIntervalSeconds = 600;
+
+// Writes the files into `directory` (made when missing) under RINEX 3 long
+// names, and returns what each one holds, in the order written: file = the
+// path written, station, receiver, position, first and last epoch and their
+// count.  Throws std::invalid_argument for options out of range and
+// std::runtime_error, naming the path, when the folder or a file cannot be
+// written.
+std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options, const std::string& directory);
+
+}  // namespace min_lumo_field

@@ -1,0 +1,43 @@
+// The header of a RINEX observation file, plain or Compact (Hatanaka): what
+// the occupation needs from it, and what the epoch records need to be read.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tool/field/gnss_time.h"
+#include "tool/field/line_reader.h"
+
+namespace min_lumo_field {
+
+struct RinexHeader {
+    bool compact = false;
+    std::string compactVersion;  // "1.0" or "3.0" when compact
+    int major = 0;               // RINEX 2, 3 or 4
+    std::string version;         // as written, e.g. "3.03"
+    char satelliteSystem = 'G';  // RINEX VERSION / TYPE; blank reads as G
+    std::string markerName;      // trimmed; empty when absent or blank
+    std::string receiverType;    // trimmed
+    bool positionGiven = false;  // APPROX POSITION XYZ read, 0,0,0 included
+    double x = 0.0, y = 0.0, z = 0.0;
+    int observationTypes = 0;    // RINEX 2: # / TYPES OF OBSERV
+    TimeSystem timeSystem = TimeSystem::Gps;
+};
+
+// Reads from the first line through END OF HEADER.  Throws FieldFileError
+// when the data is not a RINEX observation file of a version read here, or
+// the header never ends.  Notes what it had to assume in `warnings`.
+RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warnings);
+
+// Fixed-column fields as Fortran writes them: blanks around the number.
+// Empty or malformed fields give nullopt.
+std::optional<double> Parse_Real_Field(std::string_view field);
+std::optional<int64_t> Parse_Integer_Field(std::string_view field);
+// The columns [first, first + width) of a line, shorter or empty past its end.
+std::string_view Columns(std::string_view line, std::size_t first, std::size_t width);
+std::string_view Trimmed(std::string_view text);
+
+}  // namespace min_lumo_field

@@ -1,0 +1,93 @@
+#include "tool/field/rinex_reader.h"
+
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+
+#include <fmt/format.h>
+
+#include "tool/field/line_reader.h"
+#include "tool/field/rinex_epochs.h"
+#include "tool/field/rinex_header.h"
+
+namespace min_lumo_field {
+
+namespace {
+
+// An APPROX POSITION XYZ this far from the Earth's centre is not near its
+// surface: a placeholder or a broken header, not a position.
+constexpr double nearestPlausibleRadiusMetres = 6.2e6;
+constexpr double farthestPlausibleRadiusMetres = 6.5e6;
+constexpr std::size_t stationIdentifierLength = 4;
+
+// The four-character station identifier that RINEX file names start with,
+// upper-cased (RINEX 2 names are written in lower case, marker names are not).
+std::string Station_From_File_Name(const std::string& path) {
+    std::string name = std::filesystem::path(path).filename().string();
+    name = name.substr(0, stationIdentifierLength);
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name;
+}
+
+std::string Format_Name(const RinexHeader& header, bool gzip) {
+    std::string text = header.compact ? fmt::format("Compact RINEX {} (RINEX {})", header.compactVersion, header.version)
+                                      : fmt::format("RINEX {}", header.version);
+    if (gzip) text += ", gzip";
+    return text;
+}
+
+void Take_Position(Occupation& occupation, const RinexHeader& header) {
+    if (!header.positionGiven || (header.x == 0.0 && header.y == 0.0 && header.z == 0.0)) return;
+    const double radius = std::sqrt(header.x * header.x + header.y * header.y + header.z * header.z);
+    if (radius < nearestPlausibleRadiusMetres || radius > farthestPlausibleRadiusMetres) {
+        occupation.warnings.push_back(Located(
+            occupation.file, 0,
+            fmt::format("APPROX POSITION XYZ lies {:.1f} km from the Earth's centre, not near its surface; position unknown",
+                        radius / 1000.0)));
+        return;
+    }
+    Set_Earth_Centred_Position(occupation, header.x, header.y, header.z);
+}
+
+Occupation Read_From(LineReader& lines) {
+    Occupation occupation;
+    occupation.file = lines.Name();
+    const RinexHeader header = Read_Rinex_Header(lines, occupation.warnings);
+    occupation.format = Format_Name(header, lines.Gzip());
+    occupation.receiver = header.receiverType;
+    occupation.station = header.markerName;
+    if (occupation.station.empty()) {
+        occupation.station = Station_From_File_Name(occupation.file);
+        occupation.warnings.push_back(Located(
+            occupation.file, 0,
+            fmt::format("no MARKER NAME in the header; station '{}' taken from the file name", occupation.station)));
+    }
+    Take_Position(occupation, header);
+
+    const EpochSummary epochs = Scan_Epochs(lines, header, occupation.warnings);
+    if (!lines.Stream_Problem().empty())
+        occupation.warnings.push_back(Located(occupation.file, lines.Line_Number(), lines.Stream_Problem()));
+    occupation.epochCount = epochs.count;
+    occupation.hasEpochs = epochs.count > 0;
+    if (occupation.hasEpochs) {
+        occupation.firstGps = epochs.firstGps;
+        occupation.lastGps = epochs.lastGps;
+    } else {
+        occupation.warnings.push_back(Located(occupation.file, 0, "no observation epoch after the header"));
+    }
+    return occupation;
+}
+
+}  // namespace
+
+Occupation Read_Occupation(const std::string& path) {
+    LineReader lines(path);
+    return Read_From(lines);
+}
+
+Occupation Read_Occupation_From_Memory(const std::string& name, std::string_view bytes) {
+    LineReader lines(name, bytes);
+    return Read_From(lines);
+}
+
+}  // namespace min_lumo_field

@@ -1,0 +1,105 @@
+// The time axis: leap seconds, time systems, ISO 8601 in and out.  Expected
+// seconds were worked out apart from this code (calendar arithmetic and the
+// published leap-second dates).
+#include <gtest/gtest.h>
+
+#include "tool/field/gnss_time.h"
+
+namespace min_lumo_field {
+namespace {
+
+constexpr double may14At0730 = 1715671800.0;        // 2024-05-14T07:30:00
+constexpr double gpsStart = 315964800.0;             // 1980-01-06T00:00:00
+constexpr double lastLeapUtc = 1483228800.0;         // 2017-01-01T00:00:00
+constexpr double firstLeapUtc = 362793600.0;         // 1981-07-01T00:00:00
+
+TEST(GnssTime, LeapSecondsStepOnTheirDates) {
+    struct Case {
+        double utc;
+        int32_t gpsMinusUtc;
+    } cases[] = {
+        {0.0, 0},                   // before GPS time: none
+        {gpsStart, 0},
+        {firstLeapUtc - 1.0, 0},
+        {firstLeapUtc, 1},
+        {1136073599.0, 13},         // 2005-12-31T23:59:59
+        {1136073600.0, 14},         // 2006-01-01
+        {lastLeapUtc - 1.0, 17},
+        {lastLeapUtc, 18},
+        {may14At0730, 18},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Leap_Seconds_At_Utc(c.utc), c.gpsMinusUtc) << c.utc;
+}
+
+TEST(GnssTime, GpsInstantsOfTheStepLieLaterByTheNewDifference) {
+    // UTC 2017-01-01T00:00:00 is GPS 00:00:18; GPS 00:00:17 is still UTC 2016.
+    EXPECT_EQ(Leap_Seconds_At_Gps(lastLeapUtc + 17.0), 17);
+    EXPECT_EQ(Leap_Seconds_At_Gps(lastLeapUtc + 18.0), 18);
+    EXPECT_DOUBLE_EQ(Utc_Seconds_From_Gps(lastLeapUtc + 18.0), lastLeapUtc);
+    EXPECT_DOUBLE_EQ(Utc_Seconds_From_Gps(lastLeapUtc + 16.0), lastLeapUtc - 1.0);
+    for (const double utc : {gpsStart, firstLeapUtc, lastLeapUtc - 1.0, lastLeapUtc, may14At0730})
+        EXPECT_DOUBLE_EQ(Utc_Seconds_From_Gps(Gps_Seconds_From_Utc(utc)), utc);
+}
+
+TEST(GnssTime, EveryTimeSystemComesToGpsSeconds) {
+    const CivilTime time{2024, 5, 14, 7, 30, 0.0};
+    struct Case {
+        TimeSystem system;
+        const char* code;
+        double gps;
+    } cases[] = {
+        {TimeSystem::Gps, "GPS", may14At0730},      {TimeSystem::Galileo, "GAL", may14At0730},
+        {TimeSystem::Qzss, "QZS", may14At0730},     {TimeSystem::Irnss, "IRN", may14At0730},
+        {TimeSystem::BeiDou, "BDT", may14At0730 + 14.0},
+        {TimeSystem::Glonass, "GLO", may14At0730 + 18.0}, {TimeSystem::Utc, "UTC", may14At0730 + 18.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(Gps_Seconds_From_Civil(time, c.system), c.gps) << c.code;
+        EXPECT_EQ(Time_System_From_Code(c.code), c.system);
+        EXPECT_STREQ(Time_System_Code(c.system), c.code);
+    }
+    EXPECT_FALSE(Time_System_From_Code("GPT"));
+    EXPECT_FALSE(Time_System_From_Code(""));
+}
+
+TEST(GnssTime, SixtySecondsRollIntoTheNextMinuteAndDay) {
+    EXPECT_DOUBLE_EQ(Seconds_Of_Civil({2010, 3, 5, 0, 0, 60.0}), 1267747260.0);  // 2010-03-05T00:01:00
+    EXPECT_DOUBLE_EQ(Seconds_Of_Civil({2010, 3, 4, 23, 59, 60.0}), 1267747200.0);  // 2010-03-05T00:00:00
+    const CivilTime back = Civil_Of_Seconds(1267747260);
+    EXPECT_EQ(back.day, 5);
+    EXPECT_EQ(back.minute, 1);
+    EXPECT_EQ(back.second, 0.0);
+}
+
+TEST(GnssTime, IsoTextRoundsToTheNearestSecond) {
+    EXPECT_EQ(Format_Utc_Iso(may14At0730), "2024-05-14T07:30:00Z");
+    EXPECT_EQ(Format_Utc_Iso(may14At0730 - 0.4), "2024-05-14T07:30:00Z");
+    EXPECT_EQ(Format_Utc_Iso(may14At0730 + 0.49), "2024-05-14T07:30:00Z");
+    EXPECT_EQ(Format_Utc_Iso(may14At0730 + 0.5), "2024-05-14T07:30:01Z");
+    EXPECT_EQ(Format_Utc_Iso(-1.0), "1969-12-31T23:59:59Z");
+    EXPECT_EQ(Format_Utc_Iso(951782400.0), "2000-02-29T00:00:00Z");
+}
+
+TEST(GnssTime, IsoTextParses) {
+    struct Case {
+        const char* text;
+        double utc;
+    } good[] = {
+        {"2024-05-14T07:30:00Z", may14At0730},       {"2024-05-14T07:30:00", may14At0730},
+        {"2024-05-14T07:30Z", may14At0730},          {"2024-05-14 07:30:00", may14At0730},
+        {"2024-05-14T09:30:00+02:00", may14At0730},  {"2024-05-14T02:30:00-0500", may14At0730},
+        {"2024-05-14t07:30:00.25z", may14At0730 + 0.25},
+    };
+    for (const Case& c : good) {
+        const std::optional<double> parsed = Parse_Iso_Utc(c.text);
+        ASSERT_TRUE(parsed) << c.text;
+        EXPECT_DOUBLE_EQ(*parsed, c.utc) << c.text;
+    }
+    for (const char* bad : {"", "2024-05-14", "2024-05-14T7:30Z", "2024-13-01T00:00Z", "2023-02-29T00:00Z",
+                            "2024-05-14T24:00Z", "2024-05-14T07:60Z", "2024-05-14T07:30:60Z", "2024-05-14T07:30:00+24:00",
+                            "2024-05-14T07:30:00Zjunk", "2024-05-14T07:30:00.Z", "2024/05/14T07:30Z"})
+        EXPECT_FALSE(Parse_Iso_Utc(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace min_lumo_field
