@@ -27,7 +27,7 @@ void Write_Back_Rejections(const MinimisationRun& run) {
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
         for (int32_t position = 0; position < network.observationCount; ++position) {
-            const NetObservation& entry = network.observations[position];
+            const NetObservation& entry = run.observations[network.firstObservation + position];
             if (entry.state != Rejected) continue;
             const ObservationRef record = Locate_Observation(run.project, entry.observation);
             Write_Field(record, observation::removed, RemovedMark);

@@ -41,55 +41,69 @@ namespace min_lumo {
 
 namespace {
 
+// One network's tables as the selection sees them: its observations and its
+// stations, to which the observations refer by position.
+struct NetworkSlice {
+    NetObservation* observations;
+    int32_t observationCount;
+    NetStation* stations;
+    int32_t stationCount;
+};
+
 // ---- The three transitions and the counters of the two end stations ----
 
-void Close_At(NetStation* end) { end->openCount -= 1; }
+void Close_At(NetStation& end) { end.openCount -= 1; }
 
-void Count_Selection_At(NetStation* end) { end->selectedCount += 1; }
+void Count_Selection_At(NetStation& end) { end.selectedCount += 1; }
 
 // A station whose last open observation is taken while nothing is selected
 // there counts as satisfied at once.
-void Saturate_If_Last_Open(NetStation* end) {
-    if (end->openCount == 1 && end->selectedCount == 0)
-        end->selectedCount = SaturatedSelectedCount;
+void Saturate_If_Last_Open(NetStation& end) {
+    if (end.openCount == 1 && end.selectedCount == 0) end.selectedCount = SaturatedSelectedCount;
 }
 
 // The station cannot spare the observation: with it gone, fewer than two
 // could ever be selected there.  For an Undecided observation's end this is
 // openCount + selectedCount <= 2.
-bool Cannot_Spare(const NetStation* end) {
-    if (end->openCount == 2 && end->selectedCount == 0) return true;
-    return end->openCount == 1 && (end->selectedCount == 0 || end->selectedCount == 1);
+bool Cannot_Spare(const NetStation& end) {
+    if (end.openCount == 2 && end.selectedCount == 0) return true;
+    return end.openCount == 1 && (end.selectedCount == 0 || end.selectedCount == 1);
 }
 
 // O's state becomes Selected; both ends lose an open and gain a selected one.
-void Select_Observation(TimeNetwork& network, int32_t position) {
+void Select_Observation(NetworkSlice& network, int32_t position) {
     NetObservation& entry = network.observations[position];
+    NetStation& from = network.stations[entry.fromStation];
+    NetStation& to = network.stations[entry.toStation];
     entry.state = Selected;
-    Close_At(entry.fromNetStation);
-    Close_At(entry.toNetStation);
-    Count_Selection_At(entry.fromNetStation);
-    Count_Selection_At(entry.toNetStation);
+    Close_At(from);
+    Close_At(to);
+    Count_Selection_At(from);
+    Count_Selection_At(to);
 }
 
 // As Select_Observation, but an end whose last open observation this is, with
 // nothing selected there, is marked satisfied instead of counting one.
-void Select_And_Saturate(TimeNetwork& network, int32_t position) {
+void Select_And_Saturate(NetworkSlice& network, int32_t position) {
     NetObservation& entry = network.observations[position];
+    NetStation& from = network.stations[entry.fromStation];
+    NetStation& to = network.stations[entry.toStation];
     entry.state = Selected;
-    Saturate_If_Last_Open(entry.fromNetStation);
-    Saturate_If_Last_Open(entry.toNetStation);
-    Close_At(entry.fromNetStation);
-    Close_At(entry.toNetStation);
+    Saturate_If_Last_Open(from);
+    Saturate_If_Last_Open(to);
+    Close_At(from);
+    Close_At(to);
 }
 
 // Refused, changing nothing, when either end cannot spare the observation.
-void Reject_Observation(TimeNetwork& network, int32_t position) {
+void Reject_Observation(NetworkSlice& network, int32_t position) {
     NetObservation& entry = network.observations[position];
-    if (Cannot_Spare(entry.fromNetStation) || Cannot_Spare(entry.toNetStation)) return;
+    NetStation& from = network.stations[entry.fromStation];
+    NetStation& to = network.stations[entry.toStation];
+    if (Cannot_Spare(from) || Cannot_Spare(to)) return;
     entry.state = Rejected;
-    Close_At(entry.fromNetStation);
-    Close_At(entry.toNetStation);
+    Close_At(from);
+    Close_At(to);
 }
 
 // ---- Deciding a network with the workspace ----
@@ -103,7 +117,7 @@ constexpr int32_t NotInHeap = -1;
 enum class Choosing { Nothing, WithoutSelection, WithOneSelection };
 
 struct Selection {
-    TimeNetwork& network;
+    NetworkSlice network;
     SelectionWorkspace& work;
     int32_t heapSize;
     Choosing choosing;
@@ -111,10 +125,6 @@ struct Selection {
 
 // Stations are chosen only with an open count below this bound.
 constexpr int32_t OpenCountBound = 30000;
-
-int32_t Position_Of(const Selection& selection, const NetStation* station) {
-    return static_cast<int32_t>(station - selection.network.stations);
-}
 
 bool Rule_Applies(const NetStation& station) {
     const int32_t open = station.openCount;
@@ -228,32 +238,30 @@ void Start_Choosing(Selection& selection, Choosing choosing) {
 
 // ---- Counters changed: keep the bit and the heap in step ----
 
-void Station_Changed(Selection& selection, NetStation* station) {
-    if (station == nullptr) return;
-    const int32_t s = Position_Of(selection, station);
+void Station_Changed(Selection& selection, int32_t s) {
     Mark_Rule(selection, s);
     if (selection.choosing != Choosing::Nothing) Heap_Update(selection, s);
 }
 
 void Ends_Changed(Selection& selection, int32_t position) {
-    NetObservation& entry = selection.network.observations[position];
-    Station_Changed(selection, entry.fromNetStation);
-    if (entry.toNetStation != entry.fromNetStation) Station_Changed(selection, entry.toNetStation);
+    const NetObservation& entry = selection.network.observations[position];
+    Station_Changed(selection, entry.fromStation);
+    if (entry.toStation != entry.fromStation) Station_Changed(selection, entry.toStation);
 }
 
 // ---- Per-station open observations ----
 
 // Table positions of each station's open observations, in table order.
 void List_Open_Observations(Selection& selection) {
-    TimeNetwork& network = selection.network;
+    const NetworkSlice& network = selection.network;
     int32_t* end = selection.work.endOpenSlot;
     int32_t* first = selection.work.firstOpenSlot;
     for (int32_t s = 0; s < network.stationCount; ++s) end[s] = 0;
     for (int32_t p = 0; p < network.observationCount; ++p) {
         const NetObservation& entry = network.observations[p];
         if (entry.state != Undecided) continue;
-        ++end[Position_Of(selection, entry.fromNetStation)];
-        if (entry.toNetStation != entry.fromNetStation) ++end[Position_Of(selection, entry.toNetStation)];
+        ++end[entry.fromStation];
+        if (entry.toStation != entry.fromStation) ++end[entry.toStation];
     }
     int32_t next = 0;
     for (int32_t s = 0; s < network.stationCount; ++s) {
@@ -264,9 +272,8 @@ void List_Open_Observations(Selection& selection) {
     for (int32_t p = 0; p < network.observationCount; ++p) {
         const NetObservation& entry = network.observations[p];
         if (entry.state != Undecided) continue;
-        selection.work.openSlots[end[Position_Of(selection, entry.fromNetStation)]++] = p;
-        if (entry.toNetStation != entry.fromNetStation)
-            selection.work.openSlots[end[Position_Of(selection, entry.toNetStation)]++] = p;
+        selection.work.openSlots[end[entry.fromStation]++] = p;
+        if (entry.toStation != entry.fromStation) selection.work.openSlots[end[entry.toStation]++] = p;
     }
 }
 
@@ -359,7 +366,7 @@ void Select_At_Unserved_Stations(Selection& selection) {
 
 bool Scores_Higher(const NetObservation& a, const NetObservation& b) { return a.score > b.score; }
 
-void Select_Everything(TimeNetwork& network) {
+void Select_Everything(NetworkSlice& network) {
     for (int32_t position = 0; position < network.observationCount; ++position)
         Select_Observation(network, position);
 }
@@ -368,7 +375,9 @@ void Select_Everything(TimeNetwork& network) {
 
 // Observations still Undecided at the end stay so; the write-back treats them
 // like selected ones.
-int32_t Select_Network_Observations(MinimisationRun& run, TimeNetwork& network) {
+int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& table) {
+    NetworkSlice network{run.observations + table.firstObservation, table.observationCount,
+                         run.stations + table.firstStation, table.stationCount};
     if (network.observationCount <= LargestKeptWholeNetwork) {
         Select_Everything(network);
         return 0;
@@ -376,7 +385,7 @@ int32_t Select_Network_Observations(MinimisationRun& run, TimeNetwork& network) 
     Selection selection{network, run.workspace, 0, Choosing::Nothing};
     for (int32_t position = 0; position < network.observationCount; ++position) {
         NetObservation& entry = network.observations[position];
-        entry.score = Score_Observation(run, entry.observation);
+        entry.score = Score_Observation(run, table, entry);
     }
     Stable_Merge_Sort(network.observations, network.observationCount, run.workspace.sortBuffer, Scores_Higher);
     for (int32_t s = 0; s < network.stationCount; ++s) {

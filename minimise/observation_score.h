@@ -1,5 +1,6 @@
 // The integer score by which the selection ranks a time-network's
-// observations, and the geodetic conversion behind its distance term.
+// observations: time points, the source bonus, the distance term (or the
+// penalty for a station without a usable position) and the forced bonus.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +9,8 @@
 
 namespace min_lumo {
 
-struct CartesianPosition {
-    double x;  // metres, Earth-centred, Earth-fixed
-    double y;
-    double z;
-};
-
-// Latitude and longitude in degrees, height above the ellipsoid in metres.
-// No range check or normalisation of the angles is made.
-CartesianPosition Geodetic_To_Cartesian(double latitude, double longitude, double height);
-
-// Score of host observation `observation` of the run's project: time points,
-// the source bonus, the distance term (or the penalty for a station without
-// a usable position) and the forced bonus.  Reads host records only.
-int32_t Score_Observation(const MinimisationRun& run, int32_t observation);
+// Score of `entry`, an observation of `network`, one of the run's networks
+// whose station positions the build has converted.  Reads host records only.
+int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, const NetObservation& entry);
 
 }  // namespace min_lumo

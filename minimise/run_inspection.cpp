@@ -16,16 +16,19 @@ void Show_Network(const MinimisationRun& run, const TimeNetwork& network, bool d
     // The selection scores only the networks it decides by score; the others
     // are scored here, which only reads.
     const bool scored = decided && network.observationCount > LargestKeptWholeNetwork;
+    const NetStation* stations = run.stations + network.firstStation;
     for (int32_t position = 0; inspector.observation != nullptr && position < network.observationCount; ++position) {
-        const NetObservation& entry = network.observations[position];
-        const int32_t score = scored ? entry.score : Score_Observation(run, entry.observation);
+        const NetObservation& entry = run.observations[network.firstObservation + position];
+        const int32_t score = scored ? entry.score : Score_Observation(run, network, entry);
         inspector.observation(inspector.context, {network.index, position, entry.observation, score, entry.state,
-                                                  entry.fromNetStation->station, entry.toNetStation->station});
+                                                  stations[entry.fromStation].station,
+                                                  stations[entry.toStation].station});
     }
     for (int32_t position = 0; inspector.station != nullptr && position < network.stationCount; ++position) {
-        const NetStation& station = network.stations[position];
-        inspector.station(inspector.context, {network.index, position, station.station, station.observationCount,
-                                              station.observationIndex, station.openCount, station.selectedCount});
+        const NetStation& station = stations[position];
+        inspector.station(inspector.context, {network.index, position, station.station, station.listedCount,
+                                              run.listed + station.firstListed, station.openCount,
+                                              station.selectedCount});
     }
 }
 
@@ -33,7 +36,7 @@ void Show_Network(const MinimisationRun& run, const TimeNetwork& network, bool d
 
 int32_t Inspect_Minimisation(const ProjectHeader* project, InspectionStage stage, const RunInspector& inspector) {
     MinimisationRun run{};
-    const int32_t networkCount = Build_Time_Networks(run, project);
+    const int32_t networkCount = Build_Time_Networks(run, project, BuildScope::ForInspection);
     if (networkCount < 0) return -1;
     if (stage == InspectionStage::Decided) Minimize_Time_Networks(run);
     for (int32_t i = 0; i < run.networkCount; ++i) Show_Network(run, run.networks[i], stage == InspectionStage::Decided, inspector);

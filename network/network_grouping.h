@@ -10,10 +10,18 @@
 
 namespace min_lumo {
 
+// One host observation while it is grouped.
+struct GroupingEntry {
+    double startTime;  // host time units
+    double endTime;
+    int32_t observation;  // host observation index
+    int32_t network;      // -1 while it has none
+};
+
 // The two working arrays of one build.  Both hold `entryCount` elements:
 // every observation may end up in a network of its own.
 struct GroupingWork {
-    NetObservation* entries;  // one per host observation, start-time order once sorted
+    GroupingEntry* entries;   // one per host observation, start-time order once sorted
     TimeNetwork* networks;    // networks opened so far in slots 0 .. networkCount-1
     int32_t entryCount;       // the host's observationCount
     int32_t networkCount;     // networks opened so far

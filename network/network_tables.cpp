@@ -1,10 +1,16 @@
-// The second half of a build: the network table with every network's
-// observations in start-time order, its stations in order of first
-// appearance with their lists and counters, and the selection's workspace.
+// The second half of a build: from the grouping, the network table, every
+// network's observations in start-time order with their initial states, its
+// stations in order of first appearance with their counters, the station
+// positions the score needs, and the selection's workspace.
 //
-// Stations are found through an index by station number that serves every
-// network in turn and is cleared only where the network wrote to it, so a
-// network costs time in its own observations, not in the project's stations.
+// Each kind of table is one array for all networks, sized exactly: a project
+// of ten thousand small sessions costs a handful of allocations, not tens of
+// thousands.  Stations are found through two arrays indexed by host station
+// that are never cleared between networks: each network stamps the stations
+// it has met with its own number.
+#include <initializer_list>
+
+#include "core/geodetic_conversion.h"
 #include "core/library_heap.h"
 #include "core/message_buffer.h"
 #include "host/host_records.h"
@@ -17,185 +23,174 @@ namespace {
 
 constexpr char OutOfMemoryMessage[] = "Error: Out of memory";
 
-// ---- Every network's stations with their lists and counters ----
-
-// The two ends of the baseline an observation measures.
-struct BaselineEnds {
-    int32_t fromStation;
-    int32_t toStation;
+// Per host station, which network met it last and where it stands there.
+// A count pass stamps network + 1, the pass that places the stations
+// -(network + 1), so neither needs the array cleared.
+struct StationIndex {
+    int32_t* stamp;
+    int32_t* position;
 };
 
-// The scratch of one build: per host station, its position + 1 in the
-// current network's stations array (0: not in it); the stations of the
-// current network in order of first appearance; and the baseline ends of the
-// current network's observations, by slot, so that each host record is read
-// once.
-struct StationScratch {
-    int32_t* entryOf;
-    int32_t* order;
-    BaselineEnds* ends;
-};
+bool Is_Decided(const TimeNetwork& network) { return network.observationCount > LargestKeptWholeNetwork; }
+
+// ---- Every network's observations, in start-time order ----
 
 // Excluded wins over Forced: the host has taken the observation out.  A
 // baseline whose two ends are the same station joins no two stations; its
 // observation is made Excluded, so the selection never decides it and the
-// write-back never touches it.
-int32_t Initial_State(ObservationRef record, BaselineEnds ends) {
-    int32_t state = Undecided;
-    if (Read_Field(record, observation::forced) != 0) state = Forced;
-    if (Read_Field(record, observation::solutionStatus) == -1) state = Excluded;
-    if (ends.fromStation == ends.toStation) state = Excluded;
-    return state;
+// write-back never touches it.  The ends are kept as host indices until the
+// stations are placed.
+void Read_Observation(const ProjectHeader* project, NetObservation& entry) {
+    const ObservationRef record = Locate_Observation(project, entry.observation);
+    const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
+    entry.fromStation = Read_Field(line, baseline::fromStation);
+    entry.toStation = Read_Field(line, baseline::toStation);
+    entry.state = Undecided;
+    if (Read_Field(record, observation::forced) != 0) entry.state = Forced;
+    if (Read_Field(record, observation::solutionStatus) == -1) entry.state = Excluded;
+    if (entry.fromStation == entry.toStation) entry.state = Excluded;
 }
-
-// One visit to each observation's host record: its initial state and its
-// baseline's ends.
-void Read_Observations(const ProjectHeader* project, TimeNetwork& network, StationScratch& scratch) {
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        NetObservation& entry = network.observations[slot];
-        const ObservationRef record = Locate_Observation(project, entry.observation);
-        const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
-        const BaselineEnds ends{Read_Field(line, baseline::fromStation), Read_Field(line, baseline::toStation)};
-        scratch.ends[slot] = ends;
-        entry.state = Initial_State(record, ends);
-    }
-}
-
-// Both ends are looked up before either is appended, and the from-station is
-// appended first.  A baseline whose ends coincide enters its station once,
-// so the set never outgrows the number of host stations.
-int32_t Collect_Stations(const TimeNetwork& network, StationScratch& scratch) {
-    int32_t found = 0;
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        const BaselineEnds ends = scratch.ends[slot];
-        const bool fromPresent = scratch.entryOf[ends.fromStation] != 0;
-        const bool toPresent = scratch.entryOf[ends.toStation] != 0;
-        if (!fromPresent) {
-            scratch.order[found] = ends.fromStation;
-            scratch.entryOf[ends.fromStation] = ++found;
-        }
-        if (!toPresent && ends.toStation != ends.fromStation) {
-            scratch.order[found] = ends.toStation;
-            scratch.entryOf[ends.toStation] = ++found;
-        }
-    }
-    return found;
-}
-
-void Forget_Stations(StationScratch& scratch, int32_t found) {
-    for (int32_t s = 0; s < found; ++s) scratch.entryOf[scratch.order[s]] = 0;
-}
-
-NetStation& Entry_Of(TimeNetwork& network, const StationScratch& scratch, int32_t station) {
-    return network.stations[scratch.entryOf[station] - 1];
-}
-
-// Excluded observations are listed but counted nowhere.
-void List_At(NetStation& station, const NetObservation& entry) {
-    station.observationIndex[station.observationCount++] = entry.observation;
-    if (entry.state == Excluded) return;
-    if (entry.state == Forced)
-        ++station.selectedCount;
-    else
-        ++station.openCount;
-}
-
-// Each list is allocated at its exact length: counted first, then filled in
-// slot order.  A baseline whose ends coincide lists its observation once and
-// points both ends at the one entry.  Returns 0, or -1 when a list cannot be
-// had (entries without a list hold null, which the release skips).
-int32_t Fill_Station_Lists(TimeNetwork& network, const StationScratch& scratch) {
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        const BaselineEnds ends = scratch.ends[slot];
-        ++Entry_Of(network, scratch, ends.fromStation).observationCount;
-        if (ends.toStation != ends.fromStation) ++Entry_Of(network, scratch, ends.toStation).observationCount;
-    }
-    for (int32_t s = 0; s < network.stationCount; ++s) {
-        NetStation& station = network.stations[s];
-        station.observationIndex = Allocate_Array<int32_t>(station.observationCount);
-        if (station.observationIndex == nullptr) return -1;
-        station.observationCount = 0;
-    }
-    for (int32_t slot = 0; slot < network.observationCount; ++slot) {
-        NetObservation& entry = network.observations[slot];
-        const BaselineEnds ends = scratch.ends[slot];
-        NetStation& from = Entry_Of(network, scratch, ends.fromStation);
-        List_At(from, entry);
-        entry.fromNetStation = &from;
-        entry.toNetStation = &from;
-        if (ends.toStation == ends.fromStation) continue;
-        NetStation& to = Entry_Of(network, scratch, ends.toStation);
-        List_At(to, entry);
-        entry.toNetStation = &to;
-    }
-    return 0;
-}
-
-// stationCount is set as soon as the array exists, so a failure part-way
-// leaves only entries whose lists are null or allocated, all releasable.
-int32_t Build_Stations_Of_Network(const ProjectHeader* project, TimeNetwork& network, StationScratch& scratch) {
-    Read_Observations(project, network, scratch);
-    const int32_t found = Collect_Stations(network, scratch);
-    network.stations = Allocate_Array<NetStation>(found);
-    int32_t status = -1;
-    if (network.stations != nullptr) {
-        network.stationCount = found;
-        for (int32_t s = 0; s < found; ++s) {
-            network.stations[s].station = scratch.order[s];
-        }
-        status = Fill_Station_Lists(network, scratch);
-    }
-    Forget_Stations(scratch, found);
-    return status;
-}
-
-int32_t Build_Network_Stations(MinimisationRun& run) {
-    const ProjectHeader* project = run.project;
-    StationScratch scratch{};
-    scratch.entryOf = Allocate_Array<int32_t>(project->stationCount);
-    if (scratch.entryOf == nullptr) return -1;
-    int32_t largestNetwork = 0;
-    for (int32_t i = 0; i < run.networkCount; ++i)
-        if (run.networks[i].observationCount > largestNetwork) largestNetwork = run.networks[i].observationCount;
-    scratch.order = Allocate_Array<int32_t>(project->stationCount);
-    if (scratch.order != nullptr) scratch.ends = Allocate_Array<BaselineEnds>(largestNetwork);
-    int32_t status = scratch.ends != nullptr ? 0 : -1;
-    for (int32_t i = 0; i < run.networkCount && status == 0; ++i)
-        status = Build_Stations_Of_Network(project, run.networks[i], scratch);
-    Free_Block(scratch.entryOf);
-    Free_Block(scratch.order);
-    Free_Block(scratch.ends);
-    return status;
-}
-
-// ---- The network table and every network's observations ----
 
 // The grouping's network array is freed as soon as the table holds its
-// values, before the observation arrays are asked for: the two would
-// otherwise be held together with the entries.  Entries arrive in start-time
-// order and each goes to the next free slot of its network; stationCount,
-// still 0, counts the filled slots meanwhile.  On failure the table is left
-// in the run for the release, networks without an array holding null.
-int32_t Fill_Network_Table(MinimisationRun& run, GroupingWork& work) {
+// values.  Entries arrive in start-time order, so each network's slice fills
+// in that order; its stationCount counts the filled slots meanwhile.
+int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     const int32_t networkCount = work.networkCount;
     run.networks = Allocate_Array<TimeNetwork>(networkCount);
     if (run.networks == nullptr) return -1;
     run.networkCount = networkCount;
-    for (int32_t i = 0; i < networkCount; ++i) run.networks[i] = work.networks[i];
+    int32_t first = 0;
+    for (int32_t i = 0; i < networkCount; ++i) {
+        run.networks[i] = work.networks[i];
+        run.networks[i].firstObservation = first;
+        first += run.networks[i].observationCount;
+    }
     Free_Block(work.networks);
     work.networks = nullptr;
-    for (int32_t i = 0; i < networkCount; ++i) {
-        TimeNetwork& network = run.networks[i];
-        network.observations = Allocate_Array<NetObservation>(network.observationCount);
-        if (network.observations == nullptr) return -1;
-    }
+    run.observations = Allocate_Array<NetObservation>(work.entryCount);
+    if (run.observations == nullptr) return -1;
     for (int32_t j = 0; j < work.entryCount; ++j) {
-        const NetObservation& entry = work.entries[j];
-        TimeNetwork& network = run.networks[entry.network];
-        network.observations[network.stationCount++] = entry;
+        TimeNetwork& network = run.networks[work.entries[j].network];
+        NetObservation& entry = run.observations[network.firstObservation + network.stationCount++];
+        entry.observation = work.entries[j].observation;
+        Read_Observation(run.project, entry);
     }
     for (int32_t i = 0; i < networkCount; ++i) run.networks[i].stationCount = 0;
     return 0;
+}
+
+// ---- Every network's stations ----
+
+// Counts the distinct stations of each network; returns their sum.
+int64_t Count_Stations(MinimisationRun& run, StationIndex& index) {
+    int64_t total = 0;
+    for (int32_t i = 0; i < run.networkCount; ++i) {
+        TimeNetwork& network = run.networks[i];
+        const int32_t stamp = i + 1;
+        for (int32_t p = 0; p < network.observationCount; ++p) {
+            const NetObservation& entry = run.observations[network.firstObservation + p];
+            for (const int32_t station : {entry.fromStation, entry.toStation}) {
+                if (index.stamp[station] == stamp) continue;
+                index.stamp[station] = stamp;
+                ++network.stationCount;
+            }
+        }
+        total += network.stationCount;
+    }
+    return total;
+}
+
+// Excluded observations are counted nowhere.
+void Count_At(NetStation& station, const NetObservation& entry) {
+    ++station.listedCount;
+    if (entry.state == Forced)
+        ++station.selectedCount;
+    else if (entry.state == Undecided)
+        ++station.openCount;
+}
+
+void Append_Station(MinimisationRun& run, StationIndex& index, int32_t station, int32_t stamp, int32_t firstStation,
+                    int32_t& found) {
+    index.stamp[station] = stamp;
+    index.position[station] = found;
+    run.stations[firstStation + found].station = station;
+    ++found;
+}
+
+// Both ends are looked up before either is appended, and the from-station is
+// appended first, so stations stand in order of first appearance.  A
+// baseline whose ends coincide enters its station once and is counted there
+// once.  The observation's ends become positions within the network.
+void Place_Stations_Of(MinimisationRun& run, int32_t i, StationIndex& index, int32_t& nextStation) {
+    TimeNetwork& network = run.networks[i];
+    network.firstStation = nextStation;
+    const int32_t stamp = -(i + 1);
+    int32_t found = 0;
+    for (int32_t p = 0; p < network.observationCount; ++p) {
+        NetObservation& entry = run.observations[network.firstObservation + p];
+        const bool sameStation = entry.fromStation == entry.toStation;
+        const bool fromPresent = index.stamp[entry.fromStation] == stamp;
+        const bool toPresent = index.stamp[entry.toStation] == stamp;
+        if (!fromPresent) Append_Station(run, index, entry.fromStation, stamp, nextStation, found);
+        if (!toPresent && !sameStation) Append_Station(run, index, entry.toStation, stamp, nextStation, found);
+        entry.fromStation = index.position[entry.fromStation];
+        entry.toStation = index.position[entry.toStation];
+        Count_At(run.stations[nextStation + entry.fromStation], entry);
+        if (!sameStation) Count_At(run.stations[nextStation + entry.toStation], entry);
+    }
+    nextStation += found;
+}
+
+// Each station's list of its network's observations, host indices in
+// start-time order, laid out station after station.
+void List_Observations_Of(MinimisationRun& run, const TimeNetwork& network, int32_t& nextListed) {
+    NetStation* stations = run.stations + network.firstStation;
+    for (int32_t s = 0; s < network.stationCount; ++s) {
+        stations[s].firstListed = nextListed;
+        nextListed += stations[s].listedCount;
+        stations[s].listedCount = 0;
+    }
+    for (int32_t p = 0; p < network.observationCount; ++p) {
+        const NetObservation& entry = run.observations[network.firstObservation + p];
+        NetStation& from = stations[entry.fromStation];
+        run.listed[from.firstListed + from.listedCount++] = entry.observation;
+        if (entry.toStation == entry.fromStation) continue;
+        NetStation& to = stations[entry.toStation];
+        run.listed[to.firstListed + to.listedCount++] = entry.observation;
+    }
+}
+
+// ---- Station positions for the distance term ----
+
+// Any non-zero flag counts; an unusable position is never converted.
+StationPosition Convert_Position(StationRef record) {
+    StationPosition position{};
+    position.usable = Read_Field(record, station::positionFlagC) != 0 || Read_Field(record, station::positionFlagB) != 0
+                      || Read_Field(record, station::positionFlagA) != 0;
+    if (position.usable == 0) return position;
+    const CartesianPosition cartesian =
+        Geodetic_To_Cartesian(Read_Field(record, station::latitude), Read_Field(record, station::longitude),
+                              static_cast<double>(Read_Field(record, station::height)));
+    position.x = cartesian.x;
+    position.y = cartesian.y;
+    position.z = cartesian.z;
+    return position;
+}
+
+// Each station of a scored network is converted once, however many networks
+// and observations it has; the stamp array, free again, marks the done ones.
+void Convert_Positions(MinimisationRun& run, BuildScope scope, StationIndex& index) {
+    const int32_t done = 0;
+    for (int32_t i = 0; i < run.networkCount; ++i) {
+        const TimeNetwork& network = run.networks[i];
+        if (scope == BuildScope::ForSelection && !Is_Decided(network)) continue;
+        for (int32_t s = 0; s < network.stationCount; ++s) {
+            const int32_t station = run.stations[network.firstStation + s].station;
+            if (index.stamp[station] == done) continue;
+            index.stamp[station] = done;
+            run.positions[station] = Convert_Position(Locate_Station(run.project, station));
+        }
+    }
 }
 
 // ---- The selection's workspace ----
@@ -212,7 +207,7 @@ int32_t Allocate_Selection_Workspace(MinimisationRun& run) {
     int32_t stations = 0;
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
-        if (network.observationCount <= LargestKeptWholeNetwork) continue;
+        if (!Is_Decided(network)) continue;
         if (network.observationCount > observations) observations = network.observationCount;
         if (network.stationCount > stations) stations = network.stationCount;
     }
@@ -226,10 +221,7 @@ int32_t Allocate_Selection_Workspace(MinimisationRun& run) {
     had = had && (w.ruleStations = Allocate_Array<uint32_t>(words)) != nullptr;
     had = had && (w.heap = Allocate_Array<int32_t>(stations)) != nullptr;
     had = had && (w.heapPlace = Allocate_Array<int32_t>(stations)) != nullptr;
-    if (!had) return -1;
-    w.observationCapacity = observations;
-    w.stationCapacity = stations;
-    return 0;
+    return had ? 0 : -1;
 }
 
 void Free_Selection_Workspace(SelectionWorkspace& w) {
@@ -243,47 +235,78 @@ void Free_Selection_Workspace(SelectionWorkspace& w) {
     w = SelectionWorkspace{};
 }
 
-// A network from a build that failed part-way may lack its arrays or some
-// station lists; those are null and Free_Block ignores them.
-void Release_Network(TimeNetwork& network) {
-    Free_Block(network.observations);
-    network.observations = nullptr;
-    if (network.stations == nullptr) return;
-    for (int32_t s = 0; s < network.stationCount; ++s) Free_Block(network.stations[s].observationIndex);
-    Free_Block(network.stations);
-    network.stations = nullptr;
-    network.stationCount = 0;
+// ---- The whole second half ----
+
+bool Any_Decided(const MinimisationRun& run) {
+    for (int32_t i = 0; i < run.networkCount; ++i)
+        if (Is_Decided(run.networks[i])) return true;
+    return false;
 }
 
-int32_t Report_Out_Of_Memory(MinimisationRun& run) {
-    Release_Time_Networks(run);
-    Set_Message(OutOfMemoryMessage);
-    return -1;
+// Everything after the grouping.  On failure whatever was had stays in the
+// run for the release.
+int32_t Build_Tables(MinimisationRun& run, GroupingWork& work, BuildScope scope) {
+    if (Place_Observations(run, work) < 0) return -1;
+    const int32_t stationCount = run.project->stationCount;
+    StationIndex index{Allocate_Array<int32_t>(stationCount), nullptr};
+    if (index.stamp != nullptr) index.position = Allocate_Array<int32_t>(stationCount);
+    int32_t status = index.position != nullptr ? 0 : -1;
+    int64_t total = 0;
+    if (status == 0) total = Count_Stations(run, index);
+    if (status == 0 && total <= INT32_MAX) run.stations = Allocate_Array<NetStation>(static_cast<int32_t>(total));
+    if (run.stations == nullptr) status = -1;
+    int32_t nextStation = 0;
+    for (int32_t i = 0; status == 0 && i < run.networkCount; ++i) Place_Stations_Of(run, i, index, nextStation);
+    if (status == 0 && scope == BuildScope::ForInspection) {
+        int32_t listedTotal = 0;
+        for (int32_t s = 0; s < nextStation; ++s) listedTotal += run.stations[s].listedCount;
+        run.listed = Allocate_Array<int32_t>(listedTotal);
+        int32_t nextListed = 0;
+        if (run.listed == nullptr) status = -1;
+        for (int32_t i = 0; status == 0 && i < run.networkCount; ++i)
+            List_Observations_Of(run, run.networks[i], nextListed);
+    }
+    if (status == 0 && (scope == BuildScope::ForInspection || Any_Decided(run))) {
+        run.positions = Allocate_Array<StationPosition>(stationCount);
+        if (run.positions == nullptr)
+            status = -1;
+        else
+            Convert_Positions(run, scope, index);
+    }
+    Free_Block(index.stamp);
+    Free_Block(index.position);
+    if (status == 0) status = Allocate_Selection_Workspace(run);
+    return status;
 }
 
 }  // namespace
 
 void Release_Time_Networks(MinimisationRun& run) {
     Free_Selection_Workspace(run.workspace);
-    if (run.networks != nullptr) {
-        for (int32_t i = 0; i < run.networkCount; ++i) Release_Network(run.networks[i]);
-        Free_Block(run.networks);
-    }
-    run.networks = nullptr;
-    run.networkCount = 0;
+    Free_Block(run.networks);
+    Free_Block(run.observations);
+    Free_Block(run.stations);
+    Free_Block(run.listed);
+    Free_Block(run.positions);
+    const ProjectHeader* project = run.project;
+    run = MinimisationRun{};
+    run.project = project;
 }
 
 // Any allocation failure leaves nothing of this build behind.  A project
 // without observations gives an empty table, which the caller releases.
-int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project) {
+int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project, BuildScope scope) {
     Release_Time_Networks(run);
     run.project = project;
     GroupingWork work{};
-    if (Group_Observations(work, project) < 0) return Report_Out_Of_Memory(run);
-    const int32_t filled = Fill_Network_Table(run, work);
+    int32_t status = Group_Observations(work, project);
+    if (status == 0) status = Build_Tables(run, work, scope);
     Free_Grouping_Work(work);
-    if (filled < 0 || Build_Network_Stations(run) < 0 || Allocate_Selection_Workspace(run) < 0)
-        return Report_Out_Of_Memory(run);
+    if (status < 0) {
+        Release_Time_Networks(run);
+        Set_Message(OutOfMemoryMessage);
+        return -1;
+    }
     return run.networkCount;
 }
 

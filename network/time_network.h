@@ -2,6 +2,11 @@
 // DLL_Min_Lumo makes one MinimisationRun on its own stack; building,
 // scoring, selection and write-back take it as a parameter, and nothing of
 // it outlives the call.
+//
+// The tables are laid out for the work: every network's observations lie in
+// one array, network after network, and so do their stations; a network
+// refers to its slices by position and count, and an observation to its two
+// stations by their position within its network.  All indices are 32 bits.
 #pragma once
 
 #include <cstdint>
@@ -25,40 +30,44 @@ inline constexpr int32_t LargestKeptWholeNetwork = 2;
 // value into a station's selectedCount when it needs nothing more.
 inline constexpr int32_t SaturatedSelectedCount = 2;
 
-struct NetStation {
-    int32_t station;            // host station index
-    int32_t observationCount;   // entries in observationIndex
-    int32_t* observationIndex;  // host observation indices, in start-time order
-    int32_t openCount;          // listed observations still Undecided
-    int32_t selectedCount;      // Forced at build time, then Selected ones added
+struct NetObservation {
+    int32_t observation;  // host observation index
+    int32_t score;
+    int32_t state;        // an ObservationState
+    int32_t fromStation;  // its ends, as positions in the network's stations; one
+    int32_t toStation;    // position for both when a baseline joins a station to itself
 };
 
-struct NetObservation {
-    int32_t network;      // network number; -1 while unassigned during grouping
-    int32_t observation;  // host observation index
-    double startTime;     // host time units
-    double endTime;
-    double duration;      // endTime - startTime, computed once
-    int32_t score;
-    int32_t state;  // an ObservationState
-    NetStation* fromNetStation;
-    NetStation* toNetStation;  // the same entry as fromNetStation when both ends are one station
+struct NetStation {
+    int32_t station;        // host station index
+    int32_t openCount;      // the network's observations at it still Undecided
+    int32_t selectedCount;  // Forced at build time, then Selected ones added
+    int32_t firstListed;    // its observations in MinimisationRun::listed, when built
+    int32_t listedCount;
 };
 
 struct TimeNetwork {
-    int32_t index;         // network number, its position in the table
     double earliestStart;  // host time units
     double latestEnd;
     double meanStart;      // running means over the network's observations
     double meanEnd;
+    int32_t index;         // network number, its position in the table
     int32_t observationCount;
-    NetObservation* observations;
+    int32_t firstObservation;  // in MinimisationRun::observations
     int32_t stationCount;
-    NetStation* stations;
+    int32_t firstStation;      // in MinimisationRun::stations
 };
 
-// The memory the selection works in.  Nothing may be allocated once the
-// selection runs, so the build sizes it for the largest network it made.
+// A station's position, converted once per call for the distance term.
+struct StationPosition {
+    double x;  // metres, Earth-centred, Earth-fixed
+    double y;
+    double z;
+    int32_t usable;  // 1 when a position flag is set; x, y, z only then
+};
+
+// The memory the selection works in, sized for the largest network it
+// decides.  Nothing may be allocated once the selection runs.
 struct SelectionWorkspace {
     NetObservation* sortBuffer;  // half the observations: the stable score sort
     int32_t* openSlots;          // per station, table positions of its open observations
@@ -67,8 +76,6 @@ struct SelectionWorkspace {
     uint32_t* ruleStations;      // one bit per station: a station rule applies there
     int32_t* heap;               // stations ordered by (openCount, position)
     int32_t* heapPlace;          // per station: its place in heap, -1 when absent
-    int32_t observationCapacity;
-    int32_t stationCapacity;
 };
 
 inline constexpr int32_t RuleStationsPerWord = 32;
@@ -79,13 +86,23 @@ struct MinimisationRun {
     const ProjectHeader* project;
     TimeNetwork* networks;  // the network table, null when none is held
     int32_t networkCount;
+    NetObservation* observations;  // every network's observations, start-time order within each
+    NetStation* stations;          // every network's stations, in order of first appearance
+    int32_t* listed;               // host observation indices per station, when asked for
+    StationPosition* positions;    // per host station, for the stations of scored networks
     SelectionWorkspace workspace;
 };
+
+// What a build prepares beyond what the selection needs: the tables a
+// reader of the whole run wants (every station's list of observations, and
+// positions for the stations of every network, not only the scored ones).
+enum class BuildScope { ForSelection, ForInspection };
 
 // Builds the tables of `project` into `run`.  Returns the number of
 // networks (0 when the project has no observations), or -1 with
 // "Error: Out of memory" set and nothing held.
-int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project);
+int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project,
+                            BuildScope scope = BuildScope::ForSelection);
 
 // Frees every table of the run; safe when none is held, and twice in a row.
 void Release_Time_Networks(MinimisationRun& run);

@@ -38,27 +38,34 @@ namespace {
 void Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project) {
     for (int32_t j = 0; j < work.entryCount; ++j) {
         const ObservationRef record = Locate_Observation(project, j);
-        NetObservation& entry = work.entries[j];
+        GroupingEntry& entry = work.entries[j];
         entry.network = -1;
         entry.observation = j;
         entry.startTime = Read_Field(record, observation::startTime);
         entry.endTime = Read_Field(record, observation::endTime);
-        entry.duration = entry.endTime - entry.startTime;
     }
     // Slots from networkCount on hold no network and are never read; they
     // are not marked one by one, so their untouched pages cost nothing.
     work.networkCount = 0;
 }
 
-bool Starts_Earlier(const NetObservation& a, const NetObservation& b) { return a.startTime < b.startTime; }
+bool Starts_Earlier(const GroupingEntry& a, const GroupingEntry& b) { return a.startTime < b.startTime; }
 
-bool Start_Is_NaN(const NetObservation& entry) { return entry.startTime != entry.startTime; }
+bool Start_Is_NaN(const GroupingEntry& entry) { return entry.startTime != entry.startTime; }
+
+// Hosts mostly hand their observations in time order already: then there is
+// nothing to sort and no buffer to take.
+bool In_Start_Order(const GroupingEntry* entries, int32_t count) {
+    for (int32_t i = 1; i < count; ++i)
+        if (!(entries[i - 1].startTime <= entries[i].startTime)) return false;
+    return true;
+}
 
 // Ascending start time, equal starts in host order.  A NaN start compares
 // false both ways, so it never moves and no entry moves past it: the NaN
 // entries stay where the host put them and each run between them is ordered
 // on its own, which is what an insertion sort over whole entries yields.
-void Sort_By_Start_Time(NetObservation* entries, int32_t count, NetObservation* buffer) {
+void Sort_By_Start_Time(GroupingEntry* entries, int32_t count, GroupingEntry* buffer) {
     int32_t runStart = 0;
     for (int32_t i = 0; i <= count; ++i) {
         if (i < count && !Start_Is_NaN(entries[i])) continue;
@@ -69,7 +76,7 @@ void Sort_By_Start_Time(NetObservation* entries, int32_t count, NetObservation* 
 
 // ---- Opening and joining networks ----
 
-void Open_Network(GroupingWork& work, NetObservation& entry) {
+void Open_Network(GroupingWork& work, GroupingEntry& entry) {
     const int32_t k = work.networkCount;
     TimeNetwork& network = work.networks[k];
     network.index = k;
@@ -84,7 +91,7 @@ void Open_Network(GroupingWork& work, NetObservation& entry) {
 
 // Keeps the means over all the network's observations, in the host's order
 // of operations.
-void Add_To_Network(TimeNetwork& network, NetObservation& entry) {
+void Add_To_Network(TimeNetwork& network, GroupingEntry& entry) {
     const int32_t w = network.observationCount;
     const double weight = static_cast<double>(w);
     network.meanStart = (weight * network.meanStart + entry.startTime) / (weight + 1.0);
@@ -93,7 +100,7 @@ void Add_To_Network(TimeNetwork& network, NetObservation& entry) {
     entry.network = network.index;
 }
 
-void Widen_And_Add(TimeNetwork& network, NetObservation& entry) {
+void Widen_And_Add(TimeNetwork& network, GroupingEntry& entry) {
     if (network.latestEnd < entry.endTime) network.latestEnd = entry.endTime;
     if (network.earliestStart > entry.startTime) network.earliestStart = entry.startTime;
     Add_To_Network(network, entry);
@@ -129,10 +136,11 @@ void Note_Opened_End(OpenedEnds& ends, double latestEnd) {
 // and for +0 it is -inf, NaN, +inf as latestEnd passes s), so the latest end
 // decides; for a negative d or -0 it never rises, so the earliest end
 // decides.  A NaN d covers nowhere, and the formula says so by itself.
-bool Covered_By_Opened_Network(const OpenedEnds& ends, const NetObservation& entry) {
+bool Covered_By_Opened_Network(const OpenedEnds& ends, const GroupingEntry& entry) {
     if (!ends.any) return false;
-    const double end = std::signbit(entry.duration) ? ends.earliest : ends.latest;
-    const double ratio = (end - entry.startTime) / entry.duration;
+    const double duration = entry.endTime - entry.startTime;
+    const double end = std::signbit(duration) ? ends.earliest : ends.latest;
+    const double ratio = (end - entry.startTime) / duration;
     return ratio >= CoverageRatioThreshold;
 }
 
@@ -141,7 +149,7 @@ bool Covered_By_Opened_Network(const OpenedEnds& ends, const NetObservation& ent
 void Seed_Networks(GroupingWork& work) {
     OpenedEnds ends{false, 0.0, 0.0};
     for (int32_t i = 0; i < work.entryCount; ++i) {
-        NetObservation& entry = work.entries[i];
+        GroupingEntry& entry = work.entries[i];
         if (Covered_By_Opened_Network(ends, entry)) continue;
         Open_Network(work, entry);
         Note_Opened_End(ends, entry.endTime);
@@ -152,7 +160,7 @@ void Seed_Networks(GroupingWork& work) {
 // all seed networks in start-time order.
 void Open_Remaining_Networks(GroupingWork& work) {
     for (int32_t i = 0; i < work.entryCount; ++i) {
-        NetObservation& entry = work.entries[i];
+        GroupingEntry& entry = work.entries[i];
         if (entry.network == -1) Open_Network(work, entry);
     }
 }
@@ -194,7 +202,7 @@ void Weigh_Network(JoinChoice& choice, const TimeNetwork& network, double s, dou
 }
 
 // Joins the chosen network; returns its number, or NoNetwork.
-int32_t Join(GroupingWork& work, const JoinChoice& choice, NetObservation& entry) {
+int32_t Join(GroupingWork& work, const JoinChoice& choice, GroupingEntry& entry) {
     if (choice.inside != NoNetwork) {
         Add_To_Network(work.networks[choice.inside], entry);  // extent unchanged
         return choice.inside;
@@ -214,7 +222,7 @@ bool Any_Start_Is_NaN(const GroupingWork& work) {
 
 void Assign_By_Scanning_Every_Network(GroupingWork& work) {
     for (int32_t i = 0; i < work.entryCount; ++i) {
-        NetObservation& entry = work.entries[i];
+        GroupingEntry& entry = work.entries[i];
         if (entry.network != -1) continue;
         JoinChoice choice;
         for (int32_t m = 0; m < work.networkCount; ++m)
@@ -272,7 +280,7 @@ void Assign_With_Live_Lists(GroupingWork& work, LiveNetworks& live) {
     live.firstUntouched = seedCount > 0 ? 0 : NoNetwork;
     live.joinedCount = 0;
     for (int32_t i = 0; i < work.entryCount; ++i) {
-        NetObservation& entry = work.entries[i];
+        GroupingEntry& entry = work.entries[i];
         if (entry.network != -1) continue;
         const double s = entry.startTime;
         const double e = entry.endTime;
@@ -318,21 +326,28 @@ void Free_Grouping_Work(GroupingWork& work) {
     work = GroupingWork{};
 }
 
-// The sort's buffer lives only while the entries are ordered.
+// The sort's buffer, when one is needed, lives only while the entries are
+// ordered.
 int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project) {
     work = GroupingWork{};
     const int32_t count = project->observationCount;
-    work.entries = Allocate_Array<NetObservation>(count);
+    work.entries = Allocate_Array<GroupingEntry>(count);
     if (work.entries != nullptr) work.networks = Allocate_Array<TimeNetwork>(count);
-    NetObservation* buffer = work.networks != nullptr ? Allocate_Array<NetObservation>(count / 2) : nullptr;
-    if (buffer == nullptr) {
+    if (work.networks == nullptr) {
         Free_Grouping_Work(work);
         return -1;
     }
     work.entryCount = count;
     Fill_Working_Entries(work, project);
-    Sort_By_Start_Time(work.entries, work.entryCount, buffer);
-    Free_Block(buffer);
+    if (!In_Start_Order(work.entries, count)) {
+        GroupingEntry* buffer = Allocate_Array<GroupingEntry>(count / 2);
+        if (buffer == nullptr) {
+            Free_Grouping_Work(work);
+            return -1;
+        }
+        Sort_By_Start_Time(work.entries, work.entryCount, buffer);
+        Free_Block(buffer);
+    }
     Seed_Networks(work);
     if (Assign_To_Networks(work) < 0) {
         Free_Grouping_Work(work);

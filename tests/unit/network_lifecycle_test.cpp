@@ -52,7 +52,8 @@ TEST_F(NetworkLifecycle, NothingOutlivesACall) {
 }
 
 // The selection and the write-back allocate nothing: a decided run asks the
-// heap exactly what a merely built one does.
+// heap exactly what a merely built one does, and the exported call, which
+// builds no more than the selection needs, no more than that.
 TEST_F(NetworkLifecycle, DecidingAllocatesNothing) {
     HostProject project;
     project.Add_Source();
@@ -68,7 +69,7 @@ TEST_F(NetworkLifecycle, DecidingAllocatesNothing) {
     EXPECT_EQ(Heap_Requests(), built);
     Reset_Heap();
     ASSERT_EQ(DLL_Min_Lumo(AcceptedSizes, project.Header()), 0);
-    EXPECT_EQ(Heap_Requests(), built);
+    EXPECT_LE(Heap_Requests(), built);
 }
 
 // Three networks (the third of one observation), several stations, a list per
