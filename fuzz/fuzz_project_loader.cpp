@@ -12,7 +12,7 @@
 #include <string>
 
 #include "min_lumo.h"
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
 #include "tool/validator.h"

@@ -1,7 +1,7 @@
 #include "tool/minimise_run.h"
 
 #include "network/time_network.h"
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

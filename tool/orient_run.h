@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tool/library_loader.h"
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

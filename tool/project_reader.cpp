@@ -11,7 +11,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/validator.h"
 
 namespace min_lumo_tool {

@@ -8,7 +8,7 @@
 
 #include <fmt/format.h>
 
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/project_reader.h"
 #include "tool/validator.h"
 

@@ -2,7 +2,7 @@
 // that no call is ever made with data the library is not defined for.
 #pragma once
 
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 #include "tool/violation.h"
 
 namespace min_lumo_tool {

@@ -2,8 +2,7 @@
 // for byte; and calendar times survive as text.
 #include <gtest/gtest.h>
 
-#include "tool/host_memory.h"
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
 #include "tool/shapes.h"

@@ -1,6 +1,6 @@
-#include "tool/project_model.h"
+#include "hostkit/project_model.h"
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 bool Uses_Calendar_Times(const Project& project) {
     for (const ProjectObservation& observation : project.observations)
@@ -18,4 +18,4 @@ std::string Baseline_Ends_Text(const Project& project, int32_t baseline) {
     return stationName(record.fromStation) + "-" + stationName(record.toStation);
 }
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

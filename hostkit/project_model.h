@@ -1,7 +1,7 @@
-// The tool's in-memory project: what a project file says, record by record,
+// A host project as records: what a project file says, record by record,
 // with every reference already resolved to a zero-based index.  The host
-// memory layout (host_memory.h) is built from this model and read back into
-// it; the reader, writer, validator and shape generator all speak it.
+// memory (host_memory.h) is laid out from this model and read back into it;
+// the tool's reader, writer and validator and the shape generator all speak it.
 #pragma once
 
 #include <array>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 struct ProjectSource {
     std::string name;  // the tool's own name for it; the host record has none
@@ -83,4 +83,4 @@ bool Uses_Calendar_Times(const Project& project);
 // "FROM–TO" for a baseline, with "?" for an index out of range.
 std::string Baseline_Ends_Text(const Project& project, int32_t baseline);
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit
