@@ -5,11 +5,13 @@
 
 #include "hostkit/host_memory.h"
 #include "hostkit/iso_time.h"
+#include "hostkit/module_loader.h"
 #include "hostkit/project_model.h"
 
 namespace min_lumo_tool {
 
 using min_lumo_kit::Baseline_Ends_Text;
+using min_lumo_kit::Default_Library_Path;
 using min_lumo_kit::Format_Iso_Time;
 using min_lumo_kit::HostMemory;
 using min_lumo_kit::Parse_Iso_Time;
@@ -22,5 +24,8 @@ using min_lumo_kit::ProjectStation;
 using min_lumo_kit::ProjectTime;
 using min_lumo_kit::StationBlock;
 using min_lumo_kit::Uses_Calendar_Times;
+
+// A build of the library, loaded by file name.
+using LoadedLibrary = min_lumo_kit::LoadedModule;
 
 }  // namespace min_lumo_tool

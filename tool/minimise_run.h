@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "tool/library_loader.h"
 #include "tool/network_inspection.h"
 #include "tool/kit_names.h"
 

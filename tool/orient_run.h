@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "tool/library_loader.h"
 #include "tool/kit_names.h"
 
 namespace min_lumo_tool {

@@ -6,7 +6,7 @@
 
 #include "network/time_network.h"
 #include "tool/explain.h"
-#include "tool/library_loader.h"
+#include "tool/kit_names.h"
 #include "tool/minimise_run.h"
 #include "tool/orient_run.h"
 #include "tool/project_reader.h"
