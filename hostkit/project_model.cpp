@@ -2,6 +2,26 @@
 
 namespace min_lumo_kit {
 
+namespace {
+
+// White space and NUL would split or end the label: they become '_'.
+std::string Token(const std::string& text) {
+    std::string token;
+    for (const char c : text) {
+        if (token.size() == longestLabelToken) break;
+        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\0';
+        token += space ? '_' : c;
+    }
+    return token.empty() ? std::string("?") : token;
+}
+
+}  // namespace
+
+std::string Default_Label(const std::string& fromStation, const std::string& session, const std::string& toStation,
+                          int32_t occurrence) {
+    return Token(fromStation) + " " + Token(session) + " " + Token(toStation) + " " + Token(std::to_string(occurrence));
+}
+
 bool Uses_Calendar_Times(const Project& project) {
     for (const ProjectObservation& observation : project.observations)
         if (!observation.start.text.empty() || !observation.end.text.empty()) return true;

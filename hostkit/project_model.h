@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -75,6 +76,16 @@ struct Project {
     std::vector<ProjectObservation> observations;
     std::vector<ProjectControl> controls;
 };
+
+// An observation's label: this many whitespace-separated tokens, each of at
+// most this many characters.
+inline constexpr std::size_t labelTokenCount = 4;
+inline constexpr std::size_t longestLabelToken = 11;
+
+// The label of an observation that was given none: four tokens
+// FROM SESSION TO N, each cut to the characters a token may hold.
+std::string Default_Label(const std::string& fromStation, const std::string& session,
+                          const std::string& toStation, int32_t occurrence);
 
 // True when any observation time was given as ISO 8601 text: reports then
 // show times in that form too.

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "tool/shapes.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -10,7 +10,7 @@
 #endif
 
 #include "tool/commands.h"
-#include "tool/shapes.h"
+#include "tool/kit_names.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "tool/minimise_run.h"
 #include "tool/orient_run.h"
 #include "tool/project_reader.h"
-#include "tool/shapes.h"
 
 namespace min_lumo_tool {
 namespace {

@@ -1,4 +1,4 @@
-#include "tool/shapes.h"
+#include "hostkit/shapes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,17 +8,26 @@
 
 #include <fmt/format.h>
 
-#include "tool/kit_names.h"
-#include "tool/project_reader.h"
-#include "tool/validator.h"
+#include "host/host_layout.h"
+#include "hostkit/iso_time.h"
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 namespace {
 
+// Metres in one degree of arc on the equator of the WGS 84 ellipsoid:
+// 2 pi x 6 378 137 m (its semi-major axis, NIMA TR8350.2) / 360 =
+// 111 319.5 m, rounded.  Offsets from the origin become degrees with it,
+// north as latitude and east, scaled by the cosine of the origin's latitude,
+// as longitude: a flat picture, close enough for synthetic networks.
 constexpr double metresPerDegree = 111320.0;
-constexpr double originLatitude = 47.05;
-constexpr double originLongitude = 8.30;
+constexpr double originLatitudeDegrees = 47.05;
+constexpr double originLongitudeDegrees = 8.30;
+// cos(47.05 degrees), written out: the platforms' cos need not agree to the
+// last bit, and the shapes must.  This is what glibc's and MinGW's cos give
+// (one unit in the last place under the exact value), so the shapes stayed
+// as they were.
+constexpr double originLatitudeCosine = 0.68135987395330011;
 constexpr double hour = 3600.0;
 constexpr double day = 86400.0;
 // 2024-05-14T00:00:00Z: the generated projects' first day.
@@ -47,9 +56,8 @@ public:
     int32_t Station(const std::string& name, double northMetres, double eastMetres, double height) {
         ProjectStation station;
         station.name = name;
-        station.latitude = originLatitude + northMetres / metresPerDegree;
-        station.longitude =
-            originLongitude + eastMetres / (metresPerDegree * std::cos(originLatitude * 0.017453292519943295));
+        station.latitude = originLatitudeDegrees + northMetres / metresPerDegree;
+        station.longitude = originLongitudeDegrees + eastMetres / (metresPerDegree * originLatitudeCosine);
         station.height = static_cast<float>(std::round(height * 1000.0) / 1000.0);
         project_.stations.push_back(station);
         return static_cast<int32_t>(project_.stations.size() - 1);
@@ -63,7 +71,8 @@ public:
         const auto key = std::minmax(a, b);
         auto found = open_.find(key);
         if (found == open_.end()
-            || project_.baselines[static_cast<std::size_t>(found->second)].observations.size() >= mostBaselineObservations) {
+            || project_.baselines[static_cast<std::size_t>(found->second)].observations.size()
+                   >= static_cast<std::size_t>(min_lumo::baseline::observationIndexCapacity)) {
             ProjectBaseline baseline;
             const bool keepDirection = found != open_.end();
             const ProjectBaseline* previous =
@@ -292,4 +301,4 @@ Project Generate_Shape(const ShapeOptions& options) {
     throw std::invalid_argument("unknown shape \"" + options.shape + "\"");
 }
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit
