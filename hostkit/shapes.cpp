@@ -28,10 +28,10 @@ constexpr double originLongitudeDegrees = 8.30;
 // (one unit in the last place under the exact value), so the shapes stayed
 // as they were.
 constexpr double originLatitudeCosine = 0.68135987395330011;
-constexpr double hour = 3600.0;
-constexpr double day = 86400.0;
-// 2024-05-14T00:00:00Z: the generated projects' first day.
-constexpr double firstDay = 1715644800.0;
+constexpr double secondsPerHour = 3600.0;
+constexpr double secondsPerDay = 86400.0;
+// 2024-05-14T00:00:00Z, the generated projects' first day, in seconds since 1970.
+constexpr double firstDaySeconds = 1715644800.0;
 
 // Uniform numbers from the generator's raw output, so that every platform's
 // standard library gives the same values (the std distributions need not).
@@ -158,8 +158,9 @@ Project Campaign(const ShapeOptions& options) {
         for (int32_t i = window - 1; i > 0; --i) std::swap(pool[static_cast<std::size_t>(i)], pool[static_cast<std::size_t>(random.Below(i + 1))]);
         pool.resize(static_cast<std::size_t>(receivers));
         std::sort(pool.begin(), pool.end());
-        const double start = firstDay + (s / 3) * day + 7 * hour + (s % 3) * 3.5 * hour;
-        Observe_All_Pairs(builder, random, pool, start, start + 3 * hour, fmt::format("S{}", s + 1));
+        const double start =
+            firstDaySeconds + (s / 3) * secondsPerDay + 7 * secondsPerHour + (s % 3) * 3.5 * secondsPerHour;
+        Observe_All_Pairs(builder, random, pool, start, start + 3 * secondsPerHour, fmt::format("S{}", s + 1));
     }
     builder.Control(0);
     builder.Control(stations - 1);
@@ -174,7 +175,8 @@ Project All_Pairs(const ShapeOptions& options) {
     for (int32_t i = 0; i < stations; ++i)
         receivers.push_back(builder.Station(fmt::format("A{:03}", i + 1), random.Uniform(-5000.0, 5000.0),
                                             random.Uniform(-5000.0, 5000.0), 500.0 + random.Uniform(0.0, 100.0)));
-    Observe_All_Pairs(builder, random, receivers, firstDay + 8 * hour, firstDay + 14 * hour, "S1");
+    Observe_All_Pairs(builder, random, receivers, firstDaySeconds + 8 * secondsPerHour,
+                      firstDaySeconds + 14 * secondsPerHour, "S1");
     builder.Control(0);
     return builder.Finish();
 }
@@ -189,8 +191,8 @@ Project Monitoring(const ShapeOptions& options) {
                                             builder.Station("MON2", 950.0, 1200.0, 748.0),
                                             builder.Station("MON3", 1100.0, 1050.0, 752.0)};
     for (int32_t s = 0; s < sessions; ++s) {
-        const double start = firstDay + s * hour;
-        Observe_All_Pairs(builder, random, receivers, start, start + hour, fmt::format("H{}", s + 1));
+        const double start = firstDaySeconds + s * secondsPerHour;
+        Observe_All_Pairs(builder, random, receivers, start, start + secondsPerHour, fmt::format("H{}", s + 1));
     }
     builder.Control(0);
     builder.Control(1);
@@ -209,14 +211,14 @@ Project Grid(const ShapeOptions& options) {
     const auto at = [columns](int32_t r, int32_t c) { return r * columns + c; };
     // Each neighbour pair once: right, down, and the two diagonals below.
     for (int32_t r = 0; r < rows; ++r) {
-        const double start = firstDay + r * 2 * hour;
+        const double start = firstDaySeconds + r * 2 * secondsPerHour;
         const std::string session = fmt::format("ROW{}", r + 1);
         for (int32_t c = 0; c < columns; ++c) {
             const std::pair<int32_t, int32_t> steps[] = {{0, 1}, {1, 0}, {1, 1}, {1, -1}};
             for (const auto& [dr, dc] : steps) {
                 if (r + dr >= rows || c + dc < 0 || c + dc >= columns) continue;
                 builder.Observe(at(r, c), at(r + dr, c + dc), true, start + random.Uniform(0.0, 300.0),
-                                start + 1.5 * hour - random.Uniform(0.0, 300.0), session);
+                                start + 1.5 * secondsPerHour - random.Uniform(0.0, 300.0), session);
             }
         }
     }
@@ -232,8 +234,10 @@ Project Traverse(const ShapeOptions& options) {
         builder.Station(fmt::format("T{:03}", i + 1), random.Uniform(-200.0, 200.0), i * 1000.0, 450.0 + i * 3.0);
     // Four receivers leapfrogging along the chain, one station on each time.
     for (int32_t k = 0; k + 3 < stations; ++k) {
-        const double start = firstDay + (k / 3) * day + 8 * hour + (k % 3) * 3 * hour;
-        Observe_All_Pairs(builder, random, {k, k + 1, k + 2, k + 3}, start, start + 2 * hour, fmt::format("L{}", k + 1));
+        const double start =
+            firstDaySeconds + (k / 3) * secondsPerDay + 8 * secondsPerHour + (k % 3) * 3 * secondsPerHour;
+        Observe_All_Pairs(builder, random, {k, k + 1, k + 2, k + 3}, start, start + 2 * secondsPerHour,
+                          fmt::format("L{}", k + 1));
     }
     builder.Control(0);
     return builder.Finish();
@@ -259,12 +263,13 @@ Project Sample(const ShapeOptions& options) {
         double start;
         std::vector<int32_t> receivers;
     };
-    const Session sessions[] = {{"135A", firstDay + 7.5 * hour, {0, 2, 3, 4, 5}},
-                                {"135B", firstDay + 12 * hour, {3, 4, 5, 6, 7, 8}},
-                                {"136A", firstDay + day + 7.5 * hour, {7, 8, 9, 10, 11, 1}},
-                                {"136B", firstDay + day + 12 * hour, {0, 5, 8, 10, 1}}};
+    const Session sessions[] = {{"135A", firstDaySeconds + 7.5 * secondsPerHour, {0, 2, 3, 4, 5}},
+                                {"135B", firstDaySeconds + 12 * secondsPerHour, {3, 4, 5, 6, 7, 8}},
+                                {"136A", firstDaySeconds + secondsPerDay + 7.5 * secondsPerHour, {7, 8, 9, 10, 11, 1}},
+                                {"136B", firstDaySeconds + secondsPerDay + 12 * secondsPerHour, {0, 5, 8, 10, 1}}};
     for (const Session& session : sessions)
-        Observe_All_Pairs(builder, random, session.receivers, session.start, session.start + 3 * hour, session.name);
+        Observe_All_Pairs(builder, random, session.receivers, session.start, session.start + 3 * secondsPerHour,
+                          session.name);
     Project& project = builder.Current();
     project.sources = {{"GNSS", 1, 1}, {"WEAK", 7, 10}};
     // ROSS logged with a receiver whose data fail the ratio test.

@@ -25,7 +25,8 @@ Project Small_Project() {
         {.name = "BASE", .latitude = 47.05, .longitude = 8.3, .height = 436.5F, .treeControl = 2, .treeLevel = 1},
         {.name = "KAPF", .latitude = 47.06, .longitude = 8.29, .positionFlagA = 0, .positionFlagB = 3},
         {.name = "HOLZ", .latitude = -33.5, .longitude = 151.25, .positionFlagC = 1}};
-    project.baselines = {{.fromStation = 0, .toStation = 1, .fromBlock = {1, 2, 3}, .toBlock = {}, .observations = {0, 2}},
+    project.baselines = {{.fromStation = 0, .toStation = 1, .fromBlock = {1, 2, 3}, .toBlock = {},
+                          .observations = {0, 2}},
                          {.fromStation = 2, .toStation = 0, .fromBlock = {}, .toBlock = {9}, .observations = {1},
                           .directionLevel = 4}};
     project.observations = {
@@ -158,7 +159,9 @@ INSTANTIATE_TEST_SUITE_P(
     Records, ShorthandMatchesModel,
     ::testing::Values(
         ShorthandCase{"source", [](HostMemory& m) { m.Add_Source(9, 10); },
-                      [](HostMemory& m) { m.Append(ProjectSource{.name = "", .ratioNumerator = 9, .ratioDenominator = 10}); }},
+                      [](HostMemory& m) {
+                          m.Append(ProjectSource{.name = "", .ratioNumerator = 9, .ratioDenominator = 10});
+                      }},
         ShorthandCase{"station",
                       [](HostMemory& m) {
                           m.Add_Station({.name = "C", .latitude = 1.5, .longitude = -2.5, .height = 3.0F,

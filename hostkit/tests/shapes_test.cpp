@@ -45,8 +45,10 @@ TEST_P(ShapeTest, SizesAndBytesAreAsExpected) {
 // traverse 6 per leapfrog step (stations - 3 of them), the sample 50.
 INSTANTIATE_TEST_SUITE_P(
     Shapes, ShapeTest,
-    ::testing::Values(ShapeCase{{.shape = "campaign", .sessions = 10, .receivers = 12, .stations = 25}, 660, 25, 0xa01b0c734a164696},
-                      ShapeCase{{.shape = "campaign", .seed = 7, .sessions = 4, .receivers = 5, .stations = 9}, 40, 9, 0xd2ce22d4883ff674},
+    ::testing::Values(ShapeCase{{.shape = "campaign", .sessions = 10, .receivers = 12, .stations = 25}, 660, 25,
+                                0xa01b0c734a164696},
+                      ShapeCase{{.shape = "campaign", .seed = 7, .sessions = 4, .receivers = 5, .stations = 9}, 40, 9,
+                                0xd2ce22d4883ff674},
                       ShapeCase{{.shape = "all-pairs", .stations = 20}, 190, 20, 0x98a7308de0a6bb1e},
                       ShapeCase{{.shape = "monitoring", .sessions = 30}, 300, 5, 0x0a1abe12dd91adc8},
                       ShapeCase{{.shape = "grid", .rows = 4, .columns = 6}, 68, 24, 0xecc577d768debc35},
