@@ -1,7 +1,8 @@
-// Times DLL_Min_Lumo and DLL_Fix_Baseline_Direction on synthetic shapes at
-// several sizes, with the library's peak heap, against the straightforward
-// reference where that finishes in reasonable time.  Prints a table and,
-// with --json FILE, writes the measurements as JSON.
+// Times DLL_Min_Lumo and DLL_Fix_Baseline_Direction on the synthetic shapes
+// of `min_lumo generate` (hostkit/shapes.h) at several sizes, with the
+// library's peak heap, against the straightforward reference where that
+// finishes in reasonable time.  Prints a table and, with --json FILE, writes
+// the measurements as JSON.
 //
 // Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT]
 //   --quick: the first two shapes only; --only: shapes whose name holds TEXT;
@@ -14,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_shapes.h"
+#include "hostkit/host_memory.h"
+#include "hostkit/shapes.h"
 #include "min_lumo.h"
 #include "tests/reference/reference_entry_points.h"
 #include "tests/support/counting_heap.h"
@@ -23,7 +25,9 @@ namespace min_lumo_bench {
 
 namespace {
 
-using min_lumo_test::HostProject;
+using min_lumo_kit::acceptedStructSizes;
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::ShapeOptions;
 
 // The reference is skipped once its estimated time exceeds this: doubling a
 // shape's size is taken to multiply its time by eight.
@@ -35,6 +39,43 @@ constexpr int32_t HeapBytesPerStation = 64;
 
 using Call = std::function<int32_t(ProjectHeader*)>;
 
+// One shape at one size, laid out as the host lays it out.
+struct Shape {
+    std::string name;
+    std::string family;  // shapes of one family differ only in size
+    HostMemory memory;
+    int32_t observations;
+    int32_t stations;
+};
+
+Shape Make_Shape(const std::string& name, const ShapeOptions& options) {
+    const min_lumo_kit::Project project = min_lumo_kit::Generate_Shape(options);
+    return {name, options.shape, HostMemory(project), static_cast<int32_t>(project.observations.size()),
+            static_cast<int32_t>(project.stations.size())};
+}
+
+// `sessions` sessions of 12 receivers in all pairs, over 2.5 stations per session.
+Shape Campaign(int32_t sessions) {
+    return Make_Shape("campaign " + std::to_string(sessions) + " sessions",
+                      {.shape = "campaign", .sessions = sessions, .receivers = 12, .stations = sessions * 5 / 2});
+}
+Shape All_Pairs(int32_t stations) {
+    return Make_Shape("all pairs " + std::to_string(stations) + " stations",
+                      {.shape = "all-pairs", .stations = stations});
+}
+Shape Monitoring(int32_t sessions) {
+    return Make_Shape("monitoring " + std::to_string(sessions) + " hourly sessions",
+                      {.shape = "monitoring", .sessions = sessions});
+}
+Shape Grid(int32_t side) {
+    return Make_Shape("grid " + std::to_string(side) + "x" + std::to_string(side),
+                      {.shape = "grid", .rows = side, .columns = side});
+}
+Shape Traverse(int32_t stations) {
+    return Make_Shape("traverse " + std::to_string(stations) + " stations",
+                      {.shape = "traverse", .stations = stations});
+}
+
 // Processor time of this process, user and system: on a busy machine it
 // varies far less than wall-clock time.
 double Processor_Seconds() {
@@ -45,10 +86,10 @@ double Processor_Seconds() {
 
 // Median processor seconds of `runs` calls, each on a fresh copy of the host
 // memory (the copy is not timed).
-double Median_Seconds(const HostProject& original, const Call& call, int32_t runs) {
+double Median_Seconds(const HostMemory& original, const Call& call, int32_t runs) {
     std::vector<double> seconds;
     for (int32_t i = 0; i < runs; ++i) {
-        HostProject copy = original;
+        HostMemory copy = original;
         ProjectHeader* header = copy.Header();
         const double start = Processor_Seconds();
         call(header);
@@ -68,10 +109,10 @@ struct Measurement {
     int64_t peakHeapBytes;
 };
 
-int64_t Peak_Heap_Of_Minimisation(const HostProject& original) {
-    HostProject copy = original;
+int64_t Peak_Heap_Of_Minimisation(const HostMemory& original) {
+    HostMemory copy = original;
     min_lumo_test::Reset_Heap();
-    DLL_Min_Lumo(min_lumo_test::AcceptedSizes, copy.Header());
+    DLL_Min_Lumo(acceptedStructSizes, copy.Header());
     return min_lumo_test::Heap_Counters().peakBytes;
 }
 
@@ -81,7 +122,7 @@ struct ReferenceHistory {
     double seconds;
 };
 
-double Reference_Seconds(std::vector<ReferenceHistory>& history, const std::string& key, const HostProject& project,
+double Reference_Seconds(std::vector<ReferenceHistory>& history, const std::string& key, const HostMemory& project,
                          const Call& call) {
     double estimate = 0.0;
     for (const ReferenceHistory& h : history)
@@ -132,10 +173,6 @@ void Write_Json(const char* path, const char* arch, const std::vector<Measuremen
     std::fclose(file);
 }
 
-int32_t Count(const std::vector<std::byte>& array, int32_t stride) {
-    return static_cast<int32_t>(array.size() / static_cast<std::size_t>(stride));
-}
-
 }  // namespace
 
 int Run(int argc, char** argv) {
@@ -153,42 +190,37 @@ int Run(int argc, char** argv) {
     }
     // Each family at half, full and double size (by observations).
     std::vector<std::function<Shape()>> makers = {
-        [] { return Campaign_Shape(100); },     [] { return Campaign_Shape(200); },
-        [] { return Campaign_Shape(400); },     [] { return All_Pairs_Shape(71); },
-        [] { return All_Pairs_Shape(100); },    [] { return All_Pairs_Shape(141); },
-        [] { return All_Pairs_Shape(212); },    [] { return All_Pairs_Shape(300); },
-        [] { return All_Pairs_Shape(424); },    [] { return Monitoring_Shape(5000); },
-        [] { return Monitoring_Shape(10000); }, [] { return Monitoring_Shape(20000); },
-        [] { return Grid_Shape(71); },          [] { return Grid_Shape(100); },
-        [] { return Grid_Shape(141); },         [] { return Traverse_Shape(5000); },
-        [] { return Traverse_Shape(10000); },   [] { return Traverse_Shape(20000); },
+        [] { return Campaign(100); },     [] { return Campaign(200); },    [] { return Campaign(400); },
+        [] { return All_Pairs(71); },     [] { return All_Pairs(100); },   [] { return All_Pairs(141); },
+        [] { return All_Pairs(212); },    [] { return All_Pairs(300); },   [] { return All_Pairs(424); },
+        [] { return Monitoring(5000); },  [] { return Monitoring(10000); }, [] { return Monitoring(20000); },
+        [] { return Grid(71); },          [] { return Grid(100); },        [] { return Grid(141); },
+        [] { return Traverse(5000); },    [] { return Traverse(10000); },  [] { return Traverse(20000); },
     };
     if (quick) makers.resize(2);
     std::printf("%-34s %-5s %8s %7s %10s %11s %9s %12s %6s\n", "shape", "entry", "obs", "stations", "lib ms",
                 "ref ms", "speed-up", "peak heap B", "budget");
     std::vector<Measurement> all;
     std::vector<ReferenceHistory> history;
-    const Call libraryMin = [](ProjectHeader* h) { return DLL_Min_Lumo(min_lumo_test::AcceptedSizes, h); };
+    const Call libraryMin = [](ProjectHeader* h) { return DLL_Min_Lumo(acceptedStructSizes, h); };
     const Call libraryFix = [](ProjectHeader* h) { return DLL_Fix_Baseline_Direction(h); };
     const Call referenceMin = [](ProjectHeader* h) {
-        return min_lumo_reference::Reference_Min_Lumo(min_lumo_test::AcceptedSizes, h);
+        return min_lumo_reference::Reference_Min_Lumo(acceptedStructSizes, h);
     };
     const Call referenceFix = [](ProjectHeader* h) { return min_lumo_reference::Reference_Fix_Baseline_Direction(h); };
     for (const auto& make : makers) {
         const Shape shape = make();
         if (only != nullptr && shape.name.find(only) == std::string::npos) continue;
-        const int32_t observations = Count(shape.project.observations, 2680);
-        const int32_t stations = Count(shape.project.stations, 13640);
-        const int32_t runs = observations > 50000 ? 3 : LibraryRuns;
-        Measurement min{shape.name, "min", observations, stations, 0.0, -1.0, -1};
-        min.librarySeconds = Median_Seconds(shape.project, libraryMin, runs);
-        min.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.project);
-        if (withReference) min.referenceSeconds = Reference_Seconds(history, shape.family + " min", shape.project, referenceMin);
+        const int32_t runs = shape.observations > 50000 ? 3 : LibraryRuns;
+        Measurement min{shape.name, "min", shape.observations, shape.stations, 0.0, -1.0, -1};
+        min.librarySeconds = Median_Seconds(shape.memory, libraryMin, runs);
+        min.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
+        if (withReference) min.referenceSeconds = Reference_Seconds(history, shape.family + " min", shape.memory, referenceMin);
         Print_Row(min);
         all.push_back(min);
-        Measurement fix{shape.name, "fix", observations, stations, 0.0, -1.0, -1};
-        fix.librarySeconds = Median_Seconds(shape.project, libraryFix, runs);
-        if (withReference) fix.referenceSeconds = Reference_Seconds(history, shape.family + " fix", shape.project, referenceFix);
+        Measurement fix{shape.name, "fix", shape.observations, shape.stations, 0.0, -1.0, -1};
+        fix.librarySeconds = Median_Seconds(shape.memory, libraryFix, runs);
+        if (withReference) fix.referenceSeconds = Reference_Seconds(history, shape.family + " fix", shape.memory, referenceFix);
         Print_Row(fix);
         all.push_back(fix);
     }

@@ -43,3 +43,11 @@ endforeach()
 add_library(min_lumo_third_party INTERFACE)
 target_include_directories(min_lumo_third_party SYSTEM INTERFACE ${MIN_LUMO_THIRD_PARTY_INCLUDE})
 target_compile_definitions(min_lumo_third_party INTERFACE FMT_HEADER_ONLY)
+
+# C compiled as strictly as a C host may compile the public header:
+# ISO C99 without extensions, every warning an error.
+function(min_lumo_strict_c target)
+    set_target_properties(${target} PROPERTIES C_STANDARD 99 C_STANDARD_REQUIRED ON C_EXTENSIONS OFF)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -pedantic -Werror)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/include)
+endfunction()

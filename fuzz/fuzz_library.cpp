@@ -16,6 +16,8 @@
 
 #include "fuzz/decoded_project.h"
 #include "host/host_records.h"
+#include "hostkit/host_memory.h"
+#include "hostkit/module_loader.h"
 #include "min_lumo.h"
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
@@ -28,27 +30,12 @@ using namespace min_lumo_fuzz;
 using min_lumo::RecordKind;
 using min_lumo::RecordStride;
 
-int32_t LibraryAlarmCount = 0;
-
-}  // namespace
-
-// The library sounds its alarm through the host process's MessageBeep when
-// there is one; here it is counted.
-extern "C" int MessageBeep(unsigned int type);
-extern "C" int MessageBeep(unsigned int type) {
-    (void)type;
-    ++LibraryAlarmCount;
-    return 1;
-}
-
-namespace {
-
 [[noreturn]] void Fail(const std::string& what) {
     std::fprintf(stderr, "fuzz_library: %s\n", what.c_str());
     std::abort();
 }
 
-constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
+constexpr const auto& AcceptedSizes = min_lumo_kit::acceptedStructSizes;
 
 enum class Call { Minimise, WrongSizes, NoSizes, NoProject, WithoutObservations, Orient, Message };
 constexpr int32_t CallKindCount = 7;
@@ -73,22 +60,23 @@ struct EntryPoints {
     int32_t (*minLumo)(const int32_t*, ProjectHeader*);
     int32_t (*fix)(ProjectHeader*);
     int32_t (*message)(char*);
-    const int32_t* alarmCount;
+    int (*alarmCount)();  // alarms sounded so far
 };
 
 const EntryPoints Library = {
     +[](const int32_t* sizes, ProjectHeader* project) { return DLL_Min_Lumo(sizes, project); },
     +[](ProjectHeader* project) { return DLL_Fix_Baseline_Direction(project); },
     +[](char* buffer) { return Get_Error_Message(buffer); },
-    &LibraryAlarmCount};
+    // The library sounds its alarm through the program's MessageBeep,
+    // which the kit's alarm counting defines.
+    &min_lumo_kit::Alarm_Count};
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
 // The reference orients with the library's own code, whose alarms land in
 // the library's count; its own count stays 0 and is not compared.
-const int32_t ReferenceAlarmCount = 0;
 const EntryPoints Reference = {min_lumo_reference::Reference_Min_Lumo,
                                min_lumo_reference::Reference_Fix_Baseline_Direction,
-                               min_lumo_reference::Reference_Get_Error_Message, &ReferenceAlarmCount};
+                               min_lumo_reference::Reference_Get_Error_Message, +[] { return 0; }};
 #endif
 
 struct Outcome {
@@ -116,7 +104,7 @@ std::string Read_Message(const EntryPoints& side, int32_t& messageResult) {
 
 Outcome Run_Call(const EntryPoints& side, Call call, DecodedProject& project, const int32_t* wrongSizes) {
     Outcome outcome;
-    const int32_t alarmsBefore = *side.alarmCount;
+    const int alarmsBefore = side.alarmCount();
     ProjectHeader withoutObservations = project.header;
     withoutObservations.observationCount = 0;
     switch (call) {
@@ -129,7 +117,7 @@ Outcome Run_Call(const EntryPoints& side, Call call, DecodedProject& project, co
     case Call::Message: break;
     }
     outcome.message = Read_Message(side, outcome.messageResult);
-    outcome.alarms = *side.alarmCount - alarmsBefore;
+    outcome.alarms = side.alarmCount() - alarmsBefore;
     return outcome;
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "min_lumo.h"
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
 #include "tool/validator.h"
@@ -27,7 +27,7 @@ using namespace min_lumo_tool;
     std::abort();
 }
 
-constexpr int32_t AcceptedSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
+constexpr const auto& AcceptedSizes = min_lumo_kit::acceptedStructSizes;
 
 // What the commands do first: read, then validate what was read completely.
 // Empty violations mean the project would be handed to the library.

@@ -11,7 +11,7 @@
 #include "tool/atomic_file.h"
 #include "tool/explain.h"
 #include "tool/geojson_writer.h"
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 #include "tool/minimise_run.h"
 #include "tool/network_inspection.h"
 #include "tool/orient_run.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tool/shapes.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "tool/minimise_run.h"
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -12,7 +12,7 @@
 #endif
 
 #include "tool/commands.h"
-#include "tool/shapes.h"
+#include "tool/kit_names.h"
 
 namespace {
 

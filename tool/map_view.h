@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -1,7 +1,7 @@
 #include "tool/minimise_run.h"
 
 #include "minimise/run_inspection.h"
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tool/library_loader.h"
 #include "tool/network_inspection.h"
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -1,6 +1,6 @@
 #include "tool/orient_run.h"
 
-#include "tool/host_memory.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tool/library_loader.h"
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -11,7 +11,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/validator.h"
 
 namespace min_lumo_tool {
@@ -431,25 +431,6 @@ std::string Syntax_Problem(const std::string& what) {
     const std::size_t colon = what.rfind(": ");
     return colon == std::string::npos ? what : what.substr(colon + 2);
 }
-
-std::string Token(const std::string& text) {
-    std::string token;
-    for (const char c : text) {
-        if (token.size() == longestLabelToken) break;
-        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == '\0';
-        token += space ? '_' : c;
-    }
-    return token.empty() ? std::string("?") : token;
-}
-
-}  // namespace
-
-std::string Default_Label(const std::string& fromStation, const std::string& session, const std::string& toStation,
-                          int32_t occurrence) {
-    return Token(fromStation) + " " + Token(session) + " " + Token(toStation) + " " + Token(std::to_string(occurrence));
-}
-
-namespace {
 
 // A project nests four levels deep; anything far deeper is refused before
 // parsing, so that no recursion over the document can exhaust the stack.

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 #include "tool/violation.h"
 
 namespace min_lumo_tool {
@@ -17,10 +17,5 @@ struct ReadResult {
 
 ReadResult Read_Project_Text(const std::string& text);
 ReadResult Read_Project_File(const std::string& path);
-
-// The label the reader gives an observation that has none: four tokens
-// FROM SESSION TO N, each cut to the eleven characters a token may hold.
-std::string Default_Label(const std::string& fromStation, const std::string& session,
-                          const std::string& toStation, int32_t occurrence);
 
 }  // namespace min_lumo_tool

@@ -6,7 +6,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 

@@ -2,7 +2,7 @@
 
 #include <fmt/format.h>
 
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/text_table.h"
 
 namespace min_lumo_tool {

@@ -5,7 +5,7 @@
 
 #include "tool/minimise_run.h"
 #include "tool/orient_run.h"
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 #include "tool/violation.h"
 
 namespace min_lumo_tool {

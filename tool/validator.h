@@ -2,7 +2,7 @@
 // that no call is ever made with data the library is not defined for.
 #pragma once
 
-#include "tool/project_model.h"
+#include "tool/kit_names.h"
 #include "tool/violation.h"
 
 namespace min_lumo_tool {
@@ -13,8 +13,6 @@ inline constexpr std::size_t longestControlName = 15;
 inline constexpr std::size_t longestLabel = 31;
 inline constexpr std::size_t longestSourceName = 255;
 inline constexpr std::size_t longestStationName = 5167;
-inline constexpr std::size_t labelTokenCount = 4;
-inline constexpr std::size_t longestLabelToken = 11;
 inline constexpr std::size_t mostBaselineObservations = 259;
 
 // Every violation, in record order: sources, stations, baselines,

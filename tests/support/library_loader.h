@@ -1,19 +1,16 @@
-// Loads a build of the library the way a host does: at run time, looking the
-// three entry points up by their exported names (the decorated __stdcall names
-// on Windows).
+// The build's own library as the scenario tests see it: loaded through the
+// host kit (hostkit/module_loader.h) once for the whole test program, with
+// its alarms counted, and what its message buffer held before any call.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-#include "min_lumo.h"
+#include "hostkit/module_loader.h"
 
 namespace min_lumo_test {
 
-struct LoadedLibrary {
-    DLL_Min_Lumo_Function minLumo = nullptr;
-    DLL_Fix_Baseline_Direction_Function fixBaselineDirection = nullptr;
-    Get_Error_Message_Function getErrorMessage = nullptr;
-    void* handle = nullptr;
+struct LoadedLibrary : min_lumo_kit::LibraryEntryPoints {
     std::string error;  // why loading failed; empty on success
     // What Get_Error_Message gave right after loading, into a buffer of 'x':
     // its result and the first two bytes of the buffer.
@@ -21,14 +18,10 @@ struct LoadedLibrary {
     char firstMessageBytes[2] = {};
 };
 
-// `path` names the module file; empty means the build's own library.
-LoadedLibrary Load_Library(const std::string& path = {});
-void Unload_Library(LoadedLibrary& library);
-
 // The library of this build, loaded once for the whole test program.
 const LoadedLibrary& Library_Under_Test();
 
 // Number of alarm beeps the library sounded so far in this process.
-int Alarm_Count();
+using min_lumo_kit::Alarm_Count;
 
 }  // namespace min_lumo_test

@@ -6,11 +6,10 @@
 
 #include "minimise/run_inspection.h"
 #include "tool/explain.h"
-#include "tool/library_loader.h"
+#include "tool/kit_names.h"
 #include "tool/minimise_run.h"
 #include "tool/orient_run.h"
 #include "tool/project_reader.h"
-#include "tool/shapes.h"
 
 namespace min_lumo_tool {
 namespace {

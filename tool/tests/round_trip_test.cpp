@@ -2,11 +2,9 @@
 // for byte; and calendar times survive as text.
 #include <gtest/gtest.h>
 
-#include "tool/host_memory.h"
-#include "tool/iso_time.h"
+#include "tool/kit_names.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
-#include "tool/shapes.h"
 #include "tool/validator.h"
 
 namespace min_lumo_tool {
@@ -72,17 +70,6 @@ TEST(RoundTripTest, NonDefaultFieldsSurvive) {
     EXPECT_EQ(again.observations[1].start.text, "2024-02-29T23:59:59.5Z");
     EXPECT_EQ(again.observations[1].end.seconds, again.observations[1].start.seconds + 0.5);
     EXPECT_FLOAT_EQ(again.stations[0].height, 1.1F);
-}
-
-TEST(IsoTimeTest, ParsesAndFormatsUtc) {
-    EXPECT_EQ(Parse_Iso_Time("1970-01-01T00:00:00Z"), 0.0);
-    EXPECT_EQ(Parse_Iso_Time("2024-05-14T08:30:00Z"), 1715675400.0);
-    EXPECT_EQ(Parse_Iso_Time("2024-05-14 10:30+02:00"), 1715675400.0);
-    EXPECT_EQ(Parse_Iso_Time("1969-12-31T23:59:59Z"), -1.0);
-    EXPECT_FALSE(Parse_Iso_Time("2023-02-29T00:00:00Z"));
-    EXPECT_FALSE(Parse_Iso_Time("2024-05-14T08:30:00"));
-    EXPECT_EQ(Format_Iso_Time(1715675400.0), "2024-05-14T08:30:00Z");
-    EXPECT_EQ(Format_Iso_Time(-0.5), "1969-12-31T23:59:59.500Z");
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-# Runs the tool once and checks what it did.  Used by ctest as
-#   cmake -DTOOL=... [-DEMULATOR=...] -DARGS=a|b|c [-DEXIT=n] [-DGOLDEN=file]
-#         [-DSTDERR_HAS=text] [-DMUST_NOT_EXIST=file] [-DMUST_EXIST=file] -P run_tool.cmake
-# ARGS separates the tool's arguments with |.  The standard output is compared
-# with GOLDEN byte for byte, after turning CR LF into LF.
+# Runs a program once and checks what it did.  Used by ctest as
+#   cmake -DPROGRAM=... [-DEMULATOR=...] -DARGS=a|b|c [-DEXIT=n] [-DGOLDEN=file]
+#         [-DSTDERR_HAS=text] [-DMUST_NOT_EXIST=file] [-DMUST_EXIST=file]
+#         [-DOUTPUT_FOLDER=folder] -P run_and_check.cmake
+# ARGS separates the program's arguments with |.  The standard output is
+# compared with GOLDEN byte for byte, after turning CR LF into LF; when they
+# differ, the output is left in OUTPUT_FOLDER.
 string(REPLACE "|" ";" arguments "${ARGS}")
 if(NOT DEFINED EXIT)
     set(EXIT 0)
@@ -13,7 +15,7 @@ endif()
 if(MUST_EXIST)
     file(REMOVE "${MUST_EXIST}")
 endif()
-execute_process(COMMAND ${EMULATOR} "${TOOL}" ${arguments}
+execute_process(COMMAND ${EMULATOR} "${PROGRAM}" ${arguments}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT "${status}" STREQUAL "${EXIT}")
     message(FATAL_ERROR "exit status ${status}, expected ${EXIT}\nstdout:\n${output}\nstderr:\n${errors}")
@@ -22,7 +24,6 @@ if(GOLDEN)
     file(READ "${GOLDEN}" expected)
     string(REPLACE "\r\n" "\n" output "${output}")
     if(NOT output STREQUAL expected)
-        set(actual "${CMAKE_CURRENT_BINARY_DIR}/actual_output.txt")
         get_filename_component(name "${GOLDEN}" NAME)
         set(actual "${OUTPUT_FOLDER}/${name}.actual")
         file(WRITE "${actual}" "${output}")

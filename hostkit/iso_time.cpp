@@ -1,11 +1,11 @@
-#include "tool/iso_time.h"
+#include "hostkit/iso_time.h"
 
 #include <cmath>
 #include <cstdint>
 
 #include <fmt/format.h>
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 namespace {
 
@@ -134,4 +134,4 @@ std::string Format_Iso_Time(double seconds) {
     return text + "Z";
 }
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

@@ -1,4 +1,4 @@
-#include "tool/shapes.h"
+#include "hostkit/shapes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,21 +8,30 @@
 
 #include <fmt/format.h>
 
-#include "tool/iso_time.h"
-#include "tool/project_reader.h"
-#include "tool/validator.h"
+#include "host/host_layout.h"
+#include "hostkit/iso_time.h"
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 namespace {
 
+// Metres in one degree of arc on the equator of the WGS 84 ellipsoid:
+// 2 pi x 6 378 137 m (its semi-major axis, NIMA TR8350.2) / 360 =
+// 111 319.5 m, rounded.  Offsets from the origin become degrees with it,
+// north as latitude and east, scaled by the cosine of the origin's latitude,
+// as longitude: a flat picture, close enough for synthetic networks.
 constexpr double metresPerDegree = 111320.0;
-constexpr double originLatitude = 47.05;
-constexpr double originLongitude = 8.30;
-constexpr double hour = 3600.0;
-constexpr double day = 86400.0;
-// 2024-05-14T00:00:00Z: the generated projects' first day.
-constexpr double firstDay = 1715644800.0;
+constexpr double originLatitudeDegrees = 47.05;
+constexpr double originLongitudeDegrees = 8.30;
+// cos(47.05 degrees), written out: the platforms' cos need not agree to the
+// last bit, and the shapes must.  This is what glibc's and MinGW's cos give
+// (one unit in the last place under the exact value), so the shapes stayed
+// as they were.
+constexpr double originLatitudeCosine = 0.68135987395330011;
+constexpr double secondsPerHour = 3600.0;
+constexpr double secondsPerDay = 86400.0;
+// 2024-05-14T00:00:00Z, the generated projects' first day, in seconds since 1970.
+constexpr double firstDaySeconds = 1715644800.0;
 
 // Uniform numbers from the generator's raw output, so that every platform's
 // standard library gives the same values (the std distributions need not).
@@ -47,9 +56,8 @@ public:
     int32_t Station(const std::string& name, double northMetres, double eastMetres, double height) {
         ProjectStation station;
         station.name = name;
-        station.latitude = originLatitude + northMetres / metresPerDegree;
-        station.longitude =
-            originLongitude + eastMetres / (metresPerDegree * std::cos(originLatitude * 0.017453292519943295));
+        station.latitude = originLatitudeDegrees + northMetres / metresPerDegree;
+        station.longitude = originLongitudeDegrees + eastMetres / (metresPerDegree * originLatitudeCosine);
         station.height = static_cast<float>(std::round(height * 1000.0) / 1000.0);
         project_.stations.push_back(station);
         return static_cast<int32_t>(project_.stations.size() - 1);
@@ -63,7 +71,8 @@ public:
         const auto key = std::minmax(a, b);
         auto found = open_.find(key);
         if (found == open_.end()
-            || project_.baselines[static_cast<std::size_t>(found->second)].observations.size() >= mostBaselineObservations) {
+            || project_.baselines[static_cast<std::size_t>(found->second)].observations.size()
+                   >= static_cast<std::size_t>(min_lumo::baseline::observationIndexCapacity)) {
             ProjectBaseline baseline;
             const bool keepDirection = found != open_.end();
             const ProjectBaseline* previous =
@@ -149,8 +158,9 @@ Project Campaign(const ShapeOptions& options) {
         for (int32_t i = window - 1; i > 0; --i) std::swap(pool[static_cast<std::size_t>(i)], pool[static_cast<std::size_t>(random.Below(i + 1))]);
         pool.resize(static_cast<std::size_t>(receivers));
         std::sort(pool.begin(), pool.end());
-        const double start = firstDay + (s / 3) * day + 7 * hour + (s % 3) * 3.5 * hour;
-        Observe_All_Pairs(builder, random, pool, start, start + 3 * hour, fmt::format("S{}", s + 1));
+        const double start =
+            firstDaySeconds + (s / 3) * secondsPerDay + 7 * secondsPerHour + (s % 3) * 3.5 * secondsPerHour;
+        Observe_All_Pairs(builder, random, pool, start, start + 3 * secondsPerHour, fmt::format("S{}", s + 1));
     }
     builder.Control(0);
     builder.Control(stations - 1);
@@ -165,7 +175,8 @@ Project All_Pairs(const ShapeOptions& options) {
     for (int32_t i = 0; i < stations; ++i)
         receivers.push_back(builder.Station(fmt::format("A{:03}", i + 1), random.Uniform(-5000.0, 5000.0),
                                             random.Uniform(-5000.0, 5000.0), 500.0 + random.Uniform(0.0, 100.0)));
-    Observe_All_Pairs(builder, random, receivers, firstDay + 8 * hour, firstDay + 14 * hour, "S1");
+    Observe_All_Pairs(builder, random, receivers, firstDaySeconds + 8 * secondsPerHour,
+                      firstDaySeconds + 14 * secondsPerHour, "S1");
     builder.Control(0);
     return builder.Finish();
 }
@@ -180,8 +191,8 @@ Project Monitoring(const ShapeOptions& options) {
                                             builder.Station("MON2", 950.0, 1200.0, 748.0),
                                             builder.Station("MON3", 1100.0, 1050.0, 752.0)};
     for (int32_t s = 0; s < sessions; ++s) {
-        const double start = firstDay + s * hour;
-        Observe_All_Pairs(builder, random, receivers, start, start + hour, fmt::format("H{}", s + 1));
+        const double start = firstDaySeconds + s * secondsPerHour;
+        Observe_All_Pairs(builder, random, receivers, start, start + secondsPerHour, fmt::format("H{}", s + 1));
     }
     builder.Control(0);
     builder.Control(1);
@@ -200,14 +211,14 @@ Project Grid(const ShapeOptions& options) {
     const auto at = [columns](int32_t r, int32_t c) { return r * columns + c; };
     // Each neighbour pair once: right, down, and the two diagonals below.
     for (int32_t r = 0; r < rows; ++r) {
-        const double start = firstDay + r * 2 * hour;
+        const double start = firstDaySeconds + r * 2 * secondsPerHour;
         const std::string session = fmt::format("ROW{}", r + 1);
         for (int32_t c = 0; c < columns; ++c) {
             const std::pair<int32_t, int32_t> steps[] = {{0, 1}, {1, 0}, {1, 1}, {1, -1}};
             for (const auto& [dr, dc] : steps) {
                 if (r + dr >= rows || c + dc < 0 || c + dc >= columns) continue;
                 builder.Observe(at(r, c), at(r + dr, c + dc), true, start + random.Uniform(0.0, 300.0),
-                                start + 1.5 * hour - random.Uniform(0.0, 300.0), session);
+                                start + 1.5 * secondsPerHour - random.Uniform(0.0, 300.0), session);
             }
         }
     }
@@ -223,8 +234,10 @@ Project Traverse(const ShapeOptions& options) {
         builder.Station(fmt::format("T{:03}", i + 1), random.Uniform(-200.0, 200.0), i * 1000.0, 450.0 + i * 3.0);
     // Four receivers leapfrogging along the chain, one station on each time.
     for (int32_t k = 0; k + 3 < stations; ++k) {
-        const double start = firstDay + (k / 3) * day + 8 * hour + (k % 3) * 3 * hour;
-        Observe_All_Pairs(builder, random, {k, k + 1, k + 2, k + 3}, start, start + 2 * hour, fmt::format("L{}", k + 1));
+        const double start =
+            firstDaySeconds + (k / 3) * secondsPerDay + 8 * secondsPerHour + (k % 3) * 3 * secondsPerHour;
+        Observe_All_Pairs(builder, random, {k, k + 1, k + 2, k + 3}, start, start + 2 * secondsPerHour,
+                          fmt::format("L{}", k + 1));
     }
     builder.Control(0);
     return builder.Finish();
@@ -250,12 +263,13 @@ Project Sample(const ShapeOptions& options) {
         double start;
         std::vector<int32_t> receivers;
     };
-    const Session sessions[] = {{"135A", firstDay + 7.5 * hour, {0, 2, 3, 4, 5}},
-                                {"135B", firstDay + 12 * hour, {3, 4, 5, 6, 7, 8}},
-                                {"136A", firstDay + day + 7.5 * hour, {7, 8, 9, 10, 11, 1}},
-                                {"136B", firstDay + day + 12 * hour, {0, 5, 8, 10, 1}}};
+    const Session sessions[] = {{"135A", firstDaySeconds + 7.5 * secondsPerHour, {0, 2, 3, 4, 5}},
+                                {"135B", firstDaySeconds + 12 * secondsPerHour, {3, 4, 5, 6, 7, 8}},
+                                {"136A", firstDaySeconds + secondsPerDay + 7.5 * secondsPerHour, {7, 8, 9, 10, 11, 1}},
+                                {"136B", firstDaySeconds + secondsPerDay + 12 * secondsPerHour, {0, 5, 8, 10, 1}}};
     for (const Session& session : sessions)
-        Observe_All_Pairs(builder, random, session.receivers, session.start, session.start + 3 * hour, session.name);
+        Observe_All_Pairs(builder, random, session.receivers, session.start, session.start + 3 * secondsPerHour,
+                          session.name);
     Project& project = builder.Current();
     project.sources = {{"GNSS", 1, 1}, {"WEAK", 7, 10}};
     // ROSS logged with a receiver whose data fail the ratio test.
@@ -292,4 +306,4 @@ Project Generate_Shape(const ShapeOptions& options) {
     throw std::invalid_argument("unknown shape \"" + options.shape + "\"");
 }
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

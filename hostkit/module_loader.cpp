@@ -1,4 +1,4 @@
-#include "tool/library_loader.h"
+#include "hostkit/module_loader.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -9,7 +9,7 @@
 #include <dlfcn.h>
 #endif
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 namespace {
 
@@ -32,9 +32,6 @@ void* Find_Entry(void* module, const char* name) {
 }
 void Close_Module(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
 std::string Open_Error() { return "error " + std::to_string(GetLastError()); }
-constexpr const char* minLumoName = "_DLL_Min_Lumo@8";
-constexpr const char* fixBaselineDirectionName = "_DLL_Fix_Baseline_Direction@4";
-constexpr const char* getErrorMessageName = "_Get_Error_Message@4";
 #else
 void* Open_Module(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
 void* Find_Entry(void* module, const char* name) { return dlsym(module, name); }
@@ -43,9 +40,6 @@ std::string Open_Error() {
     const char* error = dlerror();
     return error != nullptr ? error : "unknown error";
 }
-constexpr const char* minLumoName = "DLL_Min_Lumo";
-constexpr const char* fixBaselineDirectionName = "DLL_Fix_Baseline_Direction";
-constexpr const char* getErrorMessageName = "Get_Error_Message";
 #endif
 
 template <typename Function> Function Entry(void* module, const char* name, const std::string& path) {
@@ -56,9 +50,16 @@ template <typename Function> Function Entry(void* module, const char* name, cons
 
 }  // namespace
 
+std::string LibraryEntryPoints::Error_Message() const {
+    char buffer[MIN_LUMO_MESSAGE_CAPACITY] = {};
+    getErrorMessage(buffer);
+    buffer[MIN_LUMO_MESSAGE_CAPACITY - 1] = '\0';
+    return buffer;
+}
+
 std::string Default_Library_Path() { return (Executable_Folder() / MIN_LUMO_LIBRARY_FILE).string(); }
 
-LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path.empty() ? Default_Library_Path() : path) {
+LoadedModule::LoadedModule(const std::string& path) : path_(path.empty() ? Default_Library_Path() : path) {
     // A bare file name would make the loader search the system folders; a
     // relative path means the file the user named.
     std::string opened = path_;
@@ -66,22 +67,16 @@ LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path.empty() ? Def
     handle_ = Open_Module(opened);
     if (handle_ == nullptr) throw std::runtime_error("cannot load the library " + path_ + ": " + Open_Error());
     try {
-        minLumo = Entry<DLL_Min_Lumo_Function>(handle_, minLumoName, path_);
-        fixBaselineDirection = Entry<DLL_Fix_Baseline_Direction_Function>(handle_, fixBaselineDirectionName, path_);
-        getErrorMessage = Entry<Get_Error_Message_Function>(handle_, getErrorMessageName, path_);
+        minLumo = Entry<DLL_Min_Lumo_Function>(handle_, MIN_LUMO_NAME_MIN_LUMO, path_);
+        fixBaselineDirection =
+            Entry<DLL_Fix_Baseline_Direction_Function>(handle_, MIN_LUMO_NAME_FIX_BASELINE_DIRECTION, path_);
+        getErrorMessage = Entry<Get_Error_Message_Function>(handle_, MIN_LUMO_NAME_GET_ERROR_MESSAGE, path_);
     } catch (...) {
         Close_Module(handle_);
         throw;
     }
 }
 
-LoadedLibrary::~LoadedLibrary() { Close_Module(handle_); }
+LoadedModule::~LoadedModule() { Close_Module(handle_); }
 
-std::string LoadedLibrary::Error_Message() const {
-    char buffer[MIN_LUMO_MESSAGE_CAPACITY] = {};
-    getErrorMessage(buffer);
-    buffer[MIN_LUMO_MESSAGE_CAPACITY - 1] = '\0';
-    return buffer;
-}
-
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

@@ -1,15 +1,17 @@
-// Synthetic projects of typical shapes, for trying the tool and for
-// benchmarks.  The same options and seed always give the same project, on
-// every platform.
+// Synthetic projects of the shapes a host meets: survey campaigns, single
+// sessions observed in all pairs, long monitoring runs, station grids and
+// traverses, and the example campaign.  `min_lumo generate` writes them and
+// the benchmarks measure them.  The same options and seed always give the
+// same project, on every platform.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "tool/project_model.h"
+#include "hostkit/project_model.h"
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 struct ShapeOptions {
     std::string shape;     // one of Shape_Names()
@@ -28,4 +30,4 @@ const std::vector<std::string>& Shape_Names();
 // Throws std::invalid_argument for an unknown shape or an unusable size.
 Project Generate_Shape(const ShapeOptions& options);
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 // Accepts YYYY-MM-DDThh:mm[:ss[.fff]] followed by Z or a +hh:mm / -hh:mm
 // offset (a space may stand for the T).  Nothing else: no week dates, no
@@ -16,4 +16,4 @@ std::optional<double> Parse_Iso_Time(const std::string& text);
 // has one (to the millisecond).
 std::string Format_Iso_Time(double seconds);
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

@@ -1,15 +1,16 @@
-// The tool's in-memory project: what a project file says, record by record,
+// A host project as records: what a project file says, record by record,
 // with every reference already resolved to a zero-based index.  The host
-// memory layout (host_memory.h) is built from this model and read back into
-// it; the reader, writer, validator and shape generator all speak it.
+// memory (host_memory.h) is laid out from this model and read back into it;
+// the tool's reader, writer and validator and the shape generator all speak it.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace min_lumo_tool {
+namespace min_lumo_kit {
 
 struct ProjectSource {
     std::string name;  // the tool's own name for it; the host record has none
@@ -76,6 +77,16 @@ struct Project {
     std::vector<ProjectControl> controls;
 };
 
+// An observation's label: this many whitespace-separated tokens, each of at
+// most this many characters.
+inline constexpr std::size_t labelTokenCount = 4;
+inline constexpr std::size_t longestLabelToken = 11;
+
+// The label of an observation that was given none: four tokens
+// FROM SESSION TO N, each cut to the characters a token may hold.
+std::string Default_Label(const std::string& fromStation, const std::string& session,
+                          const std::string& toStation, int32_t occurrence);
+
 // True when any observation time was given as ISO 8601 text: reports then
 // show times in that form too.
 bool Uses_Calendar_Times(const Project& project);
@@ -83,4 +94,4 @@ bool Uses_Calendar_Times(const Project& project);
 // "FROM–TO" for a baseline, with "?" for an index out of range.
 std::string Baseline_Ends_Text(const Project& project, int32_t baseline);
 
-}  // namespace min_lumo_tool
+}  // namespace min_lumo_kit

@@ -1,0 +1,22 @@
+# The README's "A host in C" code block is an excerpt of SOURCE, line for
+# line.  Used by ctest as
+#   cmake -DREADME=README.md -DSOURCE=examples/host_in_c.c -P readme_excerpt.cmake
+file(READ "${README}" readme)
+file(READ "${SOURCE}" source)
+string(FIND "${readme}" "### A host in C" section)
+if(section EQUAL -1)
+    message(FATAL_ERROR "${README} has no section \"A host in C\"")
+endif()
+string(SUBSTRING "${readme}" ${section} -1 readme)
+string(FIND "${readme}" "```c\n" start)
+string(FIND "${readme}" "\n```\n" end)
+if(start EQUAL -1 OR end LESS start)
+    message(FATAL_ERROR "the section \"A host in C\" has no C code block")
+endif()
+math(EXPR start "${start} + 5")
+math(EXPR length "${end} + 1 - ${start}")
+string(SUBSTRING "${readme}" ${start} ${length} block)
+string(FIND "${source}" "${block}" found)
+if(found EQUAL -1)
+    message(FATAL_ERROR "the README's host in C is not an excerpt of ${SOURCE}:\n${block}")
+endif()
