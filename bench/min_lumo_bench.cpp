@@ -1,24 +1,34 @@
 // Times DLL_Min_Lumo and DLL_Fix_Baseline_Direction on the synthetic shapes
-// of `min_lumo generate` (hostkit/shapes.h) at several sizes, with the
-// library's peak heap, against the straightforward reference where that
-// finishes in reasonable time.  Prints a table and, with --json FILE, writes
-// the measurements as JSON.
+// of `min_lumo generate` (hostkit/shapes.h), each family at several sizes,
+// beside the memory floor of a minimisation (memory_floor.h): the library's
+// time is shown as a multiple of the floor measured in the same run on the
+// same host memory.  Also the library's peak heap against its budget.
+// Prints a table and, with --json FILE, writes the measurements as JSON.
 //
-// Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT]
+// Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT] [--library PATH] [--profile N]
 //   --quick: the first two shapes only; --only: shapes whose name holds TEXT;
-//   --no-reference: the library alone.
+//   --library: time that build of the module, loaded as a host loads it,
+//   instead of the library linked in (no peak heap then);
+//   --profile N: no table; each chosen shape is minimised N times in a row
+//   on one copy, its rejection marks put back between the calls, so that
+//   `perf record` sees the library rather than the copying.
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench/memory_floor.h"
+#include "host/host_records.h"
 #include "hostkit/host_memory.h"
+#include "hostkit/module_loader.h"
 #include "hostkit/shapes.h"
 #include "min_lumo.h"
-#include "tests/reference/reference_entry_points.h"
 #include "tests/support/counting_heap.h"
 
 namespace min_lumo_bench {
@@ -29,11 +39,9 @@ using min_lumo_kit::acceptedStructSizes;
 using min_lumo_kit::HostMemory;
 using min_lumo_kit::ShapeOptions;
 
-// The reference is skipped once its estimated time exceeds this: doubling a
-// shape's size is taken to multiply its time by eight.
-constexpr double ReferenceLimitSeconds = 3.0;
-constexpr double ReferenceGrowthPerDoubling = 8.0;
-constexpr int32_t LibraryRuns = 5;
+constexpr int32_t Runs = 7;
+constexpr int32_t RunsOfLargeShapes = 3;
+constexpr int32_t LargeShapeObservations = 50000;
 constexpr int32_t HeapBytesPerObservation = 256;
 constexpr int32_t HeapBytesPerStation = 64;
 
@@ -42,7 +50,6 @@ using Call = std::function<int32_t(ProjectHeader*)>;
 // One shape at one size, laid out as the host lays it out.
 struct Shape {
     std::string name;
-    std::string family;  // shapes of one family differ only in size
     HostMemory memory;
     int32_t observations;
     int32_t stations;
@@ -50,30 +57,37 @@ struct Shape {
 
 Shape Make_Shape(const std::string& name, const ShapeOptions& options) {
     const min_lumo_kit::Project project = min_lumo_kit::Generate_Shape(options);
-    return {name, options.shape, HostMemory(project), static_cast<int32_t>(project.observations.size()),
+    return {name, HostMemory(project), static_cast<int32_t>(project.observations.size()),
             static_cast<int32_t>(project.stations.size())};
 }
 
-// `sessions` sessions of 12 receivers in all pairs, over 2.5 stations per session.
-Shape Campaign(int32_t sessions) {
-    return Make_Shape("campaign " + std::to_string(sessions) + " sessions",
-                      {.shape = "campaign", .sessions = sessions, .receivers = 12, .stations = sessions * 5 / 2});
-}
-Shape All_Pairs(int32_t stations) {
-    return Make_Shape("all pairs " + std::to_string(stations) + " stations",
-                      {.shape = "all-pairs", .stations = stations});
-}
-Shape Monitoring(int32_t sessions) {
-    return Make_Shape("monitoring " + std::to_string(sessions) + " hourly sessions",
-                      {.shape = "monitoring", .sessions = sessions});
-}
-Shape Grid(int32_t side) {
-    return Make_Shape("grid " + std::to_string(side) + "x" + std::to_string(side),
-                      {.shape = "grid", .rows = side, .columns = side});
-}
-Shape Traverse(int32_t stations) {
-    return Make_Shape("traverse " + std::to_string(stations) + " stations",
-                      {.shape = "traverse", .stations = stations});
+struct ShapeRecipe {
+    std::string name;
+    ShapeOptions options;
+};
+
+// Each family at about half, full and double size (by observations).
+std::vector<ShapeRecipe> Recipes() {
+    std::vector<ShapeRecipe> recipes;
+    // Sessions of 12 receivers in all pairs, over 2.5 stations per session.
+    for (const int32_t sessions : {100, 200, 400})
+        recipes.push_back({"campaign " + std::to_string(sessions) + " sessions of 12",
+                           {.shape = "campaign", .sessions = sessions, .receivers = 12, .stations = sessions * 5 / 2}});
+    for (const int32_t stations : {71, 100, 141, 212, 300, 424})
+        recipes.push_back({"all pairs, " + std::to_string(stations) + " stations",
+                           {.shape = "all-pairs", .stations = stations}});
+    for (const int32_t sessions : {5000, 10000, 20000})
+        recipes.push_back({"monitoring, " + std::to_string(sessions) + " hourly sessions",
+                           {.shape = "monitoring", .sessions = sessions}});
+    // To the eight neighbours, all in one session.
+    for (const int32_t side : {71, 100, 141})
+        recipes.push_back({"grid " + std::to_string(side) + "x" + std::to_string(side) + ", one session",
+                           {.shape = "grid", .sessions = 1, .rows = side, .columns = side}});
+    // Each station to the next, all in one session.
+    for (const int32_t stations : {5000, 10000, 20000})
+        recipes.push_back({"traverse of " + std::to_string(stations) + " stations",
+                           {.shape = "traverse", .sessions = 1, .receivers = 2, .stations = stations}});
+    return recipes;
 }
 
 // Processor time of this process, user and system: on a busy machine it
@@ -85,18 +99,25 @@ double Processor_Seconds() {
 }
 
 // Median processor seconds of `runs` calls, each on a fresh copy of the host
-// memory (the copy is not timed).
-double Median_Seconds(const HostMemory& original, const Call& call, int32_t runs) {
-    std::vector<double> seconds;
+// memory (the copy is not timed).  The calls of the different columns take
+// turns, so that a busy spell of the machine falls on all of them alike.
+std::vector<double> Median_Seconds(const HostMemory& original, const std::vector<Call>& calls, int32_t runs) {
+    std::vector<std::vector<double>> seconds(calls.size());
     for (int32_t i = 0; i < runs; ++i) {
-        HostMemory copy = original;
-        ProjectHeader* header = copy.Header();
-        const double start = Processor_Seconds();
-        call(header);
-        seconds.push_back(Processor_Seconds() - start);
+        for (std::size_t c = 0; c < calls.size(); ++c) {
+            HostMemory copy = original;
+            ProjectHeader* header = copy.Header();
+            const double start = Processor_Seconds();
+            calls[c](header);
+            seconds[c].push_back(Processor_Seconds() - start);
+        }
     }
-    std::sort(seconds.begin(), seconds.end());
-    return seconds[seconds.size() / 2];
+    std::vector<double> medians;
+    for (std::vector<double>& column : seconds) {
+        std::sort(column.begin(), column.end());
+        medians.push_back(column[column.size() / 2]);
+    }
+    return medians;
 }
 
 struct Measurement {
@@ -105,8 +126,8 @@ struct Measurement {
     int32_t observations;
     int32_t stations;
     double librarySeconds;
-    double referenceSeconds;  // negative: skipped
-    int64_t peakHeapBytes;
+    double floorSeconds;    // negative: none (orientation)
+    int64_t peakHeapBytes;  // negative: not measured
 };
 
 int64_t Peak_Heap_Of_Minimisation(const HostMemory& original) {
@@ -116,58 +137,48 @@ int64_t Peak_Heap_Of_Minimisation(const HostMemory& original) {
     return min_lumo_test::Heap_Counters().peakBytes;
 }
 
-// The reference's last time per shape family and entry, for the estimate.
-struct ReferenceHistory {
-    std::string key;
-    double seconds;
-};
-
-double Reference_Seconds(std::vector<ReferenceHistory>& history, const std::string& key, const HostMemory& project,
-                         const Call& call) {
-    double estimate = 0.0;
-    for (const ReferenceHistory& h : history)
-        if (h.key == key) estimate = h.seconds < 0.0 ? -1.0 : h.seconds * ReferenceGrowthPerDoubling;
-    if (estimate < 0.0 || estimate > ReferenceLimitSeconds) {
-        history.push_back({key, -1.0});
-        return -1.0;
-    }
-    const double once = Median_Seconds(project, call, 1);
-    const double seconds = once < 0.2 ? Median_Seconds(project, call, 3) : once;
-    history.push_back({key, seconds});
-    return seconds;
+void Print_Header() {
+    std::printf("%-34s %-5s %8s %8s %9s %9s %8s %12s %7s\n", "shape", "entry", "obs", "stations", "floor ms",
+                "lib ms", "x floor", "peak heap B", "budget");
 }
 
 void Print_Row(const Measurement& m) {
-    char reference[32] = "skipped";
-    char ratio[32] = "-";
-    if (m.referenceSeconds >= 0.0) {
-        std::snprintf(reference, sizeof reference, "%.2f", m.referenceSeconds * 1000.0);
-        std::snprintf(ratio, sizeof ratio, "%.1fx", m.referenceSeconds / m.librarySeconds);
+    char floor[32] = "-";
+    char multiple[32] = "-";
+    if (m.floorSeconds >= 0.0) {
+        std::snprintf(floor, sizeof floor, "%.2f", m.floorSeconds * 1000.0);
+        std::snprintf(multiple, sizeof multiple, "%.1f", m.librarySeconds / m.floorSeconds);
     }
-    std::printf("%-34s %-5s %8d %7d %10.2f %11s %9s", m.shape.c_str(), m.entry.c_str(), m.observations,
-                m.stations, m.librarySeconds * 1000.0, reference, ratio);
+    std::printf("%-34s %-5s %8d %8d %9s %9.2f %8s", m.shape.c_str(), m.entry.c_str(), m.observations, m.stations,
+                floor, m.librarySeconds * 1000.0, multiple);
     if (m.peakHeapBytes >= 0) {
-        const int64_t budget = int64_t{HeapBytesPerObservation} * m.observations
-                               + int64_t{HeapBytesPerStation} * m.stations;
-        std::printf(" %12lld %5.0f%%", static_cast<long long>(m.peakHeapBytes),
+        const int64_t budget =
+            int64_t{HeapBytesPerObservation} * m.observations + int64_t{HeapBytesPerStation} * m.stations;
+        std::printf(" %12lld %6.0f%%", static_cast<long long>(m.peakHeapBytes),
                     100.0 * static_cast<double>(m.peakHeapBytes) / static_cast<double>(budget));
     }
     std::printf("\n");
     std::fflush(stdout);
 }
 
-void Write_Json(const char* path, const char* arch, const std::vector<Measurement>& all) {
+std::string Json_Number(double value, double scale) {
+    return value < 0.0 ? "null" : std::to_string(value * scale);
+}
+
+void Write_Json(const char* path, const char* arch, const std::string& library, const std::vector<Measurement>& all) {
     std::FILE* file = std::fopen(path, "w");
     if (file == nullptr) return;
-    std::fprintf(file, "{\"arch\": \"%s\", \"results\": [\n", arch);
+    std::fprintf(file, "{\"arch\": \"%s\", \"library\": \"%s\", \"results\": [\n", arch, library.c_str());
     for (std::size_t i = 0; i < all.size(); ++i) {
         const Measurement& m = all[i];
         std::fprintf(file,
                      "  {\"shape\": \"%s\", \"entry\": \"%s\", \"observations\": %d, \"stations\": %d, "
-                     "\"library_ms\": %.3f, \"reference_ms\": %s, \"peak_heap_bytes\": %lld}%s\n",
+                     "\"library_ms\": %.3f, \"floor_ms\": %s, \"times_floor\": %s, \"peak_heap_bytes\": %s}%s\n",
                      m.shape.c_str(), m.entry.c_str(), m.observations, m.stations, m.librarySeconds * 1000.0,
-                     m.referenceSeconds < 0.0 ? "null" : std::to_string(m.referenceSeconds * 1000.0).c_str(),
-                     static_cast<long long>(m.peakHeapBytes), i + 1 < all.size() ? "," : "");
+                     Json_Number(m.floorSeconds, 1000.0).c_str(),
+                     m.floorSeconds <= 0.0 ? "null" : std::to_string(m.librarySeconds / m.floorSeconds).c_str(),
+                     m.peakHeapBytes < 0 ? "null" : std::to_string(m.peakHeapBytes).c_str(),
+                     i + 1 < all.size() ? "," : "");
     }
     std::fprintf(file, "]}\n");
     std::fclose(file);
@@ -180,51 +191,68 @@ int Run(int argc, char** argv) {
     const char* arch = "unknown";
     bool quick = false;
     const char* only = nullptr;
-    bool withReference = true;
+    std::string libraryPath;
+    int32_t profileRuns = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) jsonPath = argv[++i];
         else if (std::strcmp(argv[i], "--arch") == 0 && i + 1 < argc) arch = argv[++i];
         else if (std::strcmp(argv[i], "--quick") == 0) quick = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
-        else if (std::strcmp(argv[i], "--no-reference") == 0) withReference = false;
+        else if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc) libraryPath = argv[++i];
+        else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) profileRuns = std::atoi(argv[++i]);
     }
-    // Each family at half, full and double size (by observations).
-    std::vector<std::function<Shape()>> makers = {
-        [] { return Campaign(100); },     [] { return Campaign(200); },    [] { return Campaign(400); },
-        [] { return All_Pairs(71); },     [] { return All_Pairs(100); },   [] { return All_Pairs(141); },
-        [] { return All_Pairs(212); },    [] { return All_Pairs(300); },   [] { return All_Pairs(424); },
-        [] { return Monitoring(5000); },  [] { return Monitoring(10000); }, [] { return Monitoring(20000); },
-        [] { return Grid(71); },          [] { return Grid(100); },        [] { return Grid(141); },
-        [] { return Traverse(5000); },    [] { return Traverse(10000); },  [] { return Traverse(20000); },
-    };
-    if (quick) makers.resize(2);
-    std::printf("%-34s %-5s %8s %7s %10s %11s %9s %12s %6s\n", "shape", "entry", "obs", "stations", "lib ms",
-                "ref ms", "speed-up", "peak heap B", "budget");
+    // The linked library, or a build of the module loaded as a host loads it.
+    std::unique_ptr<min_lumo_kit::LoadedModule> module;
+    Call minimise = [](ProjectHeader* h) { return DLL_Min_Lumo(acceptedStructSizes, h); };
+    Call orient = [](ProjectHeader* h) { return DLL_Fix_Baseline_Direction(h); };
+    if (!libraryPath.empty()) {
+        module = std::make_unique<min_lumo_kit::LoadedModule>(libraryPath);
+        minimise = [&module](ProjectHeader* h) { return module->minLumo(acceptedStructSizes, h); };
+        orient = [&module](ProjectHeader* h) { return module->fixBaselineDirection(h); };
+        std::printf("library: %s\n", libraryPath.c_str());
+    }
+    const Call floor = [](ProjectHeader* h) { return static_cast<int32_t>(Memory_Floor_Pass(h) & 1); };
+    std::vector<ShapeRecipe> recipes = Recipes();
+    if (quick) recipes.resize(2);
+    std::erase_if(recipes, [only](const ShapeRecipe& recipe) {
+        return only != nullptr && recipe.name.find(only) == std::string::npos;
+    });
+    if (profileRuns > 0) {
+        for (const ShapeRecipe& recipe : recipes) {
+            const Shape shape = Make_Shape(recipe.name, recipe.options);
+            HostMemory copy = shape.memory;
+            std::vector<std::pair<int32_t, int32_t>> marks;
+            for (int32_t i = 0; i < shape.observations; ++i)
+                marks.emplace_back(min_lumo::Read_Field(copy.Observation(i), min_lumo::observation::removed),
+                                   min_lumo::Read_Field(copy.Observation(i), min_lumo::observation::solutionStatus));
+            for (int32_t run = 0; run < profileRuns; ++run) {
+                minimise(copy.Header());
+                for (int32_t i = 0; i < shape.observations; ++i) {
+                    const auto [removed, status] = marks[static_cast<std::size_t>(i)];
+                    min_lumo::Write_Field(copy.Observation(i), min_lumo::observation::removed, removed);
+                    min_lumo::Write_Field(copy.Observation(i), min_lumo::observation::solutionStatus, status);
+                }
+            }
+            std::printf("%s: minimised %d times\n", shape.name.c_str(), profileRuns);
+        }
+        return 0;
+    }
+    Print_Header();
     std::vector<Measurement> all;
-    std::vector<ReferenceHistory> history;
-    const Call libraryMin = [](ProjectHeader* h) { return DLL_Min_Lumo(acceptedStructSizes, h); };
-    const Call libraryFix = [](ProjectHeader* h) { return DLL_Fix_Baseline_Direction(h); };
-    const Call referenceMin = [](ProjectHeader* h) {
-        return min_lumo_reference::Reference_Min_Lumo(acceptedStructSizes, h);
-    };
-    const Call referenceFix = [](ProjectHeader* h) { return min_lumo_reference::Reference_Fix_Baseline_Direction(h); };
-    for (const auto& make : makers) {
-        const Shape shape = make();
-        if (only != nullptr && shape.name.find(only) == std::string::npos) continue;
-        const int32_t runs = shape.observations > 50000 ? 3 : LibraryRuns;
-        Measurement min{shape.name, "min", shape.observations, shape.stations, 0.0, -1.0, -1};
-        min.librarySeconds = Median_Seconds(shape.memory, libraryMin, runs);
-        min.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
-        if (withReference) min.referenceSeconds = Reference_Seconds(history, shape.family + " min", shape.memory, referenceMin);
-        Print_Row(min);
-        all.push_back(min);
-        Measurement fix{shape.name, "fix", shape.observations, shape.stations, 0.0, -1.0, -1};
-        fix.librarySeconds = Median_Seconds(shape.memory, libraryFix, runs);
-        if (withReference) fix.referenceSeconds = Reference_Seconds(history, shape.family + " fix", shape.memory, referenceFix);
-        Print_Row(fix);
-        all.push_back(fix);
+    for (const ShapeRecipe& recipe : recipes) {
+        const Shape shape = Make_Shape(recipe.name, recipe.options);
+        const int32_t runs = shape.observations > LargeShapeObservations ? RunsOfLargeShapes : Runs;
+        const std::vector<double> min = Median_Seconds(shape.memory, {minimise, floor}, runs);
+        Measurement minimised{shape.name, "min", shape.observations, shape.stations, min[0], min[1], -1};
+        if (module == nullptr) minimised.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
+        Print_Row(minimised);
+        all.push_back(minimised);
+        const double fixSeconds = Median_Seconds(shape.memory, {orient}, runs)[0];
+        const Measurement oriented{shape.name, "fix", shape.observations, shape.stations, fixSeconds, -1.0, -1};
+        Print_Row(oriented);
+        all.push_back(oriented);
     }
-    if (jsonPath != nullptr) Write_Json(jsonPath, arch, all);
+    if (jsonPath != nullptr) Write_Json(jsonPath, arch, libraryPath.empty() ? "linked" : libraryPath, all);
     return 0;
 }
 

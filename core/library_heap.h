@@ -12,7 +12,11 @@ namespace min_lumo {
 // request whose byte count does not fit in size_t).
 void* Allocate_Zeroed(std::size_t count, std::size_t size);
 
-// Returns a block from Allocate_Zeroed; null is ignored.
+// As Allocate_Zeroed, but the bytes are left as they are: for tables that
+// are written before they are read, which then cost no zero-filling.
+void* Allocate_Unfilled(std::size_t count, std::size_t size);
+
+// Returns a block from either allocation; null is ignored.
 void Free_Block(void* block);
 
 // `count` zero-filled elements, or null when the heap refuses.  The host never
@@ -21,6 +25,12 @@ void Free_Block(void* block);
 template <typename Element> Element* Allocate_Array(int32_t count) {
     return static_cast<Element*>(
         Allocate_Zeroed(static_cast<std::size_t>(static_cast<int64_t>(count)), sizeof(Element)));
+}
+
+// The same, not zero-filled: every element is written before it is read.
+template <typename Element> Element* Allocate_Unfilled_Array(int32_t count) {
+    return static_cast<Element*>(
+        Allocate_Unfilled(static_cast<std::size_t>(static_cast<int64_t>(count)), sizeof(Element)));
 }
 
 }  // namespace min_lumo

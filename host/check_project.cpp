@@ -81,6 +81,8 @@ bool Check_Baseline_Ends(const ProjectHeader* project, int32_t index) {
     return true;
 }
 
+}  // namespace
+
 // A source index is only refused when negative: the host may leave
 // sourceCount stale, so an index past it may still name a source that exists.
 bool Check_Observation(const ProjectHeader* project, int32_t index) {
@@ -101,14 +103,16 @@ bool Check_Observation(const ProjectHeader* project, int32_t index) {
     return Check_Baseline_Ends(project, baselineIndex);
 }
 
-}  // namespace
-
-bool Check_Project_For_Minimisation(const ProjectHeader* project) {
+bool Check_Project_Header(const ProjectHeader* project) {
     if (project == nullptr) {
         Set_Message("Error: no project header was passed");
         return false;
     }
-    if (!Check_Counts(project) || !Check_Source_Array(project)) return false;
+    return Check_Counts(project) && Check_Source_Array(project);
+}
+
+bool Check_Project_For_Minimisation(const ProjectHeader* project) {
+    if (!Check_Project_Header(project)) return false;
     for (int32_t i = 0; i < project->observationCount; ++i)
         if (!Check_Observation(project, i)) return false;
     return true;

@@ -20,4 +20,11 @@ namespace min_lumo {
 // array.
 bool Check_Project_For_Minimisation(const ProjectHeader* project);
 
+// The same in two parts, for a caller that walks the observations anyway:
+// first the header, then each observation in index order.  The observation
+// check reads only the fields the caller is about to read itself, so they
+// come from the cache the second time.
+bool Check_Project_Header(const ProjectHeader* project);
+bool Check_Observation(const ProjectHeader* project, int32_t index);
+
 }  // namespace min_lumo

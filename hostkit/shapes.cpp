@@ -199,10 +199,13 @@ Project Monitoring(const ShapeOptions& options) {
     return builder.Finish();
 }
 
+// One session per row by default; `sessions` 1 observes the whole grid in
+// one session.
 Project Grid(const ShapeOptions& options) {
     const int32_t rows = Setting(options.rows, 100, 1, "--rows");
     const int32_t columns = Setting(options.columns, 100, 1, "--columns");
     if (rows * columns < 2) throw std::invalid_argument("a grid needs at least two stations");
+    const bool oneSession = options.sessions == 1;
     Random random(options.seed);
     ProjectBuilder builder;
     for (int32_t r = 0; r < rows; ++r)
@@ -211,8 +214,8 @@ Project Grid(const ShapeOptions& options) {
     const auto at = [columns](int32_t r, int32_t c) { return r * columns + c; };
     // Each neighbour pair once: right, down, and the two diagonals below.
     for (int32_t r = 0; r < rows; ++r) {
-        const double start = firstDaySeconds + r * 2 * secondsPerHour;
-        const std::string session = fmt::format("ROW{}", r + 1);
+        const double start = firstDaySeconds + (oneSession ? 0 : r) * 2 * secondsPerHour;
+        const std::string session = oneSession ? std::string("GRID") : fmt::format("ROW{}", r + 1);
         for (int32_t c = 0; c < columns; ++c) {
             const std::pair<int32_t, int32_t> steps[] = {{0, 1}, {1, 0}, {1, 1}, {1, -1}};
             for (const auto& [dr, dc] : steps) {
@@ -226,18 +229,25 @@ Project Grid(const ShapeOptions& options) {
     return builder.Finish();
 }
 
+// `receivers` (default 4) leapfrogging along the chain, one station on each
+// time, a session per leg; `sessions` 1 observes every leg in one session.
 Project Traverse(const ShapeOptions& options) {
     const int32_t stations = Setting(options.stations, 20, 4, "--stations");
+    const int32_t receivers = Setting(options.receivers, 4, 2, "--receivers");
+    if (receivers > stations) throw std::invalid_argument("--receivers must not exceed --stations");
+    const bool oneSession = options.sessions == 1;
     Random random(options.seed);
     ProjectBuilder builder;
     for (int32_t i = 0; i < stations; ++i)
         builder.Station(fmt::format("T{:03}", i + 1), random.Uniform(-200.0, 200.0), i * 1000.0, 450.0 + i * 3.0);
-    // Four receivers leapfrogging along the chain, one station on each time.
-    for (int32_t k = 0; k + 3 < stations; ++k) {
-        const double start =
-            firstDaySeconds + (k / 3) * secondsPerDay + 8 * secondsPerHour + (k % 3) * 3 * secondsPerHour;
-        Observe_All_Pairs(builder, random, {k, k + 1, k + 2, k + 3}, start, start + 2 * secondsPerHour,
-                          fmt::format("L{}", k + 1));
+    for (int32_t k = 0; k + receivers - 1 < stations; ++k) {
+        const double start = oneSession ? firstDaySeconds + 8 * secondsPerHour
+                                        : firstDaySeconds + (k / 3) * secondsPerDay + 8 * secondsPerHour
+                                              + (k % 3) * 3 * secondsPerHour;
+        std::vector<int32_t> leg;
+        for (int32_t r = 0; r < receivers; ++r) leg.push_back(k + r);
+        Observe_All_Pairs(builder, random, leg, start, start + 2 * secondsPerHour,
+                          oneSession ? std::string("LINE") : fmt::format("L{}", k + 1));
     }
     builder.Control(0);
     return builder.Finish();

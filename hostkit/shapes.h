@@ -17,8 +17,8 @@ struct ShapeOptions {
     std::string shape;     // one of Shape_Names()
     uint32_t seed = 1;
     // Size settings; 0 means the shape's default.
-    int32_t sessions = 0;   // campaign, monitoring
-    int32_t receivers = 0;  // campaign: receivers per session
+    int32_t sessions = 0;   // campaign, monitoring; 1 puts a grid or a traverse in one session
+    int32_t receivers = 0;  // campaign: receivers per session; traverse: receivers leapfrogging
     int32_t stations = 0;   // campaign, all-pairs, traverse
     int32_t rows = 0;       // grid
     int32_t columns = 0;    // grid

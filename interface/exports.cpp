@@ -40,7 +40,8 @@ bool Sizes_Match(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT]) {
 extern "C" MIN_LUMO_API int32_t MIN_LUMO_CALL DLL_Min_Lumo(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT],
                                                            ProjectHeader* project) {
     if (!min_lumo::Sizes_Match(structSizes)) return 1;
-    if (!min_lumo::Check_Project_For_Minimisation(project)) return 1;
+    // The observations are checked as the build reads them.
+    if (!min_lumo::Check_Project_Header(project)) return 1;
     return min_lumo::Run_Minimisation_Pipeline(project);
 }
 

@@ -35,6 +35,7 @@
 #include <bit>
 
 #include "core/stable_merge_sort.h"
+#include "core/stable_radix_sort.h"
 #include "minimise/observation_score.h"
 
 namespace min_lumo {
@@ -121,6 +122,9 @@ struct Selection {
     SelectionWorkspace& work;
     int32_t heapSize;
     Choosing choosing;
+    // Every word of ruleStations before this one is zero: a fresh start
+    // begins its search here instead of at the first station.
+    int32_t firstRuleWord;
 };
 
 // Stations are chosen only with an open count below this bound.
@@ -135,25 +139,39 @@ bool Rule_Applies(const NetStation& station) {
 }
 
 void Mark_Rule(Selection& selection, int32_t s) {
-    uint32_t& word = selection.work.ruleStations[s / RuleStationsPerWord];
+    const int32_t w = s / RuleStationsPerWord;
+    uint32_t& word = selection.work.ruleStations[w];
     const uint32_t bit = 1U << (s % RuleStationsPerWord);
-    if (Rule_Applies(selection.network.stations[s]))
+    if (Rule_Applies(selection.network.stations[s])) {
         word |= bit;
-    else
+        if (w < selection.firstRuleWord) selection.firstRuleWord = w;
+    } else {
         word &= ~bit;
+    }
 }
 
-// The first station at or after `from` where a rule applies.
-int32_t Next_Rule_Station(const Selection& selection, int32_t from) {
+// The first station at or after `from` where a rule applies.  A search that
+// begins with a whole word at or before firstRuleWord moves that mark up to
+// the word it stops at, since every word it passed was zero.
+int32_t Next_Rule_Station(Selection& selection, int32_t from) {
     const int32_t count = selection.network.stationCount;
     if (from >= count) return NoStation;
     int32_t w = from / RuleStationsPerWord;
     uint32_t word = selection.work.ruleStations[w] & (~0U << (from % RuleStationsPerWord));
+    const bool wholeWords = w < selection.firstRuleWord || (w == selection.firstRuleWord && from % RuleStationsPerWord == 0);
+    if (w < selection.firstRuleWord) {
+        w = selection.firstRuleWord;
+        word = w * RuleStationsPerWord < count ? selection.work.ruleStations[w] : 0;
+    }
     const int32_t lastWord = (count - 1) / RuleStationsPerWord;
     while (word == 0) {
-        if (++w > lastWord) return NoStation;
+        if (++w > lastWord) {
+            if (wholeWords) selection.firstRuleWord = w;
+            return NoStation;
+        }
         word = selection.work.ruleStations[w];
     }
+    if (wholeWords) selection.firstRuleWord = w;
     const int32_t s = w * RuleStationsPerWord + std::countr_zero(word);
     return s < count ? s : NoStation;
 }
@@ -364,7 +382,8 @@ void Select_At_Unserved_Stations(Selection& selection) {
     }
 }
 
-bool Scores_Higher(const NetObservation& a, const NetObservation& b) { return a.score > b.score; }
+// A lambda rather than a function, so that the sort inlines the comparison.
+constexpr auto Scores_Higher = [](const NetObservation& a, const NetObservation& b) { return a.score > b.score; };
 
 void Select_Everything(NetworkSlice& network) {
     for (int32_t position = 0; position < network.observationCount; ++position)
@@ -382,12 +401,18 @@ int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& tab
         Select_Everything(network);
         return 0;
     }
-    Selection selection{network, run.workspace, 0, Choosing::Nothing};
+    Selection selection{network, run.workspace, 0, Choosing::Nothing, 0};
+    // The workspace is not zero-filled: the words in use start clear.
+    for (int32_t w = 0; w <= (network.stationCount - 1) / RuleStationsPerWord; ++w) run.workspace.ruleStations[w] = 0;
     for (int32_t position = 0; position < network.observationCount; ++position) {
         NetObservation& entry = network.observations[position];
         entry.score = Score_Observation(run, table, entry);
     }
-    Stable_Merge_Sort(network.observations, network.observationCount, run.workspace.sortBuffer, Scores_Higher);
+    if (network.observationCount >= SmallestRadixSort)
+        Stable_Radix_Sort(network.observations, network.observationCount, run.workspace.sortBuffer,
+                          [](const NetObservation& entry) { return Descending_Key_Of(entry.score); });
+    else
+        Stable_Merge_Sort(network.observations, network.observationCount, run.workspace.sortBuffer, Scores_Higher);
     for (int32_t s = 0; s < network.stationCount; ++s) {
         NetStation& station = network.stations[s];
         if (station.openCount == 0) station.selectedCount = SaturatedSelectedCount;

@@ -24,10 +24,7 @@ constexpr double DistanceFactorPointsPerMetre = -0.04;
 // Large enough to lift a forced observation above any unforced one.
 constexpr int32_t ForcedBonusPoints = 22000;
 
-int32_t Time_Points(ObservationRef record) {
-    const double product = Read_Field(record, observation::timeSpan) * TimeFactorPointsPerUnit;
-    return Truncate_To_Int32(product);
-}
+int32_t Time_Points(double timeSpan) { return Truncate_To_Int32(timeSpan * TimeFactorPointsPerUnit); }
 
 // The integer quotient ratioNumerator / ratioDenominator, compared as a real
 // with the threshold.  A zero divisor, and INT32_MIN over -1 (whose quotient
@@ -43,11 +40,9 @@ bool Source_Passes(SourceRef record) {
 }
 
 // The to-source is read only when the from-source passes.
-int32_t Source_Points(const ProjectHeader* project, ObservationRef record) {
-    if (!Source_Passes(Locate_Source(project, Read_Field(record, observation::fromSource))))
-        return 0;
-    if (!Source_Passes(Locate_Source(project, Read_Field(record, observation::toSource))))
-        return 0;
+int32_t Source_Points(const ProjectHeader* project, const ObservationFacts& facts) {
+    if (!Source_Passes(Locate_Source(project, facts.fromSource))) return 0;
+    if (!Source_Passes(Locate_Source(project, facts.toSource))) return 0;
     return BothSourcesBonusPoints;
 }
 
@@ -66,14 +61,13 @@ int32_t Baseline_Points(const StationPosition& from, const StationPosition& to) 
 
 // The sum of separately truncated terms, in 32-bit two's complement.
 int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, const NetObservation& entry) {
-    const ObservationRef record = Locate_Observation(run.project, entry.observation);
+    const ObservationFacts& facts = run.facts[entry.observation];
     const NetStation* stations = run.stations + network.firstStation;
-    int32_t score = Time_Points(record);
-    score = Add_Wrapping(score, Source_Points(run.project, record));
+    int32_t score = Time_Points(facts.timeSpan);
+    score = Add_Wrapping(score, Source_Points(run.project, facts));
     score = Add_Wrapping(score, Baseline_Points(run.positions[stations[entry.fromStation].station],
                                                 run.positions[stations[entry.toStation].station]));
-    if (Read_Field(record, observation::forced) != 0)
-        score = Add_Wrapping(score, ForcedBonusPoints);
+    if (facts.forced != 0) score = Add_Wrapping(score, ForcedBonusPoints);
     return score;
 }
 

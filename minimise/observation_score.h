@@ -10,7 +10,8 @@
 namespace min_lumo {
 
 // Score of `entry`, an observation of `network`, one of the run's networks
-// whose station positions the build has converted.  Reads host records only.
+// whose station positions the build has converted: from what the build read
+// of the observation, and the source records it names.
 int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, const NetObservation& entry);
 
 }  // namespace min_lumo

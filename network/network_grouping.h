@@ -27,9 +27,14 @@ struct GroupingWork {
     int32_t networkCount;     // networks opened so far
 };
 
-// Allocates both working arrays and groups the project's observations.
-// Returns 0; or -1 when memory cannot be had, with nothing left allocated.
-int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project);
+// Allocates both working arrays for `count` observations; returns 0, or -1
+// with nothing left allocated.
+int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count);
+
+// Groups the working entries, filled in host order with network -1.
+// Returns 0; or -1 when memory cannot be had (the working arrays stay with
+// the caller).
+int32_t Group_Observations(GroupingWork& work);
 
 // Frees both working arrays; safe on work that holds none.
 void Free_Grouping_Work(GroupingWork& work);

@@ -1,7 +1,9 @@
-// The second half of a build: from the grouping, the network table, every
-// network's observations in start-time order with their initial states, its
-// stations in order of first appearance with their counters, the station
-// positions the score needs, and the selection's workspace.
+// A build: every host observation read once (its indices checked on the
+// way), grouped into time-networks (time_network_grouping.cpp), then the
+// network table, every network's observations in start-time order with
+// their initial states, its stations in order of first appearance with
+// their counters, the station positions the score needs, and the
+// selection's workspace.
 //
 // Each kind of table is one array for all networks, sized exactly: a project
 // of ten thousand small sessions costs a handful of allocations, not tens of
@@ -13,6 +15,7 @@
 #include "core/geodetic_conversion.h"
 #include "core/library_heap.h"
 #include "core/message_buffer.h"
+#include "host/check_project.h"
 #include "host/host_records.h"
 #include "network/network_grouping.h"
 #include "network/time_network.h"
@@ -25,7 +28,8 @@ constexpr char OutOfMemoryMessage[] = "Error: Out of memory";
 
 // Per host station, which network met it last and where it stands there.
 // A count pass stamps network + 1, the pass that places the stations
-// -(network + 1), so neither needs the array cleared.
+// -(network + 1), so the stamps, zero at first, need no clearing between
+// networks; a position is read only under a stamp of its network.
 struct StationIndex {
     int32_t* stamp;
     int32_t* position;
@@ -33,30 +37,45 @@ struct StationIndex {
 
 bool Is_Decided(const TimeNetwork& network) { return network.observationCount > LargestKeptWholeNetwork; }
 
-// ---- Every network's observations, in start-time order ----
+// ---- Every host observation, read once ----
 
-// Excluded wins over Forced: the host has taken the observation out.  A
-// baseline whose two ends are the same station joins no two stations; its
+// Each observation's indices are checked as its record is read: the check
+// reads the fields about to be read here, so they come from the cache.  Its
+// times go to the grouping, everything else the minimisation needs to its
+// facts.  Excluded wins over Forced: the host has taken the observation out.
+// A baseline whose two ends are the same station joins no two stations; its
 // observation is made Excluded, so the selection never decides it and the
-// write-back never touches it.  The ends are kept as host indices until the
-// stations are placed.
-void Read_Observation(const ProjectHeader* project, NetObservation& entry) {
-    const ObservationRef record = Locate_Observation(project, entry.observation);
-    const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
-    entry.fromStation = Read_Field(line, baseline::fromStation);
-    entry.toStation = Read_Field(line, baseline::toStation);
-    entry.state = Undecided;
-    if (Read_Field(record, observation::forced) != 0) entry.state = Forced;
-    if (Read_Field(record, observation::solutionStatus) == -1) entry.state = Excluded;
-    if (entry.fromStation == entry.toStation) entry.state = Excluded;
+// write-back never touches it.  Returns 0, or -1 when a check refused.
+int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
+    const ProjectHeader* project = run.project;
+    for (int32_t j = 0; j < work.entryCount; ++j) {
+        if (!Check_Observation(project, j)) return -1;
+        const ObservationRef record = Locate_Observation(project, j);
+        const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
+        work.entries[j] = {Read_Field(record, observation::startTime), Read_Field(record, observation::endTime), j, -1};
+        ObservationFacts& facts = run.facts[j];
+        facts.timeSpan = Read_Field(record, observation::timeSpan);
+        facts.fromStation = Read_Field(line, baseline::fromStation);
+        facts.toStation = Read_Field(line, baseline::toStation);
+        facts.forced = Read_Field(record, observation::forced) != 0 ? 1 : 0;
+        facts.fromSource = Read_Field(record, observation::fromSource);
+        facts.toSource = Read_Field(record, observation::toSource);
+        facts.state = facts.forced != 0 ? Forced : Undecided;
+        if (Read_Field(record, observation::solutionStatus) == -1) facts.state = Excluded;
+        if (facts.fromStation == facts.toStation) facts.state = Excluded;
+    }
+    return 0;
 }
+
+// ---- Every network's observations, in start-time order ----
 
 // The grouping's network array is freed as soon as the table holds its
 // values.  Entries arrive in start-time order, so each network's slice fills
-// in that order; its stationCount counts the filled slots meanwhile.
+// in that order; its stationCount counts the filled slots meanwhile.  An
+// observation's ends stay host indices until the stations are placed.
 int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     const int32_t networkCount = work.networkCount;
-    run.networks = Allocate_Array<TimeNetwork>(networkCount);
+    run.networks = Allocate_Unfilled_Array<TimeNetwork>(networkCount);
     if (run.networks == nullptr) return -1;
     run.networkCount = networkCount;
     int32_t first = 0;
@@ -67,13 +86,14 @@ int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     }
     Free_Block(work.networks);
     work.networks = nullptr;
-    run.observations = Allocate_Array<NetObservation>(work.entryCount);
+    run.observations = Allocate_Unfilled_Array<NetObservation>(work.entryCount);
     if (run.observations == nullptr) return -1;
     for (int32_t j = 0; j < work.entryCount; ++j) {
         TimeNetwork& network = run.networks[work.entries[j].network];
-        NetObservation& entry = run.observations[network.firstObservation + network.stationCount++];
-        entry.observation = work.entries[j].observation;
-        Read_Observation(run.project, entry);
+        const int32_t observation = work.entries[j].observation;
+        const ObservationFacts& facts = run.facts[observation];
+        run.observations[network.firstObservation + network.stationCount++] =
+            NetObservation{observation, 0, facts.state, facts.fromStation, facts.toStation};
     }
     for (int32_t i = 0; i < networkCount; ++i) run.networks[i].stationCount = 0;
     return 0;
@@ -113,7 +133,7 @@ void Append_Station(MinimisationRun& run, StationIndex& index, int32_t station, 
                     int32_t& found) {
     index.stamp[station] = stamp;
     index.position[station] = found;
-    run.stations[firstStation + found].station = station;
+    run.stations[firstStation + found] = NetStation{station, 0, 0, 0, 0};
     ++found;
 }
 
@@ -214,13 +234,14 @@ int32_t Allocate_Selection_Workspace(MinimisationRun& run) {
     if (observations == 0) return 0;
     SelectionWorkspace& w = run.workspace;
     const int32_t words = stations / RuleStationsPerWord + 1;
-    bool had = (w.sortBuffer = Allocate_Array<NetObservation>(observations / 2)) != nullptr;
-    had = had && (w.openSlots = Allocate_Array<int32_t>(Two_Per_Observation(observations))) != nullptr;
-    had = had && (w.firstOpenSlot = Allocate_Array<int32_t>(stations)) != nullptr;
-    had = had && (w.endOpenSlot = Allocate_Array<int32_t>(stations)) != nullptr;
-    had = had && (w.ruleStations = Allocate_Array<uint32_t>(words)) != nullptr;
-    had = had && (w.heap = Allocate_Array<int32_t>(stations)) != nullptr;
-    had = had && (w.heapPlace = Allocate_Array<int32_t>(stations)) != nullptr;
+    // The score sort by radix needs room for the whole network.
+    bool had = (w.sortBuffer = Allocate_Unfilled_Array<NetObservation>(observations)) != nullptr;
+    had = had && (w.openSlots = Allocate_Unfilled_Array<int32_t>(Two_Per_Observation(observations))) != nullptr;
+    had = had && (w.firstOpenSlot = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
+    had = had && (w.endOpenSlot = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
+    had = had && (w.ruleStations = Allocate_Unfilled_Array<uint32_t>(words)) != nullptr;
+    had = had && (w.heap = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
+    had = had && (w.heapPlace = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
     return had ? 0 : -1;
 }
 
@@ -249,25 +270,25 @@ int32_t Build_Tables(MinimisationRun& run, GroupingWork& work, BuildScope scope)
     if (Place_Observations(run, work) < 0) return -1;
     const int32_t stationCount = run.project->stationCount;
     StationIndex index{Allocate_Array<int32_t>(stationCount), nullptr};
-    if (index.stamp != nullptr) index.position = Allocate_Array<int32_t>(stationCount);
+    if (index.stamp != nullptr) index.position = Allocate_Unfilled_Array<int32_t>(stationCount);
     int32_t status = index.position != nullptr ? 0 : -1;
     int64_t total = 0;
     if (status == 0) total = Count_Stations(run, index);
-    if (status == 0 && total <= INT32_MAX) run.stations = Allocate_Array<NetStation>(static_cast<int32_t>(total));
+    if (status == 0 && total <= INT32_MAX) run.stations = Allocate_Unfilled_Array<NetStation>(static_cast<int32_t>(total));
     if (run.stations == nullptr) status = -1;
     int32_t nextStation = 0;
     for (int32_t i = 0; status == 0 && i < run.networkCount; ++i) Place_Stations_Of(run, i, index, nextStation);
     if (status == 0 && scope == BuildScope::ForInspection) {
         int32_t listedTotal = 0;
         for (int32_t s = 0; s < nextStation; ++s) listedTotal += run.stations[s].listedCount;
-        run.listed = Allocate_Array<int32_t>(listedTotal);
+        run.listed = Allocate_Unfilled_Array<int32_t>(listedTotal);
         int32_t nextListed = 0;
         if (run.listed == nullptr) status = -1;
         for (int32_t i = 0; status == 0 && i < run.networkCount; ++i)
             List_Observations_Of(run, run.networks[i], nextListed);
     }
     if (status == 0 && (scope == BuildScope::ForInspection || Any_Decided(run))) {
-        run.positions = Allocate_Array<StationPosition>(stationCount);
+        run.positions = Allocate_Unfilled_Array<StationPosition>(stationCount);
         if (run.positions == nullptr)
             status = -1;
         else
@@ -283,6 +304,7 @@ int32_t Build_Tables(MinimisationRun& run, GroupingWork& work, BuildScope scope)
 
 void Release_Time_Networks(MinimisationRun& run) {
     Free_Selection_Workspace(run.workspace);
+    Free_Block(run.facts);
     Free_Block(run.networks);
     Free_Block(run.observations);
     Free_Block(run.stations);
@@ -293,18 +315,30 @@ void Release_Time_Networks(MinimisationRun& run) {
     run.project = project;
 }
 
-// Any allocation failure leaves nothing of this build behind.  A project
-// without observations gives an empty table, which the caller releases.
+// Any failure leaves nothing of this build behind.  A project without
+// observations gives an empty table, which the caller releases.
 int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project, BuildScope scope) {
     Release_Time_Networks(run);
     run.project = project;
+    const int32_t count = project->observationCount;
     GroupingWork work{};
-    int32_t status = Group_Observations(work, project);
+    bool refused = false;
+    int32_t status = Allocate_Grouping_Work(work, count);
+    if (status == 0) {
+        run.facts = Allocate_Unfilled_Array<ObservationFacts>(count);
+        status = run.facts != nullptr ? 0 : -1;
+    }
+    if (status == 0) {
+        status = Read_Observations(run, work);
+        refused = status < 0;
+    }
+    if (status == 0) status = Group_Observations(work);
     if (status == 0) status = Build_Tables(run, work, scope);
     Free_Grouping_Work(work);
     if (status < 0) {
         Release_Time_Networks(run);
-        Set_Message(OutOfMemoryMessage);
+        // A project the check refuses is refused whether or not memory ran out.
+        if (!refused && Check_Project_For_Minimisation(project)) Set_Message(OutOfMemoryMessage);
         return -1;
     }
     return run.networkCount;

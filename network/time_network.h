@@ -30,6 +30,18 @@ inline constexpr int32_t LargestKeptWholeNetwork = 2;
 // value into a station's selectedCount when it needs nothing more.
 inline constexpr int32_t SaturatedSelectedCount = 2;
 
+// What the build read of one host observation, so that nothing later reads
+// the host's observation records again until the write-back.
+struct ObservationFacts {
+    double timeSpan;      // host time units, for the score's time term
+    int32_t fromStation;  // host indices of its baseline's two ends
+    int32_t toStation;
+    int32_t state;        // its initial ObservationState
+    int32_t forced;       // the host's flag, for the score's bonus
+    int32_t fromSource;   // for the score's ratio test
+    int32_t toSource;
+};
+
 struct NetObservation {
     int32_t observation;  // host observation index
     int32_t score;
@@ -69,7 +81,7 @@ struct StationPosition {
 // The memory the selection works in, sized for the largest network it
 // decides.  Nothing may be allocated once the selection runs.
 struct SelectionWorkspace {
-    NetObservation* sortBuffer;  // half the observations: the stable score sort
+    NetObservation* sortBuffer;  // as many observations as the largest network: the score sort
     int32_t* openSlots;          // per station, table positions of its open observations
     int32_t* firstOpenSlot;      // per station: where its positions start in openSlots
     int32_t* endOpenSlot;        // per station: one past its last live position
@@ -84,6 +96,7 @@ inline constexpr int32_t RuleStationsPerWord = 32;
 // the project pointer is only followed while the call runs.
 struct MinimisationRun {
     const ProjectHeader* project;
+    ObservationFacts* facts;  // per host observation, in host order
     TimeNetwork* networks;  // the network table, null when none is held
     int32_t networkCount;
     NetObservation* observations;  // every network's observations, start-time order within each
@@ -98,9 +111,12 @@ struct MinimisationRun {
 // positions for the stations of every network, not only the scored ones).
 enum class BuildScope { ForSelection, ForInspection };
 
-// Builds the tables of `project` into `run`.  Returns the number of
-// networks (0 when the project has no observations), or -1 with
-// "Error: Out of memory" set and nothing held.
+// Builds the tables of `project` into `run`, checking each observation's
+// indices as it is read (the header must have passed Check_Project_Header).
+// Returns the number of networks (0 when the project has no observations),
+// or -1 with nothing held and the message set: the check's when an index
+// cannot be followed, "Error: Out of memory" when the heap refused (unless
+// the project would have been refused, which then takes precedence).
 int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project,
                             BuildScope scope = BuildScope::ForSelection);
 

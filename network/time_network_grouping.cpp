@@ -23,7 +23,7 @@
 
 #include "core/library_heap.h"
 #include "core/stable_merge_sort.h"
-#include "host/host_records.h"
+#include "core/stable_radix_sort.h"
 #include "network/network_grouping.h"
 
 namespace min_lumo {
@@ -35,21 +35,8 @@ namespace {
 
 // ---- Working entries in start-time order ----
 
-void Fill_Working_Entries(GroupingWork& work, const ProjectHeader* project) {
-    for (int32_t j = 0; j < work.entryCount; ++j) {
-        const ObservationRef record = Locate_Observation(project, j);
-        GroupingEntry& entry = work.entries[j];
-        entry.network = -1;
-        entry.observation = j;
-        entry.startTime = Read_Field(record, observation::startTime);
-        entry.endTime = Read_Field(record, observation::endTime);
-    }
-    // Slots from networkCount on hold no network and are never read; they
-    // are not marked one by one, so their untouched pages cost nothing.
-    work.networkCount = 0;
-}
-
-bool Starts_Earlier(const GroupingEntry& a, const GroupingEntry& b) { return a.startTime < b.startTime; }
+// A lambda rather than a function, so that the sort inlines the comparison.
+constexpr auto Starts_Earlier = [](const GroupingEntry& a, const GroupingEntry& b) { return a.startTime < b.startTime; };
 
 bool Start_Is_NaN(const GroupingEntry& entry) { return entry.startTime != entry.startTime; }
 
@@ -76,9 +63,11 @@ void Sort_By_Start_Time(GroupingEntry* entries, int32_t count, GroupingEntry* bu
 
 // ---- Opening and joining networks ----
 
+// The whole slot is written: the network array is not zero-filled.
 void Open_Network(GroupingWork& work, GroupingEntry& entry) {
     const int32_t k = work.networkCount;
     TimeNetwork& network = work.networks[k];
+    network = TimeNetwork{};
     network.index = k;
     network.earliestStart = entry.startTime;
     network.meanStart = entry.startTime;
@@ -305,8 +294,8 @@ int32_t Assign_To_Networks(GroupingWork& work) {
     const int32_t seedCount = work.networkCount;
     LiveNetworks live{};
     int32_t status = -1;
-    live.nextUntouched = Allocate_Array<int32_t>(seedCount);
-    if (live.nextUntouched != nullptr) live.joined = Allocate_Array<int32_t>(seedCount);
+    live.nextUntouched = Allocate_Unfilled_Array<int32_t>(seedCount);
+    if (live.nextUntouched != nullptr) live.joined = Allocate_Unfilled_Array<int32_t>(seedCount);
     if (live.joined != nullptr) live.wasJoined = Allocate_Array<uint8_t>(seedCount);
     if (live.wasJoined != nullptr) {
         Assign_With_Live_Lists(work, live);
@@ -326,33 +315,40 @@ void Free_Grouping_Work(GroupingWork& work) {
     work = GroupingWork{};
 }
 
-// The sort's buffer, when one is needed, lives only while the entries are
-// ordered.
-int32_t Group_Observations(GroupingWork& work, const ProjectHeader* project) {
+// Slots from networkCount on hold no network and are never read; the array
+// is not zero-filled, so its untouched pages cost nothing.
+int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count) {
     work = GroupingWork{};
-    const int32_t count = project->observationCount;
-    work.entries = Allocate_Array<GroupingEntry>(count);
-    if (work.entries != nullptr) work.networks = Allocate_Array<TimeNetwork>(count);
+    work.entries = Allocate_Unfilled_Array<GroupingEntry>(count);
+    if (work.entries != nullptr) work.networks = Allocate_Unfilled_Array<TimeNetwork>(count);
     if (work.networks == nullptr) {
         Free_Grouping_Work(work);
         return -1;
     }
     work.entryCount = count;
-    Fill_Working_Entries(work, project);
+    return 0;
+}
+
+// The sort's buffer, when one is needed, lives only while the entries are
+// ordered.  Many entries without a NaN start go by radix on their start
+// times, the rest by merging.
+int32_t Group_Observations(GroupingWork& work) {
+    const int32_t count = work.entryCount;
     if (!In_Start_Order(work.entries, count)) {
-        GroupingEntry* buffer = Allocate_Array<GroupingEntry>(count / 2);
-        if (buffer == nullptr) {
-            Free_Grouping_Work(work);
-            return -1;
-        }
-        Sort_By_Start_Time(work.entries, work.entryCount, buffer);
+        bool anyNaN = false;
+        for (int32_t i = 0; i < count && !anyNaN; ++i) anyNaN = Start_Is_NaN(work.entries[i]);
+        const bool byRadix = !anyNaN && count >= SmallestRadixSort;
+        GroupingEntry* buffer = Allocate_Unfilled_Array<GroupingEntry>(byRadix ? count : count / 2);
+        if (buffer == nullptr) return -1;
+        if (byRadix)
+            Stable_Radix_Sort(work.entries, count, buffer,
+                              [](const GroupingEntry& entry) { return Ordered_Key_Of(entry.startTime); });
+        else
+            Sort_By_Start_Time(work.entries, count, buffer);
         Free_Block(buffer);
     }
     Seed_Networks(work);
-    if (Assign_To_Networks(work) < 0) {
-        Free_Grouping_Work(work);
-        return -1;
-    }
+    if (Assign_To_Networks(work) < 0) return -1;
     Open_Remaining_Networks(work);
     return 0;
 }

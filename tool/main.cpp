@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
     generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
     generateCommand->add_option("--seed", shape.seed, "random seed");
-    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day)");
-    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex)");
+    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)");
+    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)");
     generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
     generateCommand->add_option("--rows", shape.rows, "grid rows");
     generateCommand->add_option("--columns", shape.columns, "grid columns");
