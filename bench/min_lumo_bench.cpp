@@ -2,13 +2,15 @@
 // of `min_lumo generate` (hostkit/shapes.h), each family at several sizes,
 // beside the memory floor of a minimisation (memory_floor.h): the library's
 // time is shown as a multiple of the floor measured in the same run on the
-// same host memory.  Also the library's peak heap against its budget.
-// Prints a table and, with --json FILE, writes the measurements as JSON.
+// same host memory.  The times are those of the module itself, loaded as a
+// host loads it; the peak heap comes from a copy of the library linked in
+// with the tests' counting heap.  Prints a table and, with --json FILE,
+// writes the measurements as JSON.
 //
 // Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT] [--library PATH] [--profile N]
 //   --quick: the first two shapes only; --only: shapes whose name holds TEXT;
-//   --library: time that build of the module, loaded as a host loads it,
-//   instead of the library linked in (no peak heap then);
+//   --library: time that build of the module (default: the one next to
+//   this program);
 //   --profile N: no table; each chosen shape is minimised N times in a row
 //   on one copy, its rejection marks put back between the calls, so that
 //   `perf record` sees the library rather than the copying.
@@ -18,7 +20,6 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -201,16 +202,11 @@ int Run(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc) libraryPath = argv[++i];
         else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) profileRuns = std::atoi(argv[++i]);
     }
-    // The linked library, or a build of the module loaded as a host loads it.
-    std::unique_ptr<min_lumo_kit::LoadedModule> module;
-    Call minimise = [](ProjectHeader* h) { return DLL_Min_Lumo(acceptedStructSizes, h); };
-    Call orient = [](ProjectHeader* h) { return DLL_Fix_Baseline_Direction(h); };
-    if (!libraryPath.empty()) {
-        module = std::make_unique<min_lumo_kit::LoadedModule>(libraryPath);
-        minimise = [&module](ProjectHeader* h) { return module->minLumo(acceptedStructSizes, h); };
-        orient = [&module](ProjectHeader* h) { return module->fixBaselineDirection(h); };
-        std::printf("library: %s\n", libraryPath.c_str());
-    }
+    // The module as the host loads it, with the heap it ships with.
+    const min_lumo_kit::LoadedModule module(libraryPath);
+    const Call minimise = [&module](ProjectHeader* h) { return module.minLumo(acceptedStructSizes, h); };
+    const Call orient = [&module](ProjectHeader* h) { return module.fixBaselineDirection(h); };
+    std::printf("library: %s\n", module.Path().c_str());
     const Call floor = [](ProjectHeader* h) { return static_cast<int32_t>(Memory_Floor_Pass(h) & 1); };
     std::vector<ShapeRecipe> recipes = Recipes();
     if (quick) recipes.resize(2);
@@ -244,7 +240,7 @@ int Run(int argc, char** argv) {
         const int32_t runs = shape.observations > LargeShapeObservations ? RunsOfLargeShapes : Runs;
         const std::vector<double> min = Median_Seconds(shape.memory, {minimise, floor}, runs);
         Measurement minimised{shape.name, "min", shape.observations, shape.stations, min[0], min[1], -1};
-        if (module == nullptr) minimised.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
+        if (libraryPath.empty()) minimised.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
         Print_Row(minimised);
         all.push_back(minimised);
         const double fixSeconds = Median_Seconds(shape.memory, {orient}, runs)[0];
@@ -252,7 +248,7 @@ int Run(int argc, char** argv) {
         Print_Row(oriented);
         all.push_back(oriented);
     }
-    if (jsonPath != nullptr) Write_Json(jsonPath, arch, libraryPath.empty() ? "linked" : libraryPath, all);
+    if (jsonPath != nullptr) Write_Json(jsonPath, arch, module.Path(), all);
     return 0;
 }
 

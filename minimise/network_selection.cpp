@@ -122,9 +122,6 @@ struct Selection {
     SelectionWorkspace& work;
     int32_t heapSize;
     Choosing choosing;
-    // Every word of ruleStations before this one is zero: a fresh start
-    // begins its search here instead of at the first station.
-    int32_t firstRuleWord;
 };
 
 // Stations are chosen only with an open count below this bound.
@@ -138,51 +135,67 @@ bool Rule_Applies(const NetStation& station) {
     return selected == SaturatedSelectedCount && open > 0;
 }
 
+// A station's bit, and its word's bit in the summary, which has one bit per
+// word: set while the word has any bit set.
 void Mark_Rule(Selection& selection, int32_t s) {
     const int32_t w = s / RuleStationsPerWord;
     uint32_t& word = selection.work.ruleStations[w];
     const uint32_t bit = 1U << (s % RuleStationsPerWord);
-    if (Rule_Applies(selection.network.stations[s])) {
+    if (Rule_Applies(selection.network.stations[s]))
         word |= bit;
-        if (w < selection.firstRuleWord) selection.firstRuleWord = w;
-    } else {
+    else
         word &= ~bit;
-    }
+    uint32_t& summary = selection.work.ruleWords[w / RuleStationsPerWord];
+    const uint32_t wordBit = 1U << (w % RuleStationsPerWord);
+    if (word != 0)
+        summary |= wordBit;
+    else
+        summary &= ~wordBit;
 }
 
-// The first station at or after `from` where a rule applies.  A search that
-// begins with a whole word at or before firstRuleWord moves that mark up to
-// the word it stops at, since every word it passed was zero.
-int32_t Next_Rule_Station(Selection& selection, int32_t from) {
+// The first set bit at or after `from` in `bits` of `wordCount` words; -1 when
+// there is none.
+int32_t First_Set_Bit(const uint32_t* bits, int32_t wordCount, int32_t from) {
+    int32_t w = from / RuleStationsPerWord;
+    if (w >= wordCount) return -1;
+    uint32_t word = bits[w] & (~0U << (from % RuleStationsPerWord));
+    while (word == 0) {
+        if (++w >= wordCount) return -1;
+        word = bits[w];
+    }
+    return w * RuleStationsPerWord + std::countr_zero(word);
+}
+
+// The first station at or after `from` where a rule applies: the rest of
+// its own word, then the summary finds the next word with a bit set.
+int32_t Next_Rule_Station(const Selection& selection, int32_t from) {
     const int32_t count = selection.network.stationCount;
     if (from >= count) return NoStation;
-    int32_t w = from / RuleStationsPerWord;
-    uint32_t word = selection.work.ruleStations[w] & (~0U << (from % RuleStationsPerWord));
-    const bool wholeWords = w < selection.firstRuleWord || (w == selection.firstRuleWord && from % RuleStationsPerWord == 0);
-    if (w < selection.firstRuleWord) {
-        w = selection.firstRuleWord;
-        word = w * RuleStationsPerWord < count ? selection.work.ruleStations[w] : 0;
+    const int32_t w = from / RuleStationsPerWord;
+    const uint32_t word = selection.work.ruleStations[w] & (~0U << (from % RuleStationsPerWord));
+    int32_t s = NoStation;
+    if (word != 0) {
+        s = w * RuleStationsPerWord + std::countr_zero(word);
+    } else {
+        const int32_t ruleWords = (count - 1) / RuleStationsPerWord + 1;
+        const int32_t summaryWords = (ruleWords - 1) / RuleStationsPerWord + 1;
+        const int32_t next = First_Set_Bit(selection.work.ruleWords, summaryWords, w + 1);
+        if (next >= 0 && next < ruleWords)
+            s = next * RuleStationsPerWord + std::countr_zero(selection.work.ruleStations[next]);
     }
-    const int32_t lastWord = (count - 1) / RuleStationsPerWord;
-    while (word == 0) {
-        if (++w > lastWord) {
-            if (wholeWords) selection.firstRuleWord = w;
-            return NoStation;
-        }
-        word = selection.work.ruleStations[w];
-    }
-    if (wholeWords) selection.firstRuleWord = w;
-    const int32_t s = w * RuleStationsPerWord + std::countr_zero(word);
     return s < count ? s : NoStation;
 }
 
 // ---- The heap of "fewest open first" ----
 
-bool Chosen_Before(const Selection& selection, int32_t a, int32_t b) {
-    const int32_t openA = selection.network.stations[a].openCount;
-    const int32_t openB = selection.network.stations[b].openCount;
-    return openA < openB || (openA == openB && a < b);
+// A heap entry is its station's key, (openCount, position) in one number,
+// so that sifting compares entries without looking the stations up.
+uint64_t Heap_Key(const Selection& selection, int32_t s) {
+    return static_cast<uint64_t>(static_cast<uint32_t>(selection.network.stations[s].openCount)) << 32
+           | static_cast<uint32_t>(s);
 }
+
+int32_t Station_Of(uint64_t key) { return static_cast<int32_t>(key & 0xFFFFFFFFU); }
 
 bool Qualifies(const Selection& selection, int32_t s) {
     const NetStation& station = selection.network.stations[s];
@@ -192,54 +205,58 @@ bool Qualifies(const Selection& selection, int32_t s) {
     return false;
 }
 
-void Heap_Put(Selection& selection, int32_t place, int32_t s) {
-    selection.work.heap[place] = s;
-    selection.work.heapPlace[s] = place;
+void Heap_Put(Selection& selection, int32_t place, uint64_t key) {
+    selection.work.heap[place] = key;
+    selection.work.heapPlace[Station_Of(key)] = place;
 }
 
 void Sift_Up(Selection& selection, int32_t place) {
-    const int32_t s = selection.work.heap[place];
+    const uint64_t key = selection.work.heap[place];
     while (place > 0) {
         const int32_t parent = (place - 1) / 2;
-        if (!Chosen_Before(selection, s, selection.work.heap[parent])) break;
+        if (!(key < selection.work.heap[parent])) break;
         Heap_Put(selection, place, selection.work.heap[parent]);
         place = parent;
     }
-    Heap_Put(selection, place, s);
+    Heap_Put(selection, place, key);
 }
 
 void Sift_Down(Selection& selection, int32_t place) {
-    const int32_t s = selection.work.heap[place];
+    const uint64_t* heap = selection.work.heap;
+    const uint64_t key = heap[place];
     for (;;) {
         int32_t child = 2 * place + 1;
         if (child >= selection.heapSize) break;
-        if (child + 1 < selection.heapSize && Chosen_Before(selection, selection.work.heap[child + 1], selection.work.heap[child])) ++child;
-        if (!Chosen_Before(selection, selection.work.heap[child], s)) break;
-        Heap_Put(selection, place, selection.work.heap[child]);
+        if (child + 1 < selection.heapSize && heap[child + 1] < heap[child]) ++child;
+        if (!(heap[child] < key)) break;
+        Heap_Put(selection, place, heap[child]);
         place = child;
     }
-    Heap_Put(selection, place, s);
+    Heap_Put(selection, place, key);
 }
 
 void Heap_Remove(Selection& selection, int32_t s) {
     const int32_t place = selection.work.heapPlace[s];
     selection.work.heapPlace[s] = NotInHeap;
-    const int32_t last = selection.work.heap[--selection.heapSize];
-    if (last == s) return;
+    const uint64_t last = selection.work.heap[--selection.heapSize];
+    if (Station_Of(last) == s) return;
     Heap_Put(selection, place, last);
     Sift_Up(selection, place);
-    Sift_Down(selection, selection.work.heapPlace[last]);
+    Sift_Down(selection, selection.work.heapPlace[Station_Of(last)]);
 }
 
+// A station's key can only have fallen while it is in the heap.
 void Heap_Update(Selection& selection, int32_t s) {
     const bool inHeap = selection.work.heapPlace[s] != NotInHeap;
     const bool qualifies = Qualifies(selection, s);
     if (inHeap && !qualifies) {
         Heap_Remove(selection, s);
     } else if (inHeap) {
-        Sift_Up(selection, selection.work.heapPlace[s]);  // its key can only have fallen
+        const int32_t place = selection.work.heapPlace[s];
+        selection.work.heap[place] = Heap_Key(selection, s);
+        Sift_Up(selection, place);
     } else if (qualifies) {
-        Heap_Put(selection, selection.heapSize, s);
+        Heap_Put(selection, selection.heapSize, Heap_Key(selection, s));
         Sift_Up(selection, selection.heapSize++);
     }
 }
@@ -249,7 +266,7 @@ void Start_Choosing(Selection& selection, Choosing choosing) {
     selection.heapSize = 0;
     for (int32_t s = 0; s < selection.network.stationCount; ++s) {
         selection.work.heapPlace[s] = NotInHeap;
-        if (Qualifies(selection, s)) Heap_Put(selection, selection.heapSize++, s);
+        if (Qualifies(selection, s)) Heap_Put(selection, selection.heapSize++, Heap_Key(selection, s));
     }
     for (int32_t place = selection.heapSize / 2 - 1; place >= 0; --place) Sift_Down(selection, place);
 }
@@ -366,7 +383,7 @@ void Select_At(Selection& selection, int32_t position) {
 void Select_At_Fewest_Open(Selection& selection, Choosing choosing) {
     Start_Choosing(selection, choosing);
     while (selection.heapSize > 0) {
-        const int32_t position = First_Open_At(selection, selection.work.heap[0]);
+        const int32_t position = First_Open_At(selection, Station_Of(selection.work.heap[0]));
         if (position == NoPosition) break;
         Select_At(selection, position);
     }
@@ -401,12 +418,14 @@ int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& tab
         Select_Everything(network);
         return 0;
     }
-    Selection selection{network, run.workspace, 0, Choosing::Nothing, 0};
+    Selection selection{network, run.workspace, 0, Choosing::Nothing};
     // The workspace is not zero-filled: the words in use start clear.
-    for (int32_t w = 0; w <= (network.stationCount - 1) / RuleStationsPerWord; ++w) run.workspace.ruleStations[w] = 0;
+    const int32_t ruleWords = (network.stationCount - 1) / RuleStationsPerWord + 1;
+    for (int32_t w = 0; w < ruleWords; ++w) run.workspace.ruleStations[w] = 0;
+    for (int32_t w = 0; w <= (ruleWords - 1) / RuleStationsPerWord; ++w) run.workspace.ruleWords[w] = 0;
     for (int32_t position = 0; position < network.observationCount; ++position) {
         NetObservation& entry = network.observations[position];
-        entry.score = Score_Observation(run, table, entry);
+        entry.score = Score_Observation(run, table, position);
     }
     if (network.observationCount >= SmallestRadixSort)
         Stable_Radix_Sort(network.observations, network.observationCount, run.workspace.sortBuffer,

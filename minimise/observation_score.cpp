@@ -40,9 +40,9 @@ bool Source_Passes(SourceRef record) {
 }
 
 // The to-source is read only when the from-source passes.
-int32_t Source_Points(const ProjectHeader* project, const ObservationFacts& facts) {
-    if (!Source_Passes(Locate_Source(project, facts.fromSource))) return 0;
-    if (!Source_Passes(Locate_Source(project, facts.toSource))) return 0;
+int32_t Source_Points(const ProjectHeader* project, const ScoreInputs& inputs) {
+    if (!Source_Passes(Locate_Source(project, inputs.fromSource))) return 0;
+    if (!Source_Passes(Locate_Source(project, inputs.toSource))) return 0;
     return BothSourcesBonusPoints;
 }
 
@@ -60,14 +60,15 @@ int32_t Baseline_Points(const StationPosition& from, const StationPosition& to) 
 }  // namespace
 
 // The sum of separately truncated terms, in 32-bit two's complement.
-int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, const NetObservation& entry) {
-    const ObservationFacts& facts = run.facts[entry.observation];
+int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, int32_t position) {
+    const NetObservation& entry = run.observations[network.firstObservation + position];
+    const ScoreInputs& inputs = run.scoreInputs[network.firstObservation + position];
     const NetStation* stations = run.stations + network.firstStation;
-    int32_t score = Time_Points(facts.timeSpan);
-    score = Add_Wrapping(score, Source_Points(run.project, facts));
+    int32_t score = Time_Points(inputs.timeSpan);
+    score = Add_Wrapping(score, Source_Points(run.project, inputs));
     score = Add_Wrapping(score, Baseline_Points(run.positions[stations[entry.fromStation].station],
                                                 run.positions[stations[entry.toStation].station]));
-    if (facts.forced != 0) score = Add_Wrapping(score, ForcedBonusPoints);
+    if (inputs.forced != 0) score = Add_Wrapping(score, ForcedBonusPoints);
     return score;
 }
 

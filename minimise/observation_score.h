@@ -9,9 +9,10 @@
 
 namespace min_lumo {
 
-// Score of `entry`, an observation of `network`, one of the run's networks
-// whose station positions the build has converted: from what the build read
-// of the observation, and the source records it names.
-int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, const NetObservation& entry);
+// Score of the observation at `position` of `network`, one of the run's
+// networks whose station positions the build has converted, before the
+// selection has reordered it: from what the build read of the observation,
+// and the source records it names.
+int32_t Score_Observation(const MinimisationRun& run, const TimeNetwork& network, int32_t position);
 
 }  // namespace min_lumo

@@ -19,7 +19,8 @@ void Show_Network(const MinimisationRun& run, const TimeNetwork& network, bool d
     const NetStation* stations = run.stations + network.firstStation;
     for (int32_t position = 0; inspector.observation != nullptr && position < network.observationCount; ++position) {
         const NetObservation& entry = run.observations[network.firstObservation + position];
-        const int32_t score = scored ? entry.score : Score_Observation(run, network, entry);
+        // Undecided networks are still in their built order.
+        const int32_t score = scored ? entry.score : Score_Observation(run, network, position);
         inspector.observation(inspector.context, {network.index, position, entry.observation, score, entry.state,
                                                   stations[entry.fromStation].station,
                                                   stations[entry.toStation].station});

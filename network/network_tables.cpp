@@ -54,13 +54,13 @@ int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
         const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
         work.entries[j] = {Read_Field(record, observation::startTime), Read_Field(record, observation::endTime), j, -1};
         ObservationFacts& facts = run.facts[j];
-        facts.timeSpan = Read_Field(record, observation::timeSpan);
+        facts.score.timeSpan = Read_Field(record, observation::timeSpan);
+        facts.score.forced = Read_Field(record, observation::forced) != 0 ? 1 : 0;
+        facts.score.fromSource = Read_Field(record, observation::fromSource);
+        facts.score.toSource = Read_Field(record, observation::toSource);
         facts.fromStation = Read_Field(line, baseline::fromStation);
         facts.toStation = Read_Field(line, baseline::toStation);
-        facts.forced = Read_Field(record, observation::forced) != 0 ? 1 : 0;
-        facts.fromSource = Read_Field(record, observation::fromSource);
-        facts.toSource = Read_Field(record, observation::toSource);
-        facts.state = facts.forced != 0 ? Forced : Undecided;
+        facts.state = facts.score.forced != 0 ? Forced : Undecided;
         if (Read_Field(record, observation::solutionStatus) == -1) facts.state = Excluded;
         if (facts.fromStation == facts.toStation) facts.state = Excluded;
     }
@@ -72,7 +72,9 @@ int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
 // The grouping's network array is freed as soon as the table holds its
 // values.  Entries arrive in start-time order, so each network's slice fills
 // in that order; its stationCount counts the filled slots meanwhile.  An
-// observation's ends stay host indices until the stations are placed.
+// observation's ends stay host indices until the stations are placed.  The
+// score's inputs go beside the observations, so that scoring a network reads
+// them in order; the facts are then no longer needed.
 int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     const int32_t networkCount = work.networkCount;
     run.networks = Allocate_Unfilled_Array<TimeNetwork>(networkCount);
@@ -87,15 +89,19 @@ int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     Free_Block(work.networks);
     work.networks = nullptr;
     run.observations = Allocate_Unfilled_Array<NetObservation>(work.entryCount);
-    if (run.observations == nullptr) return -1;
+    if (run.observations != nullptr) run.scoreInputs = Allocate_Unfilled_Array<ScoreInputs>(work.entryCount);
+    if (run.scoreInputs == nullptr) return -1;
     for (int32_t j = 0; j < work.entryCount; ++j) {
         TimeNetwork& network = run.networks[work.entries[j].network];
         const int32_t observation = work.entries[j].observation;
         const ObservationFacts& facts = run.facts[observation];
-        run.observations[network.firstObservation + network.stationCount++] =
-            NetObservation{observation, 0, facts.state, facts.fromStation, facts.toStation};
+        const int32_t position = network.firstObservation + network.stationCount++;
+        run.observations[position] = NetObservation{observation, 0, facts.state, facts.fromStation, facts.toStation};
+        run.scoreInputs[position] = facts.score;
     }
     for (int32_t i = 0; i < networkCount; ++i) run.networks[i].stationCount = 0;
+    Free_Block(run.facts);
+    run.facts = nullptr;
     return 0;
 }
 
@@ -240,7 +246,8 @@ int32_t Allocate_Selection_Workspace(MinimisationRun& run) {
     had = had && (w.firstOpenSlot = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
     had = had && (w.endOpenSlot = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
     had = had && (w.ruleStations = Allocate_Unfilled_Array<uint32_t>(words)) != nullptr;
-    had = had && (w.heap = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
+    had = had && (w.ruleWords = Allocate_Unfilled_Array<uint32_t>(words / RuleStationsPerWord + 1)) != nullptr;
+    had = had && (w.heap = Allocate_Unfilled_Array<uint64_t>(stations)) != nullptr;
     had = had && (w.heapPlace = Allocate_Unfilled_Array<int32_t>(stations)) != nullptr;
     return had ? 0 : -1;
 }
@@ -251,6 +258,7 @@ void Free_Selection_Workspace(SelectionWorkspace& w) {
     Free_Block(w.firstOpenSlot);
     Free_Block(w.endOpenSlot);
     Free_Block(w.ruleStations);
+    Free_Block(w.ruleWords);
     Free_Block(w.heap);
     Free_Block(w.heapPlace);
     w = SelectionWorkspace{};
@@ -307,6 +315,7 @@ void Release_Time_Networks(MinimisationRun& run) {
     Free_Block(run.facts);
     Free_Block(run.networks);
     Free_Block(run.observations);
+    Free_Block(run.scoreInputs);
     Free_Block(run.stations);
     Free_Block(run.listed);
     Free_Block(run.positions);

@@ -30,16 +30,21 @@ inline constexpr int32_t LargestKeptWholeNetwork = 2;
 // value into a station's selectedCount when it needs nothing more.
 inline constexpr int32_t SaturatedSelectedCount = 2;
 
-// What the build read of one host observation, so that nothing later reads
+// What the score needs of a host observation besides its stations.
+struct ScoreInputs {
+    double timeSpan;     // host time units, for the time term
+    int32_t forced;      // the host's flag, for the bonus
+    int32_t fromSource;  // for the ratio test
+    int32_t toSource;
+};
+
+// What the build reads of one host observation, so that nothing later reads
 // the host's observation records again until the write-back.
 struct ObservationFacts {
-    double timeSpan;      // host time units, for the score's time term
+    ScoreInputs score;
     int32_t fromStation;  // host indices of its baseline's two ends
     int32_t toStation;
     int32_t state;        // its initial ObservationState
-    int32_t forced;       // the host's flag, for the score's bonus
-    int32_t fromSource;   // for the score's ratio test
-    int32_t toSource;
 };
 
 struct NetObservation {
@@ -86,7 +91,8 @@ struct SelectionWorkspace {
     int32_t* firstOpenSlot;      // per station: where its positions start in openSlots
     int32_t* endOpenSlot;        // per station: one past its last live position
     uint32_t* ruleStations;      // one bit per station: a station rule applies there
-    int32_t* heap;               // stations ordered by (openCount, position)
+    uint32_t* ruleWords;         // one bit per word of ruleStations: it has a bit set
+    uint64_t* heap;              // stations' (openCount, position) keys, least first
     int32_t* heapPlace;          // per station: its place in heap, -1 when absent
 };
 
@@ -96,10 +102,11 @@ inline constexpr int32_t RuleStationsPerWord = 32;
 // the project pointer is only followed while the call runs.
 struct MinimisationRun {
     const ProjectHeader* project;
-    ObservationFacts* facts;  // per host observation, in host order
+    ObservationFacts* facts;  // per host observation, in host order, while the tables are built
     TimeNetwork* networks;  // the network table, null when none is held
     int32_t networkCount;
     NetObservation* observations;  // every network's observations, start-time order within each
+    ScoreInputs* scoreInputs;      // beside them, in the same order until the selection reorders
     NetStation* stations;          // every network's stations, in order of first appearance
     int32_t* listed;               // host observation indices per station, when asked for
     StationPosition* positions;    // per host station, for the stations of scored networks
