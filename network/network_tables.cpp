@@ -188,34 +188,43 @@ void List_Observations_Of(MinimisationRun& run, const TimeNetwork& network, int3
 
 // ---- Station positions for the distance term ----
 
-// Any non-zero flag counts; an unusable position is never converted.
-StationPosition Convert_Position(StationRef record) {
-    StationPosition position{};
-    position.usable = Read_Field(record, station::positionFlagC) != 0 || Read_Field(record, station::positionFlagB) != 0
-                      || Read_Field(record, station::positionFlagA) != 0;
-    if (position.usable == 0) return position;
-    const CartesianPosition cartesian =
-        Geodetic_To_Cartesian(Read_Field(record, station::latitude), Read_Field(record, station::longitude),
-                              static_cast<double>(Read_Field(record, station::height)));
-    position.x = cartesian.x;
-    position.y = cartesian.y;
-    position.z = cartesian.z;
-    return position;
-}
-
 // Each station of a scored network is converted once, however many networks
-// and observations it has; the stamp array, free again, marks the done ones.
+// and observations it has; the stamp array, free again, marks the ones met.
+// The station records are read first, all of them, and only then converted:
+// with nothing but loads in the first loop, the processor has many records
+// on their way at once.  Any non-zero flag counts; an unusable position is
+// never converted.
 void Convert_Positions(MinimisationRun& run, BuildScope scope, StationIndex& index) {
-    const int32_t done = 0;
+    const int32_t met = 0;
+    int32_t* toConvert = index.position;  // free again once the stations are placed
+    int32_t count = 0;
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
         if (scope == BuildScope::ForSelection && !Is_Decided(network)) continue;
         for (int32_t s = 0; s < network.stationCount; ++s) {
             const int32_t station = run.stations[network.firstStation + s].station;
-            if (index.stamp[station] == done) continue;
-            index.stamp[station] = done;
-            run.positions[station] = Convert_Position(Locate_Station(run.project, station));
+            if (index.stamp[station] == met) continue;
+            index.stamp[station] = met;
+            toConvert[count++] = station;
         }
+    }
+    for (int32_t k = 0; k < count; ++k) {
+        const StationRef record = Locate_Station(run.project, toConvert[k]);
+        StationPosition& position = run.positions[toConvert[k]];
+        position.usable = Read_Field(record, station::positionFlagC) != 0
+                          || Read_Field(record, station::positionFlagB) != 0
+                          || Read_Field(record, station::positionFlagA) != 0;
+        position.x = Read_Field(record, station::latitude);
+        position.y = Read_Field(record, station::longitude);
+        position.z = static_cast<double>(Read_Field(record, station::height));
+    }
+    for (int32_t k = 0; k < count; ++k) {
+        StationPosition& position = run.positions[toConvert[k]];
+        if (position.usable == 0) continue;
+        const CartesianPosition cartesian = Geodetic_To_Cartesian(position.x, position.y, position.z);
+        position.x = cartesian.x;
+        position.y = cartesian.y;
+        position.z = cartesian.z;
     }
 }
 
