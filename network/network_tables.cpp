@@ -70,8 +70,10 @@ int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
 // ---- Every network's observations, in start-time order ----
 
 // The grouping's network array is freed as soon as the table holds its
-// values.  Entries arrive in start-time order, so each network's slice fills
-// in that order; its stationCount counts the filled slots meanwhile.  An
+// values.  Each entry, in start-time order, takes the next slot of its
+// network's slice, so every slice is in start-time order.  The facts are
+// then copied to their slots in host order: reading them in order and
+// writing to scattered slots costs far less than the other way round.  An
 // observation's ends stay host indices until the stations are placed.  The
 // score's inputs go beside the observations, so that scoring a network reads
 // them in order; the facts are then no longer needed.
@@ -91,15 +93,20 @@ int32_t Place_Observations(MinimisationRun& run, GroupingWork& work) {
     run.observations = Allocate_Unfilled_Array<NetObservation>(work.entryCount);
     if (run.observations != nullptr) run.scoreInputs = Allocate_Unfilled_Array<ScoreInputs>(work.entryCount);
     if (run.scoreInputs == nullptr) return -1;
+    int32_t* slotOf = Allocate_Unfilled_Array<int32_t>(work.entryCount);  // per host observation
+    if (slotOf == nullptr) return -1;
     for (int32_t j = 0; j < work.entryCount; ++j) {
         TimeNetwork& network = run.networks[work.entries[j].network];
-        const int32_t observation = work.entries[j].observation;
-        const ObservationFacts& facts = run.facts[observation];
-        const int32_t position = network.firstObservation + network.stationCount++;
-        run.observations[position] = NetObservation{observation, 0, facts.state, facts.fromStation, facts.toStation};
-        run.scoreInputs[position] = facts.score;
+        slotOf[work.entries[j].observation] = network.firstObservation + network.stationCount++;
     }
     for (int32_t i = 0; i < networkCount; ++i) run.networks[i].stationCount = 0;
+    for (int32_t observation = 0; observation < work.entryCount; ++observation) {
+        const ObservationFacts& facts = run.facts[observation];
+        const int32_t slot = slotOf[observation];
+        run.observations[slot] = NetObservation{observation, 0, facts.state, facts.fromStation, facts.toStation};
+        run.scoreInputs[slot] = facts.score;
+    }
+    Free_Block(slotOf);
     Free_Block(run.facts);
     run.facts = nullptr;
     return 0;
