@@ -40,8 +40,12 @@ using min_lumo_kit::acceptedStructSizes;
 using min_lumo_kit::HostMemory;
 using min_lumo_kit::ShapeOptions;
 
-constexpr int32_t Runs = 7;
-constexpr int32_t RunsOfLargeShapes = 3;
+// Small shapes take many runs: their times are short enough for a busy
+// machine to blur a few of them.
+constexpr int32_t RunsOfSmallShapes = 21;
+constexpr int32_t Runs = 9;
+constexpr int32_t RunsOfLargeShapes = 5;
+constexpr int32_t SmallShapeObservations = 10000;
 constexpr int32_t LargeShapeObservations = 50000;
 constexpr int32_t HeapBytesPerObservation = 256;
 constexpr int32_t HeapBytesPerStation = 64;
@@ -237,7 +241,9 @@ int Run(int argc, char** argv) {
     std::vector<Measurement> all;
     for (const ShapeRecipe& recipe : recipes) {
         const Shape shape = Make_Shape(recipe.name, recipe.options);
-        const int32_t runs = shape.observations > LargeShapeObservations ? RunsOfLargeShapes : Runs;
+        const int32_t runs = shape.observations > LargeShapeObservations ? RunsOfLargeShapes
+                             : shape.observations < SmallShapeObservations ? RunsOfSmallShapes
+                                                                           : Runs;
         const std::vector<double> min = Median_Seconds(shape.memory, {minimise, floor}, runs);
         Measurement minimised{shape.name, "min", shape.observations, shape.stations, min[0], min[1], -1};
         if (libraryPath.empty()) minimised.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);

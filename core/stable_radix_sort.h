@@ -2,8 +2,9 @@
 // unsigned key, for the two sorts of a minimisation: start times (as
 // order-preserving 64-bit keys) and scores (32-bit).  Compared with a merge
 // sort it moves each entry once per digit and never branches on the data,
-// and a digit that all keys share costs no pass at all: start times of one
-// campaign agree in their upper bytes, scores of one network in theirs.
+// and a digit that all keys share costs neither a histogram nor a pass:
+// start times of one campaign agree in their upper bytes (and whole seconds
+// in their lowest), scores of one network in their upper ones.
 #pragma once
 
 #include <bit>
@@ -27,18 +28,26 @@ void Stable_Radix_Sort(Entry* entries, int32_t count, Entry* buffer, KeyOf keyOf
     using Key = std::invoke_result_t<KeyOf, const Entry&>;
     static_assert(std::is_unsigned_v<Key>);
     constexpr std::size_t digits = sizeof(Key) * 8 / RadixDigitBits;
+    constexpr Key digitMask = RadixBuckets - 1;
+    if (count < 2) return;
+    // The digits in which some keys differ: only those get a histogram and a pass.
+    const Key firstKey = keyOf(entries[0]);
+    Key differing = 0;
+    for (int32_t i = 1; i < count; ++i) differing |= keyOf(entries[i]) ^ firstKey;
+    std::size_t passDigits[digits];
+    std::size_t passes = 0;
+    for (std::size_t d = 0; d < digits; ++d)
+        if (((differing >> (d * RadixDigitBits)) & digitMask) != 0) passDigits[passes++] = d;
     int32_t histogram[digits][RadixBuckets] = {};
     for (int32_t i = 0; i < count; ++i) {
-        Key key = keyOf(entries[i]);
-        for (std::size_t d = 0; d < digits; ++d, key >>= RadixDigitBits) ++histogram[d][key & (RadixBuckets - 1)];
+        const Key key = keyOf(entries[i]);
+        for (std::size_t p = 0; p < passes; ++p) ++histogram[p][(key >> (passDigits[p] * RadixDigitBits)) & digitMask];
     }
     Entry* from = entries;
     Entry* to = buffer;
-    for (std::size_t d = 0; d < digits; ++d) {
-        int32_t* counts = histogram[d];
-        const std::size_t shift = d * RadixDigitBits;
-        const auto first = static_cast<std::size_t>((keyOf(entries[0]) >> shift) & (RadixBuckets - 1));
-        if (counts[first] == count) continue;  // every key has this digit
+    for (std::size_t p = 0; p < passes; ++p) {
+        int32_t* counts = histogram[p];
+        const std::size_t shift = passDigits[p] * RadixDigitBits;
         int32_t next = 0;
         for (int32_t b = 0; b < RadixBuckets; ++b) {
             const int32_t inBucket = counts[b];
@@ -46,7 +55,7 @@ void Stable_Radix_Sort(Entry* entries, int32_t count, Entry* buffer, KeyOf keyOf
             next += inBucket;
         }
         for (int32_t i = 0; i < count; ++i) {
-            const auto bucket = static_cast<std::size_t>((keyOf(from[i]) >> shift) & (RadixBuckets - 1));
+            const auto bucket = static_cast<std::size_t>((keyOf(from[i]) >> shift) & digitMask);
             to[counts[bucket]++] = from[i];
         }
         Entry* swap = from;
