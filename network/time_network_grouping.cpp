@@ -40,11 +40,31 @@ constexpr auto Starts_Earlier = [](const GroupingEntry& a, const GroupingEntry& 
 
 bool Start_Is_NaN(const GroupingEntry& entry) { return entry.startTime != entry.startTime; }
 
-// Hosts mostly hand their observations in time order already: then there is
-// nothing to sort and no buffer to take.
-bool In_Start_Order(const GroupingEntry* entries, int32_t count) {
-    for (int32_t i = 1; i < count; ++i)
-        if (!(entries[i - 1].startTime <= entries[i].startTime)) return false;
+// Hosts mostly hand their observations in about the order of time: session
+// after session, a little out of order within each.  Insertion then costs a
+// few moves per entry and needs no buffer; it gives up, leaving the entries
+// partly ordered, once it has moved more than this many per entry on
+// average.  Insertion moves an entry only past strictly later starts, so
+// whatever sorts the rest stably still keeps equal starts in host order.
+// True when the entries are in order.
+constexpr int32_t InsertionMovesPerEntry = 8;
+
+bool Insert_Into_Start_Order(GroupingEntry* entries, int32_t count) {
+    int64_t movesLeft = int64_t{InsertionMovesPerEntry} * count;
+    for (int32_t i = 1; i < count; ++i) {
+        if (!(entries[i].startTime < entries[i - 1].startTime)) continue;
+        const GroupingEntry taken = entries[i];
+        int32_t gap = i;
+        while (gap > 0 && taken.startTime < entries[gap - 1].startTime) {
+            if (--movesLeft < 0) {
+                entries[gap] = taken;
+                return false;
+            }
+            entries[gap] = entries[gap - 1];
+            --gap;
+        }
+        entries[gap] = taken;
+    }
     return true;
 }
 
@@ -329,14 +349,15 @@ int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count) {
     return 0;
 }
 
-// The sort's buffer, when one is needed, lives only while the entries are
-// ordered.  Many entries without a NaN start go by radix on their start
-// times, the rest by merging.
+// Entries about in order are put in order by insertion; what that leaves
+// goes, with a buffer that lives only while they are ordered, by radix on
+// their start times when there are many and no start is NaN, else by
+// merging.
 int32_t Group_Observations(GroupingWork& work) {
     const int32_t count = work.entryCount;
-    if (!In_Start_Order(work.entries, count)) {
-        bool anyNaN = false;
-        for (int32_t i = 0; i < count && !anyNaN; ++i) anyNaN = Start_Is_NaN(work.entries[i]);
+    bool anyNaN = false;
+    for (int32_t i = 0; i < count && !anyNaN; ++i) anyNaN = Start_Is_NaN(work.entries[i]);
+    if (anyNaN || !Insert_Into_Start_Order(work.entries, count)) {
         const bool byRadix = !anyNaN && count >= SmallestRadixSort;
         GroupingEntry* buffer = Allocate_Unfilled_Array<GroupingEntry>(byRadix ? count : count / 2);
         if (buffer == nullptr) return -1;
