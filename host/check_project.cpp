@@ -66,16 +66,19 @@ bool Check_Source_Array(const ProjectHeader* project) {
                             project->sourceCount, "sources");
 }
 
+// An index field of a record, with its name for the message.
+struct NamedIndex {
+    const char* name;
+    int32_t value;
+};
+
 // The ends of a baseline that an observation names are followed into the
 // station array; baselines no observation names are never read.
 bool Check_Baseline_Ends(const ProjectHeader* project, int32_t index) {
     const BaselineRef record = Locate_Baseline(project, index);
-    const struct {
-        const char* name;
-        int32_t value;
-    } ends[] = {{"fromStation", Read_Field(record, baseline::fromStation)},
-                {"toStation", Read_Field(record, baseline::toStation)}};
-    for (const auto& end : ends)
+    const NamedIndex ends[] = {{"fromStation", Read_Field(record, baseline::fromStation)},
+                               {"toStation", Read_Field(record, baseline::toStation)}};
+    for (const NamedIndex& end : ends)
         if (end.value < 0 || end.value >= project->stationCount)
             return Report_Bad_Index("baseline", index, end.name, end.value, project->stationCount, "stations");
     return true;
@@ -91,12 +94,9 @@ bool Check_Observation(const ProjectHeader* project, int32_t index) {
     if (baselineIndex < 0 || baselineIndex >= project->baselineCount)
         return Report_Bad_Index("observation", index, "baseline", baselineIndex, project->baselineCount,
                                 "baselines");
-    const struct {
-        const char* name;
-        int32_t value;
-    } sources[] = {{"fromSource", Read_Field(record, observation::fromSource)},
-                   {"toSource", Read_Field(record, observation::toSource)}};
-    for (const auto& source : sources)
+    const NamedIndex sources[] = {{"fromSource", Read_Field(record, observation::fromSource)},
+                                  {"toSource", Read_Field(record, observation::toSource)}};
+    for (const NamedIndex& source : sources)
         if (source.value < 0)
             return Report_Bad_Index("observation", index, source.name, source.value, project->sourceCount,
                                     "sources");

@@ -1,7 +1,6 @@
 #include "hostkit/iso_time.h"
 
 #include <cmath>
-#include <cstdint>
 
 #include <fmt/format.h>
 
@@ -9,21 +8,52 @@ namespace min_lumo_kit {
 
 namespace {
 
-constexpr int64_t secondsPerDay = 86400;
+constexpr int64_t secondsPerHour = 3600;
+constexpr int64_t secondsPerMinute = 60;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t Days_From_Civil(int64_t year, int64_t month, int64_t day) {
-    year -= month <= 2 ? 1 : 0;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yearOfEra = year - era * 400;
-    const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+bool Is_Leap_Year(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int64_t Days_In_Month(int64_t year, int64_t month) {
+    static constexpr int64_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && Is_Leap_Year(year) ? 29 : days[month - 1];
 }
 
-struct CivilDate {
-    int64_t year, month, day;
-};
+// Reads exactly `width` digits at `position`.
+bool Read_Digits(std::string_view text, std::size_t& position, std::size_t width, int64_t& value) {
+    if (position + width > text.size()) return false;
+    value = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+        const char c = text[position + i];
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    position += width;
+    return true;
+}
+
+bool Expect(std::string_view text, std::size_t& position, char wanted) {
+    if (position >= text.size() || text[position] != wanted) return false;
+    ++position;
+    return true;
+}
+
+// Seconds east of UTC from what ends the text: Z, an offset, or (when
+// allowed) nothing.
+std::optional<int64_t> Read_Zone(std::string_view text, std::size_t position, IsoZone zone) {
+    if (position == text.size()) return zone == IsoZone::UtcWhenAbsent ? std::optional<int64_t>(0) : std::nullopt;
+    if (position + 1 == text.size() && (text[position] == 'Z' || text[position] == 'z')) return 0;
+    if (text[position] != '+' && text[position] != '-') return std::nullopt;
+    const int64_t sign = text[position] == '-' ? -1 : 1;
+    ++position;
+    int64_t hours = 0, minutes = 0;
+    if (!Read_Digits(text, position, 2, hours)) return std::nullopt;
+    if (position < text.size() && text[position] == ':') ++position;
+    if (!Read_Digits(text, position, 2, minutes) || position != text.size() || hours > 23 || minutes > 59)
+        return std::nullopt;
+    return sign * (hours * secondsPerHour + minutes * secondsPerMinute);
+}
+
+}  // namespace
 
 CivilDate Civil_From_Days(int64_t days) {
     days += 719468;
@@ -37,58 +67,20 @@ CivilDate Civil_From_Days(int64_t days) {
     return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
-bool Is_Leap_Year(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int64_t Days_In_Month(int64_t year, int64_t month) {
-    static constexpr int64_t days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && Is_Leap_Year(year) ? 29 : days[month - 1];
+bool Is_Valid_Civil_Date(int64_t year, int64_t month, int64_t day) {
+    return month >= 1 && month <= 12 && day >= 1 && day <= Days_In_Month(year, month);
 }
 
-// Reads exactly `width` digits at `position`.
-bool Read_Digits(const std::string& text, std::size_t& position, std::size_t width, int64_t& value) {
-    if (position + width > text.size()) return false;
-    value = 0;
-    for (std::size_t i = 0; i < width; ++i) {
-        const char c = text[position + i];
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    position += width;
-    return true;
-}
-
-bool Expect(const std::string& text, std::size_t& position, char wanted) {
-    if (position >= text.size() || text[position] != wanted) return false;
-    ++position;
-    return true;
-}
-
-// Seconds east of UTC from "Z", "+hh:mm" or "-hh:mm" ending the text.
-std::optional<int64_t> Read_Offset(const std::string& text, std::size_t position) {
-    if (position + 1 == text.size() && text[position] == 'Z') return 0;
-    if (position >= text.size() || (text[position] != '+' && text[position] != '-')) return std::nullopt;
-    const int64_t sign = text[position] == '-' ? -1 : 1;
-    ++position;
-    int64_t hours = 0, minutes = 0;
-    if (!Read_Digits(text, position, 2, hours) || !Expect(text, position, ':')
-        || !Read_Digits(text, position, 2, minutes) || position != text.size() || hours > 23 || minutes > 59)
-        return std::nullopt;
-    return sign * (hours * 3600 + minutes * 60);
-}
-
-}  // namespace
-
-std::optional<double> Parse_Iso_Time(const std::string& text) {
+std::optional<double> Parse_Iso_Time(std::string_view text, IsoZone zone) {
     std::size_t position = 0;
     int64_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-    if (!Read_Digits(text, position, 4, year) || !Expect(text, position, '-')
-        || !Read_Digits(text, position, 2, month) || !Expect(text, position, '-')
-        || !Read_Digits(text, position, 2, day))
+    if (!Read_Digits(text, position, 4, year) || !Expect(text, position, '-') || !Read_Digits(text, position, 2, month)
+        || !Expect(text, position, '-') || !Read_Digits(text, position, 2, day))
         return std::nullopt;
-    if (position >= text.size() || (text[position] != 'T' && text[position] != ' ')) return std::nullopt;
+    if (position >= text.size() || (text[position] != 'T' && text[position] != 't' && text[position] != ' '))
+        return std::nullopt;
     ++position;
-    if (!Read_Digits(text, position, 2, hour) || !Expect(text, position, ':')
-        || !Read_Digits(text, position, 2, minute))
+    if (!Read_Digits(text, position, 2, hour) || !Expect(text, position, ':') || !Read_Digits(text, position, 2, minute))
         return std::nullopt;
     double fraction = 0.0;
     if (position < text.size() && text[position] == ':') {
@@ -106,13 +98,11 @@ std::optional<double> Parse_Iso_Time(const std::string& text) {
             if (position == first) return std::nullopt;
         }
     }
-    if (month < 1 || month > 12 || day < 1 || day > Days_In_Month(year, month) || hour > 23 || minute > 59
-        || second > 59)
-        return std::nullopt;
-    const std::optional<int64_t> offset = Read_Offset(text, position);
+    if (!Is_Valid_Civil_Date(year, month, day) || hour > 23 || minute > 59 || second > 59) return std::nullopt;
+    const std::optional<int64_t> offset = Read_Zone(text, position, zone);
     if (!offset) return std::nullopt;
-    const int64_t whole =
-        Days_From_Civil(year, month, day) * secondsPerDay + hour * 3600 + minute * 60 + second - *offset;
+    const int64_t whole = Days_From_Civil(year, month, day) * secondsPerDay + hour * secondsPerHour
+                          + minute * secondsPerMinute + second - *offset;
     return static_cast<double>(whole) + fraction;
 }
 
@@ -129,7 +119,7 @@ std::string Format_Iso_Time(double seconds) {
     }
     const CivilDate date = Civil_From_Days(days);
     std::string text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", date.year, date.month, date.day,
-                                   rest / 3600, rest / 60 % 60, rest % 60);
+                                   rest / secondsPerHour, rest / secondsPerMinute % 60, rest % secondsPerMinute);
     if (milliseconds != 0) text += fmt::format(".{:03}", milliseconds < 1000 ? milliseconds : 999);
     return text + "Z";
 }

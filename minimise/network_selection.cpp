@@ -71,40 +71,47 @@ bool Cannot_Spare(const NetStation& end) {
     return end.openCount == 1 && (end.selectedCount == 0 || end.selectedCount == 1);
 }
 
-// O's state becomes Selected; both ends lose an open and gain a selected one.
-void Select_Observation(NetworkSlice& network, int32_t position) {
+// An observation and its two end stations, the one station twice when a
+// baseline joins a station to itself.
+struct Ends {
+    NetObservation& entry;
+    NetStation& from;
+    NetStation& to;
+};
+
+Ends Ends_Of(NetworkSlice& network, int32_t position) {
     NetObservation& entry = network.observations[position];
-    NetStation& from = network.stations[entry.fromStation];
-    NetStation& to = network.stations[entry.toStation];
-    entry.state = Selected;
-    Close_At(from);
-    Close_At(to);
-    Count_Selection_At(from);
-    Count_Selection_At(to);
+    return {entry, network.stations[entry.fromStation], network.stations[entry.toStation]};
 }
 
-// As Select_Observation, but an end whose last open observation this is, with
-// nothing selected there, is marked satisfied instead of counting one.
-void Select_And_Saturate(NetworkSlice& network, int32_t position) {
-    NetObservation& entry = network.observations[position];
-    NetStation& from = network.stations[entry.fromStation];
-    NetStation& to = network.stations[entry.toStation];
-    entry.state = Selected;
-    Saturate_If_Last_Open(from);
-    Saturate_If_Last_Open(to);
-    Close_At(from);
-    Close_At(to);
+// How a selection counts at the two ends: the usual way adds one selected
+// observation at each; taking a station's last open one instead marks an end
+// with nothing else selected as satisfied.
+enum class Counting { AddSelection, SaturateLast };
+
+// O's state becomes Selected, and both ends lose an open observation.
+void Select_Observation(NetworkSlice& network, int32_t position, Counting counting = Counting::AddSelection) {
+    const Ends o = Ends_Of(network, position);
+    o.entry.state = Selected;
+    if (counting == Counting::SaturateLast) {
+        Saturate_If_Last_Open(o.from);
+        Saturate_If_Last_Open(o.to);
+    }
+    Close_At(o.from);
+    Close_At(o.to);
+    if (counting == Counting::AddSelection) {
+        Count_Selection_At(o.from);
+        Count_Selection_At(o.to);
+    }
 }
 
 // Refused, changing nothing, when either end cannot spare the observation.
 void Reject_Observation(NetworkSlice& network, int32_t position) {
-    NetObservation& entry = network.observations[position];
-    NetStation& from = network.stations[entry.fromStation];
-    NetStation& to = network.stations[entry.toStation];
-    if (Cannot_Spare(from) || Cannot_Spare(to)) return;
-    entry.state = Rejected;
-    Close_At(from);
-    Close_At(to);
+    const Ends o = Ends_Of(network, position);
+    if (Cannot_Spare(o.from) || Cannot_Spare(o.to)) return;
+    o.entry.state = Rejected;
+    Close_At(o.from);
+    Close_At(o.to);
 }
 
 // ---- Deciding a network with the workspace ----
@@ -355,7 +362,7 @@ bool Take_Open_At(Selection& selection, int32_t s) {
     const int32_t p = First_Open_At(selection, s);
     if (p == NoPosition) return false;
     if (saturate)
-        Select_And_Saturate(selection.network, p);
+        Select_Observation(selection.network, p, Counting::SaturateLast);
     else
         Select_Observation(selection.network, p);
     Ends_Changed(selection, p);

@@ -122,14 +122,23 @@ int Run_Check(const RunOptions& options) {
     });
 }
 
+namespace {
+
+// The project when it keeps everything the library relies on; otherwise its
+// problems are printed and there is none.
+std::optional<Project> Load_Or_Report(const std::string& path) {
+    Violations violations;
+    std::optional<Project> project = Load_Valid_Project(path, violations);
+    if (!project) Print_Violations(path, violations);
+    return project;
+}
+
+}  // namespace
+
 int Run_Minimise(const RunOptions& options) {
     return Guarded([&] {
-        Violations violations;
-        const std::optional<Project> project = Load_Valid_Project(options.project, violations);
-        if (!project) {
-            Print_Violations(options.project, violations);
-            return exitBadInput;
-        }
+        const std::optional<Project> project = Load_Or_Report(options.project);
+        if (!project) return exitBadInput;
         const LoadedLibrary library(options.library);
         MinimiseResult result = Run_Minimisation(*project, library);
         if (result.status != 0) {
@@ -153,12 +162,8 @@ int Run_Minimise(const RunOptions& options) {
 
 int Run_Orient(const RunOptions& options) {
     return Guarded([&] {
-        Violations violations;
-        const std::optional<Project> project = Load_Valid_Project(options.project, violations);
-        if (!project) {
-            Print_Violations(options.project, violations);
-            return exitBadInput;
-        }
+        const std::optional<Project> project = Load_Or_Report(options.project);
+        if (!project) return exitBadInput;
         const LoadedLibrary library(options.library);
         const OrientResult result = Run_Orientation(*project, library);
         const bool drawn = !options.svg.empty() || !options.geojson.empty();

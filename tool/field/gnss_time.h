@@ -10,9 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "hostkit/iso_time.h"
+
 namespace min_lumo_field {
 
-inline constexpr int64_t secondsPerDay = 86400;
+// The calendar is the host kit's.
+using min_lumo_kit::Days_From_Civil;
+using min_lumo_kit::Is_Valid_Civil_Date;
+using min_lumo_kit::secondsPerDay;
 
 // The time systems a RINEX file may state in TIME OF FIRST OBS.
 enum class TimeSystem { Gps, Glonass, Galileo, Qzss, Irnss, BeiDou, Utc };
@@ -20,10 +25,6 @@ enum class TimeSystem { Gps, Glonass, Galileo, Qzss, Irnss, BeiDou, Utc };
 // "GPS", "GLO", "GAL", "QZS", "IRN", "BDT", "UTC"; nullopt for anything else.
 std::optional<TimeSystem> Time_System_From_Code(std::string_view code);
 const char* Time_System_Code(TimeSystem system);
-
-// Days since 1970-01-01 of a proleptic Gregorian date (negative before).
-int64_t Days_From_Civil(int64_t year, int64_t month, int64_t day);
-bool Is_Valid_Civil_Date(int64_t year, int64_t month, int64_t day);
 
 // A calendar date and time of day as read from a file.  `second` may reach
 // 60.0 and beyond: the surplus simply carries into the next minute.
@@ -61,6 +62,8 @@ std::string Format_Utc_Iso(double utcSeconds);
 // t may stand for the T) followed by Z, +hh:mm, -hh:mm, +hhmm or -hhmm, or by
 // nothing: a time without a zone is UTC.  Returns UTC seconds, nullopt when
 // the text is anything else or a field is out of range.
-std::optional<double> Parse_Iso_Utc(std::string_view text);
+inline std::optional<double> Parse_Iso_Utc(std::string_view text) {
+    return min_lumo_kit::Parse_Iso_Time(text, min_lumo_kit::IsoZone::UtcWhenAbsent);
+}
 
 }  // namespace min_lumo_field
