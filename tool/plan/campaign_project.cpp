@@ -67,21 +67,6 @@ std::string Session_Letters(int32_t sessionOfDay) {
     return letters;
 }
 
-// FROM SESSION TO N within the label's 31 characters: each token is cut to
-// what a token may hold, and when the four still do not fit, the longer
-// station token gives way a character at a time.
-std::string Fitted_Label(const std::string& from, const std::string& session, const std::string& to,
-                         int32_t occurrence) {
-    const std::vector<std::string> tokens = Label_Tokens(Default_Label(from, session, to, occurrence));
-    std::string first = tokens.at(0), second = tokens.at(2);
-    const std::size_t fixed = tokens.at(1).size() + tokens.at(3).size() + labelTokenCount - 1;
-    while (first.size() + second.size() + fixed > longestLabel) {
-        std::string& longer = first.size() >= second.size() ? first : second;
-        longer.pop_back();
-    }
-    return first + " " + tokens[1] + " " + second + " " + tokens[3];
-}
-
 class CampaignBuilder {
 public:
     CampaignBuilder(CampaignFiles files, const CampaignOptions& options) : options_(options) {
@@ -286,9 +271,9 @@ private:
             observation.baseline = found->second;
             observation.baselineSlot = static_cast<int32_t>(baseline.observations.size() - 1);
             observation.label =
-                Fitted_Label(Records().stations[static_cast<std::size_t>(pair.fromStation)].name, sessions[i],
-                             Records().stations[static_cast<std::size_t>(pair.toStation)].name,
-                             static_cast<int32_t>(baseline.observations.size()));
+                Observation_Label(Records().stations[static_cast<std::size_t>(pair.fromStation)].name, sessions[i],
+                                  Records().stations[static_cast<std::size_t>(pair.toStation)].name,
+                                  static_cast<int32_t>(baseline.observations.size()));
             observation.fromSource = fileOf[static_cast<std::size_t>(pair.fromOccupation)];
             observation.toSource = fileOf[static_cast<std::size_t>(pair.toOccupation)];
             observation.fromSourceName = Records().sources[static_cast<std::size_t>(observation.fromSource)].name;
@@ -336,6 +321,18 @@ private:
 };
 
 }  // namespace
+
+std::string Observation_Label(const std::string& from, const std::string& session, const std::string& to,
+                              int32_t occurrence) {
+    const std::vector<std::string> tokens = Label_Tokens(Default_Label(from, session, to, occurrence));
+    std::string first = tokens.at(0), second = tokens.at(2);
+    const std::size_t fixed = tokens.at(1).size() + tokens.at(3).size() + labelTokenCount - 1;
+    while (first.size() + second.size() + fixed > longestLabel) {
+        std::string& longer = first.size() >= second.size() ? first : second;
+        longer.pop_back();
+    }
+    return first + " " + tokens[1] + " " + second + " " + tokens[3];
+}
 
 std::string Session_Token(double utcSeconds, int32_t sessionOfDay) {
     const int64_t day = Utc_Day(utcSeconds);

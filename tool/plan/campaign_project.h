@@ -81,6 +81,12 @@ public:
 // - labels FROM SESSION TO N, and the controls.
 Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options);
 
+// FROM SESSION TO N within the label's 31 characters: each token cut to
+// what a token may hold, and when the four still do not fit, the longer
+// station token gives way a character at a time.
+std::string Observation_Label(const std::string& from, const std::string& session, const std::string& to,
+                              int32_t occurrence);
+
 // The session token of a UTC day and a session's number within it (from 0):
 // the day of year in three digits and A ... Z, AA, AB ...
 std::string Session_Token(double utcSeconds, int32_t sessionOfDay);
