@@ -24,7 +24,13 @@ std::string Plural(std::size_t count, const char* thing) {
     return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
 
+// Reports give positions to 1e-9 degrees (0.1 mm) and lengths and heights to
+// the millimetre: the last bits of a conversion differ between mathematical
+// libraries, and no survey needs them.
+constexpr double reportedDegreeSteps = 1e9;
+
 double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
+double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
 
 std::string Gps_Time_Text(double gpsSeconds) {
     return Format_Iso_Time(min_lumo_field::Utc_Seconds_From_Gps(gpsSeconds));
@@ -190,8 +196,8 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
         const auto index = static_cast<int32_t>(i);
         const bool known = campaign.stations[i].positionKnown;
         Json entry = {{"name", station.name},
-                      {"latitude", known ? Json(station.latitude) : Json(nullptr)},
-                      {"longitude", known ? Json(station.longitude) : Json(nullptr)},
+                      {"latitude", known ? Json(To_Reported_Degrees(station.latitude)) : Json(nullptr)},
+                      {"longitude", known ? Json(To_Reported_Degrees(station.longitude)) : Json(nullptr)},
                       {"height", known ? Json(To_Millimetre(static_cast<double>(station.height))) : Json(nullptr)},
                       {"control", facts.Is_Control(index)},
                       {"level", facts.Level(index)},
