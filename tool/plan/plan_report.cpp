@@ -115,8 +115,8 @@ std::string Network_Text(const PlanFacts& facts, const PlanNetwork& network) {
         "\nTime-network {} (session{} {}), {} to {}: {}, {}\n", network.index, network.sessions.size() == 1 ? "" : "s",
         fmt::join(network.sessions, ", "), Format_Iso_Time(network.earliestStart), Format_Iso_Time(network.latestEnd),
         Plural(static_cast<std::size_t>(network.stationCount), "station"), Plural(network.rows.size(), "observation"));
-    TextTable process({">#", "from", "to", "start", "end", ">overlap", ">km", ">level", ">score", "state"});
-    TextTable spare({"from", "to", "start", "end", ">overlap", ">km", ">score", "reason"});
+    TextTable process({">#", "from", "to", "start", "end", ">overlap h:mm", ">length km", ">level", ">score", "state"});
+    TextTable spare({"from", "to", "start", "end", ">overlap h:mm", ">length km", ">score", "reason"});
     for (const PlanRow& row : network.rows) {
         const ProjectObservation& observation = facts.Observation(row);
         const std::string overlap = Hours_And_Minutes(observation.timeSpan);
