@@ -25,7 +25,6 @@ using min_lumo_field::FieldFileError;
 using min_lumo_field::Located;
 using min_lumo_field::Occupation;
 
-constexpr double secondsPerMinute = 60.0;
 constexpr int32_t lettersInAlphabet = 26;
 // Occupations of one marker whose approximate positions (a receiver's own
 // single-point fix) lie farther apart than this are probably two markers

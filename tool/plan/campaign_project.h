@@ -16,6 +16,7 @@
 namespace min_lumo_tool {
 
 inline constexpr double defaultMinimumOverlapMinutes = 15.0;
+inline constexpr double secondsPerMinute = 60.0;
 
 // The files as read: their occupations and what the reader had to say.
 struct CampaignFiles {

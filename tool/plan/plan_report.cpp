@@ -1,5 +1,6 @@
 #include "tool/plan/plan_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -15,7 +16,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr double secondsPerMinute = 60.0;
 constexpr int64_t minutesPerHour = 60;
 constexpr double metresPerKilometre = 1000.0;
 constexpr double millimetresPerMetre = 1000.0;
@@ -42,9 +42,10 @@ public:
     PlanFacts(const Campaign& campaign, const ProcessingPlan& plan) : campaign_(campaign), plan_(plan) {
         for (const PlanNetwork& network : plan.networks)
             for (const PlanRow& row : network.rows) {
-                if (row.selected) ++kept_;
-                for (const int32_t station : {row.fromStation, row.toStation})
-                    if (row.selected) keptAt_[station].push_back(&row);
+                if (!row.selected) continue;
+                ++kept_;
+                keptAt_[row.fromStation].push_back(&row);
+                keptAt_[row.toStation].push_back(&row);
             }
     }
 
@@ -153,10 +154,9 @@ std::string Stations_Text(const PlanFacts& facts, const Campaign& campaign) {
                        std::to_string(campaign.stations[i].occupations.size()), Level_Text(facts.Level(index)),
                        facts.Is_Control(index) ? "control" : facts.Control_Of(index)});
     }
-    const std::size_t reached = static_cast<std::size_t>(
-        std::count_if(project.stations.begin(), project.stations.end(), [&](const ProjectStation& station) {
-            return facts.Level(static_cast<int32_t>(&station - project.stations.data())) >= 0;
-        }));
+    std::size_t reached = 0;
+    for (std::size_t i = 0; i < project.stations.size(); ++i)
+        if (facts.Level(static_cast<int32_t>(i)) >= 0) ++reached;
     return fmt::format("\nStations: {} ({} reached from a control)\n", project.stations.size(), reached)
            + table.Render();
 }
