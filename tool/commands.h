@@ -40,12 +40,13 @@ inline constexpr const char* fieldFilesUnavailable =
     "unavailable in this build: the Windows tool is built without GeographicLib, so it neither reads nor writes "
     "RINEX files; use the Linux tool";
 
-#ifdef MIN_LUMO_FIELD_FILES
 struct RinexGenerateOptions {
     int32_t days = 0;      // 0: the default
     int32_t interval = 0;  // seconds between epochs; 0: the default
     std::string folder;    // required
 };
+
+#ifdef MIN_LUMO_FIELD_FILES
 // Uses the stations, sessions, receivers and seed of `shape`; `output` must
 // be empty (the files go into the folder).
 int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& options, const std::string& output);

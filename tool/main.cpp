@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
     std::string generated;
     std::vector<std::string> shapeNames = Shape_Names();
     shapeNames.push_back(rinexShapeName);
-#ifdef MIN_LUMO_FIELD_FILES
     RinexGenerateOptions rinex;
+#ifdef MIN_LUMO_FIELD_FILES
     const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse, sample or rinex (a folder of RINEX files)";
 #else
     const std::string shapeHelp =
@@ -72,11 +72,10 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--rows", shape.rows, "grid rows");
     generateCommand->add_option("--columns", shape.columns, "grid columns");
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
-#ifdef MIN_LUMO_FIELD_FILES
+    // Also where rinex is unavailable, so that a full command line gets to say so.
     generateCommand->add_option("--days", rinex.days, "days of sessions (rinex)");
     generateCommand->add_option("--interval", rinex.interval, "seconds between epochs (rinex; default 30)");
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
-#endif
 
 #ifdef MIN_LUMO_FIELD_FILES
     PlanOptions plan;
