@@ -1,6 +1,6 @@
 # Runs a program once and checks what it did.  Used by ctest as
 #   cmake -DPROGRAM=... [-DEMULATOR=...] -DARGS=a|b|c [-DEXIT=n] [-DGOLDEN=file]
-#         [-DSTDERR_HAS=text] [-DMUST_NOT_EXIST=file] [-DMUST_EXIST=file]
+#         [-DSTDOUT_HAS=text] [-DSTDERR_HAS=text] [-DMUST_NOT_EXIST=file] [-DMUST_EXIST=file]
 #         [-DOUTPUT_FOLDER=folder] -P run_and_check.cmake
 # ARGS separates the program's arguments with |.  The standard output is
 # compared with GOLDEN byte for byte, after turning CR LF into LF; when they
@@ -28,6 +28,12 @@ if(GOLDEN)
         set(actual "${OUTPUT_FOLDER}/${name}.actual")
         file(WRITE "${actual}" "${output}")
         message(FATAL_ERROR "the output differs from ${GOLDEN}; it is in ${actual}\nstderr:\n${errors}")
+    endif()
+endif()
+if(STDOUT_HAS)
+    string(FIND "${output}" "${STDOUT_HAS}" where)
+    if(where EQUAL -1)
+        message(FATAL_ERROR "standard output lacks \"${STDOUT_HAS}\":\n${output}")
     endif()
 endif()
 if(STDERR_HAS)

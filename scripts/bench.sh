@@ -41,3 +41,33 @@ if [ -x "$field_bench" ]; then
     "$field_bench" --json build/bench-field.json
     echo "bench: wrote build/bench-field.json"
 fi
+
+# Planning a field campaign end to end, x86-64 build: 1,000 RINEX files
+# (100 stations, 25 days of 4 sessions with 10 receivers) read, formed into
+# a project, run through the library and reported.  The files are written
+# once into build/linux/plan-bench and kept between runs.
+tool=build/linux/bin/min_lumo
+if [ -x "$tool" ] && "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
+    echo "== plan of 1,000 RINEX files (x86-64)"
+    campaign=build/linux/plan-bench
+    if [ ! -f "$campaign/complete" ]; then
+        rm -rf "$campaign"
+        "$tool" generate rinex --stations 100 --days 25 --sessions 4 --receivers 10 --seed 1 --output-dir "$campaign"
+        touch "$campaign/complete"
+    fi
+    files=("$campaign"/*.rnx)
+    first=$(basename "${files[0]}")
+    # Wall-clock, user and system seconds of the whole run; the median of five.
+    TIMEFORMAT='%R %U %S'
+    runs=()
+    for run in 1 2 3 4 5; do
+        runs+=("$({ time "$tool" plan "${files[@]}" --control "${first:0:4}" --json >build/plan-bench-report.json 2>/dev/null; } 2>&1)")
+    done
+    read -r wall user system < <(printf '%s\n' "${runs[@]}" | sort -n | sed -n 3p)
+    bytes=$(du -sb "$campaign" | cut -f1)
+    printf 'plan: %d RINEX files (%d MB) to a plan in %.2f s (processor %.2f s), median of 5 runs\n' \
+        "${#files[@]}" "$((bytes / 1000000))" "$wall" "$(awk "BEGIN {print $user + $system}")"
+    printf '{"files": %d, "bytes": %d, "seconds": %s, "processorSeconds": %s}\n' \
+        "${#files[@]}" "$bytes" "$wall" "$(awk "BEGIN {print $user + $system}")" > build/bench-plan.json
+    echo "bench: wrote build/bench-plan.json"
+fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tool on the sample campaign: minimise with the reasons for every
-# decision, then orient the minimised project, leaving the drawings and the
-# GeoJSON in the build folder.
+# decision, then orient the minimised project; then a generated field
+# campaign, a folder of RINEX files, from the files to a processing plan.
+# The drawings, the GeoJSON and the plan are left in the build folder.
 #
 #   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/linux)
 set -euo pipefail
@@ -29,9 +30,31 @@ echo "== min_lumo orient (the minimised project)"
   --output "$out/sample_oriented.json" \
   --svg "$out/sample_oriented.svg" --geojson "$out/sample_oriented.geojson"
 
+written=(sample_minimised.json sample_minimised.svg sample_minimised.geojson
+         sample_oriented.json sample_oriented.svg sample_oriented.geojson)
+
+# Where the field files are read (not in the Windows build): the surveyor's
+# way in, from a folder of RINEX files to a plan.
+if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
+  campaign="$out/rinex_campaign"
+  rm -rf "$campaign"
+  echo
+  echo "== min_lumo generate rinex: a field campaign of RINEX files"
+  "$tool" generate rinex --stations 10 --days 1 --sessions 3 --receivers 5 --seed 7 --output-dir "$campaign"
+  files=("$campaign"/*.rnx)
+  # RINEX 3 long file names start with the station's four characters.
+  first=$(basename "${files[0]}")
+  control=${first:0:4}
+  echo
+  echo "== min_lumo plan rinex_campaign/*.rnx --control $control"
+  "$tool" plan "${files[@]}" --control "$control" \
+    --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
+    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan.geojson" | tee "$out/campaign_plan.txt"
+  written+=(campaign_plan.txt campaign_plan.csv campaign_plan.svg campaign_plan.geojson campaign_project.json)
+fi
+
 echo
 echo "demo: written to $out:"
-for file in sample_minimised.json sample_minimised.svg sample_minimised.geojson \
-            sample_oriented.json sample_oriented.svg sample_oriented.geojson; do
+for file in "${written[@]}"; do
   echo "  $out/$file"
 done

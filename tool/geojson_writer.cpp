@@ -16,7 +16,16 @@ Json Feature(Json geometry, Json properties) {
     return {{"type", "Feature"}, {"geometry", std::move(geometry)}, {"properties", std::move(properties)}};
 }
 
+// Stations without a usable position have no place on the map: null geometry.
+Json Point_Geometry(const ProjectStation& station) {
+    if (!Has_Usable_Position(station)) return nullptr;
+    return {{"type", "Point"}, {"coordinates", Position(station)}};
+}
+
 Json Line(const Project& project, const ProjectBaseline& baseline) {
+    if (!Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.fromStation)])
+        || !Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.toStation)]))
+        return nullptr;
     return {{"type", "LineString"},
             {"coordinates", Json::array({Position(project.stations[static_cast<std::size_t>(baseline.fromStation)]),
                                          Position(project.stations[static_cast<std::size_t>(baseline.toStation)])})}};
@@ -32,7 +41,7 @@ std::string Geojson_Text(const MapView& view) {
         const ProjectStation& station = project.stations[i];
         Json properties = {{"kind", "station"}, {"index", i}, {"name", station.name}, {"control", static_cast<bool>(controls[i])}};
         if (view.oriented) properties["level"] = station.treeLevel;
-        features.push_back(Feature({{"type", "Point"}, {"coordinates", Position(station)}}, properties));
+        features.push_back(Feature(Point_Geometry(station), properties));
     }
     for (std::size_t i = 0; i < project.baselines.size(); ++i) {
         const ProjectBaseline& baseline = project.baselines[i];

@@ -43,12 +43,13 @@ int main(int argc, char** argv) {
     ShapeOptions shape;
     std::string generated;
     std::vector<std::string> shapeNames = Shape_Names();
-#ifdef MIN_LUMO_FIELD_FILES
-    RinexGenerateOptions rinex;
     shapeNames.push_back(rinexShapeName);
+    RinexGenerateOptions rinex;
+#ifdef MIN_LUMO_FIELD_FILES
     const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse, sample or rinex (a folder of RINEX files)";
 #else
-    const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse or sample";
+    const std::string shapeHelp =
+        std::string("campaign, all-pairs, monitoring, grid, traverse or sample (rinex is ") + fieldFilesUnavailable + ")";
 #endif
 
     CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
@@ -71,10 +72,33 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--rows", shape.rows, "grid rows");
     generateCommand->add_option("--columns", shape.columns, "grid columns");
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
-#ifdef MIN_LUMO_FIELD_FILES
+    // Also where rinex is unavailable, so that a full command line gets to say so.
     generateCommand->add_option("--days", rinex.days, "days of sessions (rinex)");
     generateCommand->add_option("--interval", rinex.interval, "seconds between epochs (rinex; default 30)");
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
+
+#ifdef MIN_LUMO_FIELD_FILES
+    PlanOptions plan;
+    CLI::App* planCommand =
+        app.add_subcommand("plan", "from RINEX files and occupation logs to a processing plan, explained and drawn");
+    planCommand->add_option("FILE", plan.files, "RINEX observation files (2, 3, 4, Compact, gzip) and CSV occupation logs")
+        ->required();
+    // One name per --control, so that the files may follow it.
+    planCommand->add_option("--control", plan.controls, "a control station; repeat for more")->allow_extra_args(false);
+    planCommand
+        ->add_option("--min-overlap", plan.minimumOverlapMinutes,
+                     "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
+        ->check(CLI::NonNegativeNumber);
+    planCommand->add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
+    planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
+    planCommand->add_option("--csv", plan.csv, "write the plan rows as CSV for a spreadsheet");
+    planCommand->add_option("--output", plan.output, "write the project formed from the files as a project file");
+    planCommand->add_option("--geojson", plan.geojson, "write stations, baselines and observations as GeoJSON");
+    planCommand->add_option("--svg", plan.svg, "draw the planned network as SVG");
+    planCommand->add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
+#else
+    CLI::App* planCommand = app.add_subcommand("plan", std::string("(") + fieldFilesUnavailable + ")");
+    planCommand->allow_extras();
 #endif
 
     try {
@@ -87,7 +111,15 @@ int main(int argc, char** argv) {
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
     if (orientCommand->parsed()) return Run_Orient(orient);
 #ifdef MIN_LUMO_FIELD_FILES
+    if (planCommand->parsed()) return Run_Plan(plan);
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
+#else
+    if (planCommand->parsed() || shape.shape == rinexShapeName) {
+        const std::string message = std::string("min_lumo: ") + (planCommand->parsed() ? "plan" : "generate rinex") + " is "
+                                    + fieldFilesUnavailable + "\n";
+        std::fwrite(message.data(), 1, message.size(), stderr);
+        return exitBadInput;
+    }
 #endif
     return Run_Generate(shape, generated);
 }

@@ -14,4 +14,8 @@ std::vector<bool> Control_Stations(const Project& project) {
     return marked;
 }
 
+bool Has_Usable_Position(const ProjectStation& station) {
+    return station.positionFlagA != 0 || station.positionFlagB != 0 || station.positionFlagC != 0;
+}
+
 }  // namespace min_lumo_tool

@@ -28,4 +28,8 @@ struct MapView {
 // Stations named by an active control record, matched as the library does.
 std::vector<bool> Control_Stations(const Project& project);
 
+// A station the library takes as positioned (any of its three flags set);
+// the others are not drawn, since their latitude and longitude mean nothing.
+bool Has_Usable_Position(const ProjectStation& station);
+
 }  // namespace min_lumo_tool

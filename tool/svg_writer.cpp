@@ -44,16 +44,23 @@ class Projection {
 public:
     explicit Projection(const Project& project) {
         double latitudeSum = 0.0;
-        for (const ProjectStation& station : project.stations) latitudeSum += station.latitude;
-        const double meanLatitude = project.stations.empty() ? 0.0 : latitudeSum / static_cast<double>(project.stations.size());
+        std::size_t positioned = 0;
+        for (const ProjectStation& station : project.stations) {
+            if (!Has_Usable_Position(station)) continue;
+            latitudeSum += station.latitude;
+            ++positioned;
+        }
+        const double meanLatitude = positioned == 0 ? 0.0 : latitudeSum / static_cast<double>(positioned);
         shrink_ = std::cos(meanLatitude * degreesToRadians);
         for (const ProjectStation& station : project.stations) {
+            if (!Has_Usable_Position(station)) continue;
             const double x = station.longitude * shrink_;
             minX_ = std::min(minX_, x);
             maxX_ = std::max(maxX_, x);
             minY_ = std::min(minY_, station.latitude);
             maxY_ = std::max(maxY_, station.latitude);
         }
+        if (positioned == 0) minX_ = maxX_ = minY_ = maxY_ = 0.0;
         const double spanX = std::max(maxX_ - minX_, 1e-9);
         const double spanY = std::max(maxY_ - minY_, 1e-9);
         scale_ = std::min((drawingWidth - 2 * margin) / spanX, (drawingHeight - 2 * margin) / spanY);
@@ -92,6 +99,9 @@ private:
         return projection_.At(project_.stations[static_cast<std::size_t>(station)]);
     }
 
+    bool Drawn(int32_t station) const { return Has_Usable_Position(project_.stations[static_cast<std::size_t>(station)]); }
+    bool Drawn(const ProjectBaseline& baseline) const { return Drawn(baseline.fromStation) && Drawn(baseline.toStation); }
+
     void Draw_Observations() {
         std::map<int32_t, int32_t> perBaseline, drawnOnBaseline;
         for (const ProjectObservation& observation : project_.observations) ++perBaseline[observation.baseline];
@@ -99,6 +109,7 @@ private:
         for (std::size_t i = 0; i < project_.observations.size(); ++i) {
             const ProjectObservation& observation = project_.observations[i];
             const ProjectBaseline& baseline = project_.baselines[static_cast<std::size_t>(observation.baseline)];
+            if (!Drawn(baseline)) continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             // Repeated observations of one baseline run side by side.
             const double shift = (drawnOnBaseline[observation.baseline]++
@@ -128,7 +139,7 @@ private:
     void Draw_Arrows() {
         svg_ += "<g fill=\"#212529\">\n";
         for (const ProjectBaseline& baseline : project_.baselines) {
-            if (baseline.directionLevel < 0) continue;
+            if (baseline.directionLevel < 0 || !Drawn(baseline)) continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             const double length = std::hypot(b.x - a.x, b.y - a.y);
             if (length < 1e-6) continue;
@@ -144,6 +155,7 @@ private:
     void Draw_Stations() {
         const std::vector<bool> controls = Control_Stations(project_);
         for (std::size_t i = 0; i < project_.stations.size(); ++i) {
+            if (!Drawn(static_cast<int32_t>(i))) continue;
             const Point p = projection_.At(project_.stations[i]);
             if (controls[i])
                 svg_ += fmt::format("<path d=\"M{:.1f},{:.1f} l8,14 l-16,0 Z\" fill=\"#c92a2a\" stroke=\"black\"/>\n",

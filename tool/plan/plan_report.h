@@ -1,0 +1,33 @@
+// The processing plan as a surveyor reads it: aligned text, JSON for
+// machines, CSV for a spreadsheet.  Every time is a UTC date (ISO 8601),
+// never a count of seconds.
+#pragma once
+
+#include <string>
+
+#include "tool/plan/campaign_project.h"
+#include "tool/plan/processing_plan.h"
+
+namespace min_lumo_tool {
+
+struct PlanSettings {
+    double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
+};
+
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings);
+
+// {"stations", "occupations", "networks", "plan", "summary", "warnings", ...}:
+// one plan row per observation, the kept rows of each time-network in
+// processing order.
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings);
+
+// One line per observation, in the order of the plan, with a heading line.
+std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);
+
+// "2:05" for 2 hours and 5 minutes (to the nearest minute).
+std::string Hours_And_Minutes(double seconds);
+
+// Every warning of the campaign and of the plan, in order.
+std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan);
+
+}  // namespace min_lumo_tool

@@ -1,0 +1,185 @@
+// The plan of small campaigns run through the built library: the order of
+// the rows, the processing direction after orientation, the weak points,
+// and what the CSV report quotes.  (The JSON report's fields are checked
+// end to end, on a generated campaign.)
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tool/field/gnss_time.h"
+#include "tool/plan/plan_report.h"
+#include "tool/plan/processing_plan.h"
+#include "tool/validator.h"
+
+namespace min_lumo_tool {
+namespace {
+
+using min_lumo_field::Occupation;
+
+struct Visit {
+    const char* station;
+    const char* first;  // UTC
+    const char* last;
+    double latitude, longitude;
+};
+
+Campaign Formed(const std::vector<Visit>& visits, std::vector<std::string> controls) {
+    CampaignFiles files;
+    for (const Visit& visit : visits) {
+        Occupation occupation;
+        occupation.station = visit.station;
+        occupation.file = std::string(visit.station) + "_" + std::to_string(files.files.size()) + ".rnx";
+        occupation.hasEpochs = true;
+        occupation.firstGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.first).value());
+        occupation.lastGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.last).value());
+        min_lumo_field::Set_Geodetic_Position(occupation, visit.latitude, visit.longitude, 450.0);
+        files.occupationFile.push_back(static_cast<int32_t>(files.files.size()));
+        files.files.push_back(occupation.file);
+        files.occupations.push_back(occupation);
+    }
+    Campaign campaign = Form_Campaign(std::move(files), {defaultMinimumOverlapMinutes, std::move(controls)});
+    EXPECT_TRUE(Validate_Project(campaign.project).empty());
+    return campaign;
+}
+
+ProcessingPlan Planned(const Campaign& campaign) {
+    const LoadedLibrary library("");
+    return Plan_Processing(campaign, library);
+}
+
+std::string Names(const Campaign& campaign, const std::vector<int32_t>& stations) {
+    std::string text;
+    for (const int32_t station : stations)
+        text += (text.empty() ? "" : " ") + campaign.project.stations[static_cast<std::size_t>(station)].name;
+    return text;
+}
+
+std::string Direction(const Campaign& campaign, const PlanRow& row) {
+    return campaign.project.stations[static_cast<std::size_t>(row.fromStation)].name + ">"
+           + campaign.project.stations[static_cast<std::size_t>(row.toStation)].name;
+}
+
+// Six stations observed in all pairs in one session, and again in a second
+// session without one of them: enough for the library to reject some.
+std::vector<Visit> Two_Sessions() {
+    std::vector<Visit> visits;
+    const char* names[] = {"BASE", "BRUN", "HOLZ", "KAPF", "SEEB", "WALD"};
+    for (int i = 0; i < 6; ++i)
+        visits.push_back(
+            {names[i], "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", 47.0 + 0.011 * i, 8.3 + 0.007 * (i % 3)});
+    for (int i = 1; i < 6; ++i)
+        visits.push_back(
+            {names[i], "2024-05-14T10:30:00Z", "2024-05-14T12:30:00Z", 47.0 + 0.011 * i, 8.3 + 0.007 * (i % 3)});
+    return visits;
+}
+
+TEST(ProcessingPlanTest, KeptRowsOutwardFromTheControlsThenTheRedundantOnes) {
+    const Campaign campaign = Formed(Two_Sessions(), {"base"});
+    const ProcessingPlan plan = Planned(campaign);
+    ASSERT_EQ(plan.status, 0) << plan.message;
+    ASSERT_EQ(plan.networks.size(), 2U);
+    std::size_t rows = 0, rejected = 0;
+    for (const PlanNetwork& network : plan.networks) {
+        rows += network.rows.size();
+        int32_t lastStep = 0;
+        int64_t lastLevel = -1;
+        bool redundantSeen = false;
+        for (const PlanRow& row : network.rows) {
+            if (!row.selected) {
+                redundantSeen = true;
+                ++rejected;
+                EXPECT_EQ(row.state, "rejected");
+                EXPECT_EQ(row.step, 0);
+                EXPECT_EQ(row.reason.rfind("rejected: ", 0), 0U) << row.reason;
+                continue;
+            }
+            EXPECT_FALSE(redundantSeen) << "a kept row after a redundant one";
+            EXPECT_EQ(row.step, ++lastStep);
+            const int64_t level = row.level < 0 ? std::numeric_limits<int32_t>::max() : row.level;
+            EXPECT_GE(level, lastLevel);
+            lastLevel = level;
+            EXPECT_EQ(row.reason.rfind("kept: ", 0), 0U) << row.reason;
+            // The row runs as the oriented baseline runs.
+            const ProjectBaseline& baseline = plan.oriented.after.baselines[static_cast<std::size_t>(
+                campaign.project.observations[static_cast<std::size_t>(row.observation)].baseline)];
+            EXPECT_EQ(row.fromStation, baseline.fromStation);
+            EXPECT_EQ(row.level, baseline.directionLevel);
+            ASSERT_TRUE(row.lengthMetres.has_value());
+            EXPECT_GT(*row.lengthMetres, 0.0);
+        }
+    }
+    EXPECT_EQ(rows, campaign.project.observations.size());
+    EXPECT_EQ(rows, 15U + 10U);
+    EXPECT_GT(rejected, 0U);
+    // The second session has no control: it is reached through the first.
+    EXPECT_TRUE(plan.summary.unreachedStations.empty());
+    EXPECT_TRUE(plan.summary.bridges.empty());
+}
+
+// A chain C - B - A observed one baseline a session, with the control at C:
+// both baselines turn to run away from C, both are bridges, and the two ends
+// hang on one observation each.
+TEST(ProcessingPlanTest, AChainTurnsAwayFromItsControlAndIsAllWeakPoints) {
+    const Campaign campaign = Formed({{"A", "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", 47.00, 8.30},
+                                      {"B", "2024-05-14T07:30:00Z", "2024-05-14T12:30:00Z", 47.01, 8.30},
+                                      {"C", "2024-05-14T10:30:00Z", "2024-05-14T12:30:00Z", 47.02, 8.30},
+                                      {"D", "2024-05-15T10:30:00Z", "2024-05-15T12:30:00Z", 47.03, 8.30}},
+                                     {"C"});
+    const ProcessingPlan plan = Planned(campaign);
+    ASSERT_EQ(plan.status, 0) << plan.message;
+    ASSERT_EQ(plan.networks.size(), 2U);
+    ASSERT_EQ(plan.networks[0].rows.size(), 1U);
+    ASSERT_EQ(plan.networks[1].rows.size(), 1U);
+    EXPECT_EQ(Direction(campaign, plan.networks[0].rows[0]), "B>A");
+    EXPECT_EQ(plan.networks[0].rows[0].level, 1);
+    EXPECT_EQ(Direction(campaign, plan.networks[1].rows[0]), "C>B");
+    EXPECT_EQ(plan.networks[1].rows[0].level, 0);
+    EXPECT_EQ(plan.oriented.reversed, (std::vector<bool>{true, true}));
+    EXPECT_EQ(Names(campaign, plan.summary.unreachedStations), "D");
+    EXPECT_EQ(Names(campaign, plan.summary.unobservedStations), "D");
+    EXPECT_EQ(Names(campaign, plan.summary.singleObservationStations), "A C");
+    ASSERT_EQ(plan.summary.bridges.size(), 2U);
+    std::vector<std::string> bridges;
+    for (const auto& [from, to] : plan.summary.bridges)
+        bridges.push_back(campaign.project.stations[static_cast<std::size_t>(from)].name + ">"
+                          + campaign.project.stations[static_cast<std::size_t>(to)].name);
+    std::sort(bridges.begin(), bridges.end());
+    EXPECT_EQ(bridges, (std::vector<std::string>{"B>A", "C>B"}));
+}
+
+TEST(ProcessingPlanTest, NoOverlapIsTheLibrarysFailure) {
+    const Campaign campaign = Formed({{"A", "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", 47.0, 8.3},
+                                      {"B", "2024-05-14T09:20:00Z", "2024-05-14T12:30:00Z", 47.1, 8.3}},
+                                     {});
+    EXPECT_TRUE(campaign.project.observations.empty());
+    const ProcessingPlan plan = Planned(campaign);
+    EXPECT_EQ(plan.status, 1);
+    EXPECT_EQ(plan.message, "No time-networks found");
+}
+
+TEST(ProcessingPlanTest, CsvQuotesWhatASpreadsheetWouldSplit) {
+    const Campaign campaign = Formed(Two_Sessions(), {"BASE"});
+    const ProcessingPlan plan = Planned(campaign);
+    ASSERT_EQ(plan.status, 0);
+    const std::string csv = Plan_Csv_Text(campaign, plan);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), 1U + 25U);
+    EXPECT_EQ(csv.rfind("network,order,session,label,from,to,start,end,overlap,", 0), 0U);
+    // Every rejection names two baselines, so its reason holds a comma.
+    EXPECT_NE(csv.find(",rejected,no,"), std::string::npos);
+    EXPECT_NE(csv.find(",\"rejected: "), std::string::npos);
+    EXPECT_NE(csv.find("\n0,1,135A,BASE 135A "), std::string::npos);
+}
+
+TEST(ProcessingPlanTest, OverlapsInHoursAndMinutes) {
+    const std::pair<double, const char*> cases[] = {{0.0, "0:00"},     {29.9, "0:00"},   {30.0, "0:01"},
+                                                    {3599.0, "1:00"},  {5400.0, "1:30"}, {7500.0, "2:05"},
+                                                    {86400.0, "24:00"}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(Hours_And_Minutes(seconds), text) << seconds;
+}
+
+}  // namespace
+}  // namespace min_lumo_tool
