@@ -17,8 +17,7 @@
 #include "tool/orient_run.h"
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
-#include "tool/report_json.h"
-#include "tool/report_text.h"
+#include "tool/reports.h"
 #include "tool/svg_writer.h"
 #include "tool/validator.h"
 

@@ -1,4 +1,4 @@
-#include "tool/report_json.h"
+#include "tool/reports.h"
 
 #include <nlohmann/json.hpp>
 

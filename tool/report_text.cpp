@@ -1,4 +1,4 @@
-#include "tool/report_text.h"
+#include "tool/reports.h"
 
 #include <fmt/format.h>
 

@@ -1,0 +1,45 @@
+# Checks shared by the hostile-input scripts: what a refused run of the tool
+# must have done and left.  Each appends what went wrong to the caller's
+# list named by its first argument.
+
+# The run ended with `expected` and its standard error, in the caller's
+# variable named by `errorsVariable` (passed by name: it may hold
+# semicolons), holds `text` (an empty `text`: holds anything at all).
+function(min_lumo_check_run failuresList where status expected errorsVariable text)
+    set(found ${${failuresList}})
+    set(errors "${${errorsVariable}}")
+    if(NOT status STREQUAL "${expected}")
+        string(SUBSTRING "${errors}" 0 400 shown)
+        list(APPEND found "${where}: exit status ${status}, expected ${expected}: ${shown}")
+    endif()
+    string(STRIP "${errors}" stripped)
+    string(FIND "${errors}" "${text}" at)
+    if(stripped STREQUAL "")
+        list(APPEND found "${where}: nothing on standard error")
+    elseif(at EQUAL -1)
+        list(APPEND found "${where}: standard error lacks \"${text}\": ${errors}")
+    endif()
+    set(${failuresList} ${found} PARENT_SCOPE)
+endfunction()
+
+# Each output file is as it was before the run: byte for byte the content
+# of the caller's variable `known` when it existed (`state` "existing"),
+# absent otherwise, and no temporary of it left behind.
+function(min_lumo_check_outputs failuresList where state)
+    set(found ${${failuresList}})
+    foreach(output ${ARGN})
+        get_filename_component(name "${output}" NAME)
+        if(state STREQUAL "existing")
+            file(READ "${output}" now)
+            if(NOT now STREQUAL known)
+                list(APPEND found "${where}: the existing ${name} was changed")
+            endif()
+        elseif(EXISTS "${output}")
+            list(APPEND found "${where}: ${name} was created")
+        endif()
+        if(EXISTS "${output}.tmp")
+            list(APPEND found "${where}: a temporary ${name} was left behind")
+        endif()
+    endforeach()
+    set(${failuresList} ${found} PARENT_SCOPE)
+endfunction()
