@@ -7,10 +7,13 @@
 // with the tests' counting heap.  Prints a table and, with --json FILE,
 // writes the measurements as JSON.
 //
-// Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT] [--library PATH] [--profile N]
+// Usage: min_lumo_bench [--json FILE] [--arch NAME] [--quick] [--only TEXT] [--library PATH]
+//                       [--before PATH] [--profile N]
 //   --quick: the first two shapes only; --only: shapes whose name holds TEXT;
 //   --library: time that build of the module (default: the one next to
 //   this program);
+//   --before: also time an earlier build of the module, taking turns with
+//   the library, and show how many times faster the library is;
 //   --profile N: no table; each chosen shape is minimised N times in a row
 //   on one copy, its rejection marks put back between the calls, so that
 //   `perf record` sees the library rather than the copying.
@@ -20,6 +23,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,26 +107,39 @@ double Processor_Seconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// Median processor seconds of `runs` calls, each on a fresh copy of the host
-// memory (the copy is not timed).  The calls of the different columns take
-// turns, so that a busy spell of the machine falls on all of them alike.
-std::vector<double> Median_Seconds(const HostMemory& original, const std::vector<Call>& calls, int32_t runs) {
-    std::vector<std::vector<double>> seconds(calls.size());
+// Processor seconds of `runs` calls of each of `calls`, each on a fresh copy
+// of the host memory (the copy is not timed).  The calls take turns, so that
+// a busy spell of the machine falls on all of them alike.
+struct Timings {
+    std::vector<std::vector<double>> seconds;  // per call, per run
+
+    double Median(std::size_t call) const {
+        std::vector<double> column = seconds[call];
+        std::sort(column.begin(), column.end());
+        return column[column.size() / 2];
+    }
+    // The median over the runs of call a's time over call b's in the same
+    // run: steadier than a ratio of medians when the machine's speed drifts.
+    double Median_Ratio(std::size_t a, std::size_t b) const {
+        std::vector<double> ratios;
+        for (std::size_t run = 0; run < seconds[a].size(); ++run) ratios.push_back(seconds[a][run] / seconds[b][run]);
+        std::sort(ratios.begin(), ratios.end());
+        return ratios[ratios.size() / 2];
+    }
+};
+
+Timings Time_Calls(const HostMemory& original, const std::vector<Call>& calls, int32_t runs) {
+    Timings timings{std::vector<std::vector<double>>(calls.size())};
     for (int32_t i = 0; i < runs; ++i) {
         for (std::size_t c = 0; c < calls.size(); ++c) {
             HostMemory copy = original;
             ProjectHeader* header = copy.Header();
             const double start = Processor_Seconds();
             calls[c](header);
-            seconds[c].push_back(Processor_Seconds() - start);
+            timings.seconds[c].push_back(Processor_Seconds() - start);
         }
     }
-    std::vector<double> medians;
-    for (std::vector<double>& column : seconds) {
-        std::sort(column.begin(), column.end());
-        medians.push_back(column[column.size() / 2]);
-    }
-    return medians;
+    return timings;
 }
 
 struct Measurement {
@@ -133,6 +150,9 @@ struct Measurement {
     double librarySeconds;
     double floorSeconds;    // negative: none (orientation)
     int64_t peakHeapBytes;  // negative: not measured
+    double beforeSeconds;   // negative: no earlier build timed
+    double timesFloor;      // median of the runs' library / floor
+    double timesFaster;     // median of the runs' before / library
 };
 
 int64_t Peak_Heap_Of_Minimisation(const HostMemory& original) {
@@ -142,9 +162,10 @@ int64_t Peak_Heap_Of_Minimisation(const HostMemory& original) {
     return min_lumo_test::Heap_Counters().peakBytes;
 }
 
-void Print_Header() {
-    std::printf("%-34s %-5s %8s %8s %9s %9s %8s %12s %7s\n", "shape", "entry", "obs", "stations", "floor ms",
-                "lib ms", "x floor", "peak heap B", "budget");
+void Print_Header(bool withBefore) {
+    std::printf("%-34s %-5s %8s %8s %9s %9s %8s", "shape", "entry", "obs", "stations", "floor ms", "lib ms", "x floor");
+    if (withBefore) std::printf(" %10s %8s", "before ms", "faster");
+    std::printf(" %12s %7s\n", "peak heap B", "budget");
 }
 
 void Print_Row(const Measurement& m) {
@@ -152,10 +173,12 @@ void Print_Row(const Measurement& m) {
     char multiple[32] = "-";
     if (m.floorSeconds >= 0.0) {
         std::snprintf(floor, sizeof floor, "%.2f", m.floorSeconds * 1000.0);
-        std::snprintf(multiple, sizeof multiple, "%.1f", m.librarySeconds / m.floorSeconds);
+        std::snprintf(multiple, sizeof multiple, "%.1f", m.timesFloor);
     }
     std::printf("%-34s %-5s %8d %8d %9s %9.2f %8s", m.shape.c_str(), m.entry.c_str(), m.observations, m.stations,
                 floor, m.librarySeconds * 1000.0, multiple);
+    if (m.beforeSeconds >= 0.0)
+        std::printf(" %10.2f %8.1f", m.beforeSeconds * 1000.0, m.timesFaster);
     if (m.peakHeapBytes >= 0) {
         const int64_t budget =
             int64_t{HeapBytesPerObservation} * m.observations + int64_t{HeapBytesPerStation} * m.stations;
@@ -178,12 +201,13 @@ void Write_Json(const char* path, const char* arch, const std::string& library, 
         const Measurement& m = all[i];
         std::fprintf(file,
                      "  {\"shape\": \"%s\", \"entry\": \"%s\", \"observations\": %d, \"stations\": %d, "
-                     "\"library_ms\": %.3f, \"floor_ms\": %s, \"times_floor\": %s, \"peak_heap_bytes\": %s}%s\n",
+                     "\"library_ms\": %.3f, \"floor_ms\": %s, \"times_floor\": %s, \"peak_heap_bytes\": %s, "
+                     "\"before_ms\": %s}%s\n",
                      m.shape.c_str(), m.entry.c_str(), m.observations, m.stations, m.librarySeconds * 1000.0,
                      Json_Number(m.floorSeconds, 1000.0).c_str(),
-                     m.floorSeconds <= 0.0 ? "null" : std::to_string(m.librarySeconds / m.floorSeconds).c_str(),
+                     m.floorSeconds <= 0.0 ? "null" : std::to_string(m.timesFloor).c_str(),
                      m.peakHeapBytes < 0 ? "null" : std::to_string(m.peakHeapBytes).c_str(),
-                     i + 1 < all.size() ? "," : "");
+                     Json_Number(m.beforeSeconds, 1000.0).c_str(), i + 1 < all.size() ? "," : "");
     }
     std::fprintf(file, "]}\n");
     std::fclose(file);
@@ -197,6 +221,7 @@ int Run(int argc, char** argv) {
     bool quick = false;
     const char* only = nullptr;
     std::string libraryPath;
+    std::string beforePath;
     int32_t profileRuns = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--json") == 0 && i + 1 < argc) jsonPath = argv[++i];
@@ -204,6 +229,7 @@ int Run(int argc, char** argv) {
         else if (std::strcmp(argv[i], "--quick") == 0) quick = true;
         else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
         else if (std::strcmp(argv[i], "--library") == 0 && i + 1 < argc) libraryPath = argv[++i];
+        else if (std::strcmp(argv[i], "--before") == 0 && i + 1 < argc) beforePath = argv[++i];
         else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc) profileRuns = std::atoi(argv[++i]);
     }
     // The module as the host loads it, with the heap it ships with.
@@ -211,6 +237,13 @@ int Run(int argc, char** argv) {
     const Call minimise = [&module](ProjectHeader* h) { return module.minLumo(acceptedStructSizes, h); };
     const Call orient = [&module](ProjectHeader* h) { return module.fixBaselineDirection(h); };
     std::printf("library: %s\n", module.Path().c_str());
+    std::optional<min_lumo_kit::LoadedModule> before;
+    if (!beforePath.empty()) {
+        before.emplace(beforePath);
+        std::printf("before:  %s\n", before->Path().c_str());
+    }
+    const Call minimiseBefore = [&before](ProjectHeader* h) { return before->minLumo(acceptedStructSizes, h); };
+    const Call orientBefore = [&before](ProjectHeader* h) { return before->fixBaselineDirection(h); };
     const Call floor = [](ProjectHeader* h) { return static_cast<int32_t>(Memory_Floor_Pass(h) & 1); };
     std::vector<ShapeRecipe> recipes = Recipes();
     if (quick) recipes.resize(2);
@@ -237,20 +270,30 @@ int Run(int argc, char** argv) {
         }
         return 0;
     }
-    Print_Header();
+    Print_Header(before.has_value());
     std::vector<Measurement> all;
     for (const ShapeRecipe& recipe : recipes) {
         const Shape shape = Make_Shape(recipe.name, recipe.options);
         const int32_t runs = shape.observations > LargeShapeObservations ? RunsOfLargeShapes
                              : shape.observations < SmallShapeObservations ? RunsOfSmallShapes
                                                                            : Runs;
-        const std::vector<double> min = Median_Seconds(shape.memory, {minimise, floor}, runs);
-        Measurement minimised{shape.name, "min", shape.observations, shape.stations, min[0], min[1], -1};
+        std::vector<Call> minimiseCalls = {minimise, floor};
+        std::vector<Call> orientCalls = {orient};
+        if (before) {
+            minimiseCalls.push_back(minimiseBefore);
+            orientCalls.push_back(orientBefore);
+        }
+        const Timings min = Time_Calls(shape.memory, minimiseCalls, runs);
+        Measurement minimised{shape.name,  "min",        shape.observations,
+                              shape.stations, min.Median(0), min.Median(1),
+                              -1,          before ? min.Median(2) : -1.0, min.Median_Ratio(0, 1),
+                              before ? min.Median_Ratio(2, 0) : -1.0};
         if (libraryPath.empty()) minimised.peakHeapBytes = Peak_Heap_Of_Minimisation(shape.memory);
         Print_Row(minimised);
         all.push_back(minimised);
-        const double fixSeconds = Median_Seconds(shape.memory, {orient}, runs)[0];
-        const Measurement oriented{shape.name, "fix", shape.observations, shape.stations, fixSeconds, -1.0, -1};
+        const Timings fix = Time_Calls(shape.memory, orientCalls, runs);
+        const Measurement oriented{shape.name, "fix", shape.observations, shape.stations, fix.Median(0), -1.0, -1,
+                                   before ? fix.Median(1) : -1.0, -1.0, before ? fix.Median_Ratio(1, 0) : -1.0};
         Print_Row(oriented);
         all.push_back(oriented);
     }

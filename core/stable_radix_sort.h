@@ -38,7 +38,8 @@ void Stable_Radix_Sort(Entry* entries, int32_t count, Entry* buffer, KeyOf keyOf
     std::size_t passes = 0;
     for (std::size_t d = 0; d < digits; ++d)
         if (((differing >> (d * RadixDigitBits)) & digitMask) != 0) passDigits[passes++] = d;
-    int32_t histogram[digits][RadixBuckets] = {};
+    int32_t histogram[digits][RadixBuckets];
+    std::memset(histogram, 0, sizeof histogram[0] * passes);
     for (int32_t i = 0; i < count; ++i) {
         const Key key = keyOf(entries[i]);
         for (std::size_t p = 0; p < passes; ++p) ++histogram[p][(key >> (passDigits[p] * RadixDigitBits)) & digitMask];
@@ -73,10 +74,10 @@ inline uint64_t Ordered_Key_Of(double value) {
     return (bits & signBit) != 0 ? ~bits : bits | signBit;
 }
 
-// An unsigned key whose ascending order is the descending order of signed
-// 32-bit values.
-inline uint32_t Descending_Key_Of(int32_t value) {
-    return ~(static_cast<uint32_t>(value) ^ 0x80000000U);
+// How far `value` lies below `highest` (at least `value`): an unsigned key
+// whose ascending order is the descending order of the values.
+inline uint32_t Points_Below(int32_t highest, int32_t value) {
+    return static_cast<uint32_t>(static_cast<int64_t>(highest) - value);
 }
 
 }  // namespace min_lumo

@@ -430,13 +430,17 @@ int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& tab
     const int32_t ruleWords = (network.stationCount - 1) / RuleStationsPerWord + 1;
     for (int32_t w = 0; w < ruleWords; ++w) run.workspace.ruleStations[w] = 0;
     for (int32_t w = 0; w <= (ruleWords - 1) / RuleStationsPerWord; ++w) run.workspace.ruleWords[w] = 0;
+    int32_t highest = INT32_MIN;
     for (int32_t position = 0; position < network.observationCount; ++position) {
         NetObservation& entry = network.observations[position];
         entry.score = Score_Observation(run, table, position);
+        if (entry.score > highest) highest = entry.score;
     }
+    // Keyed by the distance below the highest score: the scores of a network
+    // lie close together, so only the lowest digit or two of the keys differ.
     if (network.observationCount >= SmallestRadixSort)
         Stable_Radix_Sort(network.observations, network.observationCount, run.workspace.sortBuffer,
-                          [](const NetObservation& entry) { return Descending_Key_Of(entry.score); });
+                          [highest](const NetObservation& entry) { return Points_Below(highest, entry.score); });
     else
         Stable_Merge_Sort(network.observations, network.observationCount, run.workspace.sortBuffer, Scores_Higher);
     for (int32_t s = 0; s < network.stationCount; ++s) {

@@ -25,13 +25,16 @@ struct GroupingWork {
     TimeNetwork* networks;    // networks opened so far in slots 0 .. networkCount-1
     int32_t entryCount;       // the host's observationCount
     int32_t networkCount;     // networks opened so far
+    bool startsInOrder;       // the entries as filled are in start-time order
+    bool anyStartIsNaN;
 };
 
 // Allocates both working arrays for `count` observations; returns 0, or -1
 // with nothing left allocated.
 int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count);
 
-// Groups the working entries, filled in host order with network -1.
+// Groups the working entries, filled in host order with network -1 and the
+// two flags about their starts set.
 // Returns 0; or -1 when memory cannot be had (the working arrays stay with
 // the caller).
 int32_t Group_Observations(GroupingWork& work);

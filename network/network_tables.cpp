@@ -48,11 +48,16 @@ bool Is_Decided(const TimeNetwork& network) { return network.observationCount > 
 // write-back never touches it.  Returns 0, or -1 when a check refused.
 int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
     const ProjectHeader* project = run.project;
+    work.startsInOrder = true;
+    work.anyStartIsNaN = false;
     for (int32_t j = 0; j < work.entryCount; ++j) {
         if (!Check_Observation(project, j)) return -1;
         const ObservationRef record = Locate_Observation(project, j);
         const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
         work.entries[j] = {Read_Field(record, observation::startTime), Read_Field(record, observation::endTime), j, -1};
+        const double start = work.entries[j].startTime;
+        if (start != start) work.anyStartIsNaN = true;
+        if (j > 0 && !(work.entries[j - 1].startTime <= start)) work.startsInOrder = false;
         ObservationFacts& facts = run.facts[j];
         facts.score.timeSpan = Read_Field(record, observation::timeSpan);
         facts.score.forced = Read_Field(record, observation::forced) != 0 ? 1 : 0;

@@ -42,21 +42,24 @@ bool Start_Is_NaN(const GroupingEntry& entry) { return entry.startTime != entry.
 
 // Hosts mostly hand their observations in about the order of time: session
 // after session, a little out of order within each.  Insertion then costs a
-// few moves per entry and needs no buffer; it gives up, leaving the entries
-// partly ordered, once it has moved more than this many per entry on
-// average.  Insertion moves an entry only past strictly later starts, so
+// few moves per entry and needs no buffer.  It gives up, leaving the entries
+// partly ordered, as soon as it has moved more than this many per entry so
+// far (past a short start), so that entries in no particular order cost it
+// little.  Insertion moves an entry only past strictly later starts, so
 // whatever sorts the rest stably still keeps equal starts in host order.
 // True when the entries are in order.
-constexpr int32_t InsertionMovesPerEntry = 8;
+constexpr int32_t InsertionMovesPerEntry = 4;
+constexpr int64_t InsertionMovesAtStart = 256;
 
 bool Insert_Into_Start_Order(GroupingEntry* entries, int32_t count) {
-    int64_t movesLeft = int64_t{InsertionMovesPerEntry} * count;
+    int64_t moves = 0;
     for (int32_t i = 1; i < count; ++i) {
         if (!(entries[i].startTime < entries[i - 1].startTime)) continue;
         const GroupingEntry taken = entries[i];
         int32_t gap = i;
+        const int64_t allowed = InsertionMovesAtStart + int64_t{InsertionMovesPerEntry} * i;
         while (gap > 0 && taken.startTime < entries[gap - 1].startTime) {
-            if (--movesLeft < 0) {
+            if (++moves > allowed) {
                 entries[gap] = taken;
                 return false;
             }
@@ -223,12 +226,6 @@ int32_t Join(GroupingWork& work, const JoinChoice& choice, GroupingEntry& entry)
     return NoNetwork;
 }
 
-bool Any_Start_Is_NaN(const GroupingWork& work) {
-    for (int32_t i = 0; i < work.entryCount; ++i)
-        if (work.entries[i].startTime != work.entries[i].startTime) return true;
-    return false;
-}
-
 void Assign_By_Scanning_Every_Network(GroupingWork& work) {
     for (int32_t i = 0; i < work.entryCount; ++i) {
         GroupingEntry& entry = work.entries[i];
@@ -306,7 +303,7 @@ void Assign_With_Live_Lists(GroupingWork& work, LiveNetworks& live) {
 }
 
 int32_t Assign_To_Networks(GroupingWork& work) {
-    if (Any_Start_Is_NaN(work)) {
+    if (work.anyStartIsNaN) {
         Assign_By_Scanning_Every_Network(work);
         return 0;
     }
@@ -355,9 +352,8 @@ int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count) {
 // merging.
 int32_t Group_Observations(GroupingWork& work) {
     const int32_t count = work.entryCount;
-    bool anyNaN = false;
-    for (int32_t i = 0; i < count && !anyNaN; ++i) anyNaN = Start_Is_NaN(work.entries[i]);
-    if (anyNaN || !Insert_Into_Start_Order(work.entries, count)) {
+    const bool anyNaN = work.anyStartIsNaN;
+    if (!work.startsInOrder && (anyNaN || !Insert_Into_Start_Order(work.entries, count))) {
         const bool byRadix = !anyNaN && count >= SmallestRadixSort;
         GroupingEntry* buffer = Allocate_Unfilled_Array<GroupingEntry>(byRadix ? count : count / 2);
         if (buffer == nullptr) return -1;
