@@ -1,5 +1,6 @@
 #include "host/check_project.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 #include "host/host_records.h"
@@ -9,30 +10,32 @@ namespace min_lumo {
 
 namespace {
 
+// Sets the message, formatted as printf does, and refuses.
+[[gnu::format(printf, 1, 2)]] bool Refuse(const char* format, ...) {
+    char text[MessageBufferSize];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    Set_Message(text);
+    return false;
+}
+
 // "Error: observation 17 names baseline 52, but the project has 40 baselines"
 bool Report_Bad_Index(const char* kind, int32_t index, const char* field, int32_t value, int32_t count,
                       const char* countedKind) {
-    char text[MessageBufferSize];
-    std::snprintf(text, sizeof text, "Error: %s %d names %s %d, but the project has %d %s", kind, index,
-                  field, value, count, countedKind);
-    Set_Message(text);
-    return false;
+    return Refuse("Error: %s %d names %s %d, but the project has %d %s", kind, index, field, value, count,
+                  countedKind);
 }
 
 // "Error: the project header gives -4 observations"
 bool Report_Negative_Count(int32_t count, const char* kind) {
-    char text[MessageBufferSize];
-    std::snprintf(text, sizeof text, "Error: the project header gives %d %s", count, kind);
-    Set_Message(text);
-    return false;
+    return Refuse("Error: the project header gives %d %s", count, kind);
 }
 
 // "Error: the project header gives 2 baselines but no array of them"
 bool Report_Missing_Array(int32_t count, const char* kind) {
-    char text[MessageBufferSize];
-    std::snprintf(text, sizeof text, "Error: the project header gives %d %s but no array of them", count, kind);
-    Set_Message(text);
-    return false;
+    return Refuse("Error: the project header gives %d %s but no array of them", count, kind);
 }
 
 // Only the arrays minimisation walks by their counts.  sourceCount and the

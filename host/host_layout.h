@@ -74,6 +74,9 @@ inline constexpr I32Field<RecordKind::Observation> baselineSlot{564};
 inline constexpr BlockField<RecordKind::Observation> solution{2188, 468};
 // The first word of the solution block.
 inline constexpr I32Field<RecordKind::Observation> solutionStatus{2188};
+// The host's solutionStatus of an observation taken out of processing; the
+// library writes it with each rejection, so later calls see it Excluded.
+inline constexpr int32_t excludedSolutionStatus = -1;
 inline constexpr I32Field<RecordKind::Observation> removed{2656};
 inline constexpr I32Field<RecordKind::Observation> forced{2660};
 inline constexpr F64Field<RecordKind::Observation> startTime{2664};

@@ -23,13 +23,12 @@ constexpr char HandshakeMessage[] = "Invalid structure size in min_lumo.  This D
 static_assert(sizeof HandshakeMessage == 79, "78 characters and the terminator");
 
 // The host's six sizes equal ours, compared from the first.  A host that
-// passes no sizes at all fails like one with wrong sizes.  On a mismatch the
-// message is written as one fixed block, terminator included.
+// passes no sizes at all fails like one with wrong sizes.
 bool Sizes_Match(const int32_t structSizes[MIN_LUMO_STRUCT_SIZE_COUNT]) {
     bool match = structSizes != nullptr;
     for (int32_t position = 0; match && position < MIN_LUMO_STRUCT_SIZE_COUNT; ++position)
         match = structSizes[position] == AcceptedStructSizes[position];
-    if (!match) std::memcpy(MessageBuffer, HandshakeMessage, sizeof HandshakeMessage);
+    if (!match) Set_Message(HandshakeMessage);
     return match;
 }
 

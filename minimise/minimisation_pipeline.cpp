@@ -10,19 +10,11 @@ namespace {
 
 constexpr char NoTimeNetworksMessage[] = "No time-networks found";
 constexpr int32_t RemovedMark = 1;
-constexpr int32_t ExcludedSolutionStatus = -1;  // makes the observation Excluded in later calls
 
-}  // namespace
-
-// Networks are independent: each selection changes only its own tables and
-// the host records are only read, so the order changes no decision.
-int32_t Minimize_Time_Networks(MinimisationRun& run) {
-    for (int32_t i = 0; i < run.networkCount; ++i) Select_Network_Observations(run, run.networks[i]);
-    return 0;
-}
-
-// Every host observation belongs to exactly one network, so each record is
-// written at most once.  removed is never set back to 0.
+// Marks every Rejected observation in the host's records: removed = 1, then
+// solutionStatus = -1.  Nothing else is written.  Every host observation
+// belongs to exactly one network, so each record is written at most once.
+// removed is never set back to 0.
 void Write_Back_Rejections(const MinimisationRun& run) {
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
@@ -31,9 +23,17 @@ void Write_Back_Rejections(const MinimisationRun& run) {
             if (entry.state != Rejected) continue;
             const ObservationRef record = Locate_Observation(run.project, entry.observation);
             Write_Field(record, observation::removed, RemovedMark);
-            Write_Field(record, observation::solutionStatus, ExcludedSolutionStatus);
+            Write_Field(record, observation::solutionStatus, observation::excludedSolutionStatus);
         }
     }
+}
+
+}  // namespace
+
+// Networks are independent: each selection changes only its own tables and
+// the host records are only read, so the order changes no decision.
+void Minimize_Time_Networks(MinimisationRun& run) {
+    for (int32_t i = 0; i < run.networkCount; ++i) Select_Network_Observations(run, run.networks[i]);
 }
 
 // Nothing is written to the host before every network is decided, so a

@@ -14,11 +14,7 @@ namespace min_lumo {
 // set.  Nothing is kept once it returns.
 int32_t Run_Minimisation_Pipeline(const ProjectHeader* project);
 
-// Runs the selection on every network of the run, in order.  Always 0.
-int32_t Minimize_Time_Networks(MinimisationRun& run);
-
-// Marks every Rejected observation in the host's records: removed = 1, then
-// solutionStatus = -1.  Nothing else is written.
-void Write_Back_Rejections(const MinimisationRun& run);
+// Runs the selection on every network of the run, in order.
+void Minimize_Time_Networks(MinimisationRun& run);
 
 }  // namespace min_lumo

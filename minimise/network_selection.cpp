@@ -129,6 +129,8 @@ struct Selection {
     SelectionWorkspace& work;
     int32_t heapSize;
     Choosing choosing;
+    int32_t ruleWordCount;     // words of ruleStations in use: one bit per station
+    int32_t summaryWordCount;  // words of ruleWords in use: one bit per word of those
 };
 
 // Stations are chosen only with an open count below this bound.
@@ -184,10 +186,8 @@ int32_t Next_Rule_Station(const Selection& selection, int32_t from) {
     if (word != 0) {
         s = w * RuleStationsPerWord + std::countr_zero(word);
     } else {
-        const int32_t ruleWords = (count - 1) / RuleStationsPerWord + 1;
-        const int32_t summaryWords = (ruleWords - 1) / RuleStationsPerWord + 1;
-        const int32_t next = First_Set_Bit(selection.work.ruleWords, summaryWords, w + 1);
-        if (next >= 0 && next < ruleWords)
+        const int32_t next = First_Set_Bit(selection.work.ruleWords, selection.summaryWordCount, w + 1);
+        if (next >= 0 && next < selection.ruleWordCount)
             s = next * RuleStationsPerWord + std::countr_zero(selection.work.ruleStations[next]);
     }
     return s < count ? s : NoStation;
@@ -418,18 +418,19 @@ void Select_Everything(NetworkSlice& network) {
 
 // Observations still Undecided at the end stay so; the write-back treats them
 // like selected ones.
-int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& table) {
+void Select_Network_Observations(MinimisationRun& run, const TimeNetwork& table) {
     NetworkSlice network{run.observations + table.firstObservation, table.observationCount,
                          run.stations + table.firstStation, table.stationCount};
-    if (network.observationCount <= LargestKeptWholeNetwork) {
+    if (!Is_Decided_By_Score(table)) {
         Select_Everything(network);
-        return 0;
+        return;
     }
-    Selection selection{network, run.workspace, 0, Choosing::Nothing};
+    const int32_t ruleWordCount = (network.stationCount - 1) / RuleStationsPerWord + 1;
+    Selection selection{network, run.workspace, 0, Choosing::Nothing, ruleWordCount,
+                        (ruleWordCount - 1) / RuleStationsPerWord + 1};
     // The workspace is not zero-filled: the words in use start clear.
-    const int32_t ruleWords = (network.stationCount - 1) / RuleStationsPerWord + 1;
-    for (int32_t w = 0; w < ruleWords; ++w) run.workspace.ruleStations[w] = 0;
-    for (int32_t w = 0; w <= (ruleWords - 1) / RuleStationsPerWord; ++w) run.workspace.ruleWords[w] = 0;
+    for (int32_t w = 0; w < selection.ruleWordCount; ++w) run.workspace.ruleStations[w] = 0;
+    for (int32_t w = 0; w < selection.summaryWordCount; ++w) run.workspace.ruleWords[w] = 0;
     int32_t highest = INT32_MIN;
     for (int32_t position = 0; position < network.observationCount; ++position) {
         NetObservation& entry = network.observations[position];
@@ -453,7 +454,6 @@ int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& tab
     Select_At_Fewest_Open(selection, Choosing::WithoutSelection);
     Select_At_Unserved_Stations(selection);
     Select_At_Fewest_Open(selection, Choosing::WithOneSelection);
-    return 0;
 }
 
 }  // namespace min_lumo

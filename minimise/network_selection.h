@@ -10,7 +10,7 @@
 namespace min_lumo {
 
 // Scores, orders and decides every observation of `network`, one of the
-// run's networks.  Always 0.
-int32_t Select_Network_Observations(MinimisationRun& run, const TimeNetwork& network);
+// run's networks.
+void Select_Network_Observations(MinimisationRun& run, const TimeNetwork& network);
 
 }  // namespace min_lumo

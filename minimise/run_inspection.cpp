@@ -15,7 +15,7 @@ void Show_Network(const MinimisationRun& run, const TimeNetwork& network, bool d
                                               network.stationCount});
     // The selection scores only the networks it decides by score; the others
     // are scored here, which only reads.
-    const bool scored = decided && network.observationCount > LargestKeptWholeNetwork;
+    const bool scored = decided && Is_Decided_By_Score(network);
     const NetStation* stations = run.stations + network.firstStation;
     for (int32_t position = 0; inspector.observation != nullptr && position < network.observationCount; ++position) {
         const NetObservation& entry = run.observations[network.firstObservation + position];

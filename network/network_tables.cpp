@@ -35,8 +35,6 @@ struct StationIndex {
     int32_t* position;
 };
 
-bool Is_Decided(const TimeNetwork& network) { return network.observationCount > LargestKeptWholeNetwork; }
-
 // ---- Every host observation, read once ----
 
 // Each observation's indices are checked as its record is read: the check
@@ -66,7 +64,7 @@ int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
         facts.fromStation = Read_Field(line, baseline::fromStation);
         facts.toStation = Read_Field(line, baseline::toStation);
         facts.state = facts.score.forced != 0 ? Forced : Undecided;
-        if (Read_Field(record, observation::solutionStatus) == -1) facts.state = Excluded;
+        if (Read_Field(record, observation::solutionStatus) == observation::excludedSolutionStatus) facts.state = Excluded;
         if (facts.fromStation == facts.toStation) facts.state = Excluded;
     }
     return 0;
@@ -212,7 +210,7 @@ void Convert_Positions(MinimisationRun& run, BuildScope scope, StationIndex& ind
     int32_t count = 0;
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
-        if (scope == BuildScope::ForSelection && !Is_Decided(network)) continue;
+        if (scope == BuildScope::ForSelection && !Is_Decided_By_Score(network)) continue;
         for (int32_t s = 0; s < network.stationCount; ++s) {
             const int32_t station = run.stations[network.firstStation + s].station;
             if (index.stamp[station] == met) continue;
@@ -254,7 +252,7 @@ int32_t Allocate_Selection_Workspace(MinimisationRun& run) {
     int32_t stations = 0;
     for (int32_t i = 0; i < run.networkCount; ++i) {
         const TimeNetwork& network = run.networks[i];
-        if (!Is_Decided(network)) continue;
+        if (!Is_Decided_By_Score(network)) continue;
         if (network.observationCount > observations) observations = network.observationCount;
         if (network.stationCount > stations) stations = network.stationCount;
     }
@@ -289,7 +287,7 @@ void Free_Selection_Workspace(SelectionWorkspace& w) {
 
 bool Any_Decided(const MinimisationRun& run) {
     for (int32_t i = 0; i < run.networkCount; ++i)
-        if (Is_Decided(run.networks[i])) return true;
+        if (Is_Decided_By_Score(run.networks[i])) return true;
     return false;
 }
 
@@ -340,15 +338,12 @@ void Release_Time_Networks(MinimisationRun& run) {
     Free_Block(run.stations);
     Free_Block(run.listed);
     Free_Block(run.positions);
-    const ProjectHeader* project = run.project;
     run = MinimisationRun{};
-    run.project = project;
 }
 
 // Any failure leaves nothing of this build behind.  A project without
 // observations gives an empty table, which the caller releases.
 int32_t Build_Time_Networks(MinimisationRun& run, const ProjectHeader* project, BuildScope scope) {
-    Release_Time_Networks(run);
     run.project = project;
     const int32_t count = project->observationCount;
     GroupingWork work{};

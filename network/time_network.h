@@ -75,6 +75,12 @@ struct TimeNetwork {
     int32_t firstStation;      // in MinimisationRun::stations
 };
 
+// Networks above LargestKeptWholeNetwork are scored and decided by the
+// selection; the build prepares positions and workspace for exactly these.
+inline bool Is_Decided_By_Score(const TimeNetwork& network) {
+    return network.observationCount > LargestKeptWholeNetwork;
+}
+
 // A station's position, converted once per call for the distance term.
 struct StationPosition {
     double x;  // metres, Earth-centred, Earth-fixed
@@ -118,7 +124,7 @@ struct MinimisationRun {
 // positions for the stations of every network, not only the scored ones).
 enum class BuildScope { ForSelection, ForInspection };
 
-// Builds the tables of `project` into `run`, checking each observation's
+// Builds the tables of `project` into `run`, which holds nothing, checking each observation's
 // indices as it is read (the header must have passed Check_Project_Header).
 // Returns the number of networks (0 when the project has no observations),
 // or -1 with nothing held and the message set: the check's when an index

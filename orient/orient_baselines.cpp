@@ -77,7 +77,6 @@ bool Mark_Control_Stations(const ProjectHeader* project) {
 // ---- The sweeps ----
 
 // An observation with this solutionStatus does not count.
-constexpr int32_t ExcludedStatus = -1;
 
 // Every sweep but the last reaches a new station, so levels stay far below
 // this; the bound only keeps level + 1 defined whatever the host hands us.
@@ -95,7 +94,7 @@ bool Baseline_Is_Usable(const ProjectHeader* project, BaselineRef record) {
     for (int32_t slot = 0; slot < count; ++slot) {
         const int32_t index = Listed_Observation(project, record, slot);
         if (index == NotAnObservation) continue;
-        if (Read_Field(Locate_Observation(project, index), observation::solutionStatus) != ExcludedStatus)
+        if (Read_Field(Locate_Observation(project, index), observation::solutionStatus) != observation::excludedSolutionStatus)
             return true;
     }
     return false;
