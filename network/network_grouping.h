@@ -11,11 +11,14 @@
 namespace min_lumo {
 
 // One host observation while it is grouped.
+// A grouping entry's network while it has none, and the end of a chain.
+inline constexpr int32_t NoNetwork = -1;
+
 struct GroupingEntry {
     double startTime;  // host time units
     double endTime;
     int32_t observation;  // host observation index
-    int32_t network;      // -1 while it has none
+    int32_t network;      // NoNetwork while it has none
 };
 
 // The two working arrays of one build.  Both hold `entryCount` elements:
@@ -33,7 +36,7 @@ struct GroupingWork {
 // with nothing left allocated.
 int32_t Allocate_Grouping_Work(GroupingWork& work, int32_t count);
 
-// Groups the working entries, filled in host order with network -1 and the
+// Groups the working entries, filled in host order with NoNetwork and the
 // two flags about their starts set.
 // Returns 0; or -1 when memory cannot be had (the working arrays stay with
 // the caller).

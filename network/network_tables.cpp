@@ -52,7 +52,8 @@ int32_t Read_Observations(MinimisationRun& run, GroupingWork& work) {
         if (!Check_Observation(project, j)) return -1;
         const ObservationRef record = Locate_Observation(project, j);
         const BaselineRef line = Locate_Baseline(project, Read_Field(record, observation::baseline));
-        work.entries[j] = {Read_Field(record, observation::startTime), Read_Field(record, observation::endTime), j, -1};
+        work.entries[j] = {Read_Field(record, observation::startTime), Read_Field(record, observation::endTime), j,
+                           NoNetwork};
         const double start = work.entries[j].startTime;
         if (start != start) work.anyStartIsNaN = true;
         if (j > 0 && !(work.entries[j - 1].startTime <= start)) work.startsInOrder = false;

@@ -173,13 +173,12 @@ void Seed_Networks(GroupingWork& work) {
 void Open_Remaining_Networks(GroupingWork& work) {
     for (int32_t i = 0; i < work.entryCount; ++i) {
         GroupingEntry& entry = work.entries[i];
-        if (entry.network == -1) Open_Network(work, entry);
+        if (entry.network == NoNetwork) Open_Network(work, entry);
     }
 }
 
 // ---- The assignment pass ----
 
-constexpr int32_t NoNetwork = -1;
 // Below any real overlap: every candidate's overlap is positive.
 constexpr double NoOverlapYet = -100000.0;
 
@@ -229,7 +228,7 @@ int32_t Join(GroupingWork& work, const JoinChoice& choice, GroupingEntry& entry)
 void Assign_By_Scanning_Every_Network(GroupingWork& work) {
     for (int32_t i = 0; i < work.entryCount; ++i) {
         GroupingEntry& entry = work.entries[i];
-        if (entry.network != -1) continue;
+        if (entry.network != NoNetwork) continue;
         JoinChoice choice;
         for (int32_t m = 0; m < work.networkCount; ++m)
             Weigh_Network(choice, work.networks[m], entry.startTime, entry.endTime);
@@ -287,7 +286,7 @@ void Assign_With_Live_Lists(GroupingWork& work, LiveNetworks& live) {
     live.joinedCount = 0;
     for (int32_t i = 0; i < work.entryCount; ++i) {
         GroupingEntry& entry = work.entries[i];
-        if (entry.network != -1) continue;
+        if (entry.network != NoNetwork) continue;
         const double s = entry.startTime;
         const double e = entry.endTime;
         if (e != e) continue;  // a NaN end is no candidate anywhere
