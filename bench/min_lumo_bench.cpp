@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -29,6 +28,7 @@
 #include <vector>
 
 #include "bench/memory_floor.h"
+#include "bench/processor_seconds.h"
 #include "host/host_records.h"
 #include "hostkit/host_memory.h"
 #include "hostkit/module_loader.h"
@@ -97,14 +97,6 @@ std::vector<ShapeRecipe> Recipes() {
         recipes.push_back({"traverse of " + std::to_string(stations) + " stations",
                            {.shape = "traverse", .sessions = 1, .receivers = 2, .stations = stations}});
     return recipes;
-}
-
-// Processor time of this process, user and system: on a busy machine it
-// varies far less than wall-clock time.
-double Processor_Seconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // Processor seconds of `runs` calls of each of `calls`, each on a fresh copy

@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,6 +16,7 @@
 #include <fmt/format.h>
 #include <zlib.h>
 
+#include "bench/processor_seconds.h"
 #include "tool/field/gnss_time.h"
 #include "tool/field/rinex_reader.h"
 
@@ -25,18 +24,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace min_lumo_field;
+using min_lumo_bench::Processor_Seconds;
 
 constexpr int satellitesPerEpoch = 12;
 constexpr int observationTypes = 8;
 constexpr double bytesPerMegabyte = 1e6;
 constexpr std::size_t flushBytes = std::size_t{1} << 20;
-constexpr double firstEpochGps = 1715644800.0;  // 2024-05-14T00:00:00, one epoch a second after it
-
-double Processor_Seconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
+constexpr double firstEpochGps = Days_From_Civil(2024, 5, 14) * secondsPerDay;  // one epoch a second after it
 
 std::string Header_Line(const std::string& content, const char* label) { return fmt::format("{:<60}{}\n", content, label); }
 

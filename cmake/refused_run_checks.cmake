@@ -1,6 +1,19 @@
-# Checks shared by the hostile-input scripts: what a refused run of the tool
-# must have done and left.  Each appends what went wrong to the caller's
-# list named by its first argument.
+# What the hostile-input scripts share: the outputs put into a known state
+# before a run, checks of what a refused run of the tool must have done and
+# left, and the final report.  Each check appends what went wrong to the
+# caller's list named by its first argument.
+
+# Each output file is put into `state` before the run: holding the content
+# of the caller's variable `known` when "existing", absent otherwise, and
+# without a temporary of it in either case.
+function(min_lumo_prepare_outputs state)
+    foreach(output ${ARGN})
+        file(REMOVE "${output}" "${output}.tmp")
+        if(state STREQUAL "existing")
+            file(WRITE "${output}" "${known}")
+        endif()
+    endforeach()
+endfunction()
 
 # The run ended with `expected` and its standard error, in the caller's
 # variable named by `errorsVariable` (passed by name: it may hold
@@ -42,4 +55,13 @@ function(min_lumo_check_outputs failuresList where state)
         endif()
     endforeach()
     set(${failuresList} ${found} PARENT_SCOPE)
+endfunction()
+
+# Ends the script with `title` and one line per failure in the caller's list
+# named by `failuresList`, when it holds any.
+function(min_lumo_report_failures failuresList title)
+    if(${failuresList})
+        string(REPLACE ";" "\n" report "${${failuresList}}")
+        message(FATAL_ERROR "${title}:\n${report}")
+    endif()
 endfunction()

@@ -8,10 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include <zlib.h>
 

@@ -17,7 +17,6 @@
 #include "fuzz/decoded_project.h"
 #include "host/host_records.h"
 #include "hostkit/host_memory.h"
-#include "hostkit/module_loader.h"
 #include "min_lumo.h"
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
@@ -60,30 +59,23 @@ struct EntryPoints {
     int32_t (*minLumo)(const int32_t*, ProjectHeader*);
     int32_t (*fix)(ProjectHeader*);
     int32_t (*message)(char*);
-    int (*alarmCount)();  // alarms sounded so far
 };
 
 const EntryPoints Library = {
     +[](const int32_t* sizes, ProjectHeader* project) { return DLL_Min_Lumo(sizes, project); },
     +[](ProjectHeader* project) { return DLL_Fix_Baseline_Direction(project); },
-    +[](char* buffer) { return Get_Error_Message(buffer); },
-    // The library sounds its alarm through the program's MessageBeep,
-    // which the kit's alarm counting defines.
-    &min_lumo_kit::Alarm_Count};
+    +[](char* buffer) { return Get_Error_Message(buffer); }};
 
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
-// The reference orients with the library's own code, whose alarms land in
-// the library's count; its own count stays 0 and is not compared.
 const EntryPoints Reference = {min_lumo_reference::Reference_Min_Lumo,
                                min_lumo_reference::Reference_Fix_Baseline_Direction,
-                               min_lumo_reference::Reference_Get_Error_Message, +[] { return 0; }};
+                               min_lumo_reference::Reference_Get_Error_Message};
 #endif
 
 struct Outcome {
     int32_t result = 0;
     int32_t messageResult = 0;
     std::string message;
-    int32_t alarms = 0;
 };
 
 // The message as the host reads it, into a buffer of exactly the documented
@@ -104,7 +96,6 @@ std::string Read_Message(const EntryPoints& side, int32_t& messageResult) {
 
 Outcome Run_Call(const EntryPoints& side, Call call, DecodedProject& project, const int32_t* wrongSizes) {
     Outcome outcome;
-    const int alarmsBefore = side.alarmCount();
     ProjectHeader withoutObservations = project.header;
     withoutObservations.observationCount = 0;
     switch (call) {
@@ -117,7 +108,6 @@ Outcome Run_Call(const EntryPoints& side, Call call, DecodedProject& project, co
     case Call::Message: break;
     }
     outcome.message = Read_Message(side, outcome.messageResult);
-    outcome.alarms = side.alarmCount() - alarmsBefore;
     return outcome;
 }
 
@@ -244,26 +234,27 @@ void Run_Library_Alone(DecodedProject& project, const Plan& plan) {
 #if MIN_LUMO_FUZZ_WITH_REFERENCE
 void Compare_With_Reference(DecodedProject& ours, const Plan& plan) {
     DecodedProject theirs(ours);
-    // A handshake failure first puts both message buffers into one state.
-    (void)Library.minLumo(nullptr, &ours.header);
-    (void)Reference.minLumo(nullptr, &theirs.header);
     int32_t ignored = 0;
-    std::string message = Read_Message(Library, ignored);
+    std::string message;
+    // A handshake failure puts both message buffers into one state.
+    const auto resynchroniseMessages = [&] {
+        (void)Library.minLumo(nullptr, &ours.header);
+        (void)Reference.minLumo(nullptr, &theirs.header);
+        message = Read_Message(Library, ignored);
+    };
+    resynchroniseMessages();
     for (std::size_t i = 0; i < plan.calls.size(); ++i) {
         const Call call = plan.calls[i];
         const DecodedProject before(ours);
+        const Outcome mine = Run_Call(Library, call, ours, plan.wrongSizes);
         if (call == Call::NoProject) {
             // The reference runs only projects that keep the host's promises,
             // and a missing header keeps none: the library alone is checked,
             // then both message buffers are put into one state again.
-            const Outcome mine = Run_Call(Library, call, ours, plan.wrongSizes);
             Check_Library_Call(call, before, ours, mine, message);
-            (void)Library.minLumo(nullptr, &ours.header);
-            (void)Reference.minLumo(nullptr, &theirs.header);
-            message = Read_Message(Library, ignored);
+            resynchroniseMessages();
             continue;
         }
-        const Outcome mine = Run_Call(Library, call, ours, plan.wrongSizes);
         const Outcome expected = Run_Call(Reference, call, theirs, plan.wrongSizes);
         Check_Library_Call(call, before, ours, mine, message);
         message = mine.message;

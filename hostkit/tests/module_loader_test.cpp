@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "hostkit/host_memory.h"
 #include "hostkit/module_loader.h"
 
 namespace min_lumo_kit {
