@@ -8,9 +8,6 @@ namespace min_lumo_kit {
 
 namespace {
 
-constexpr int64_t secondsPerHour = 3600;
-constexpr int64_t secondsPerMinute = 60;
-
 bool Is_Leap_Year(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int64_t Days_In_Month(int64_t year, int64_t month) {
@@ -67,6 +64,22 @@ CivilDate Civil_From_Days(int64_t days) {
     return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
 }
 
+CivilDateTime Civil_From_Seconds(int64_t seconds) {
+    int64_t days = seconds / secondsPerDay;
+    int64_t rest = seconds % secondsPerDay;
+    if (rest < 0) {
+        rest += secondsPerDay;
+        --days;
+    }
+    const CivilDate date = Civil_From_Days(days);
+    return {date.year,
+            date.month,
+            date.day,
+            rest / secondsPerHour,
+            rest % secondsPerHour / secondsPerMinute,
+            rest % secondsPerMinute};
+}
+
 bool Is_Valid_Civil_Date(int64_t year, int64_t month, int64_t day) {
     return month >= 1 && month <= 12 && day >= 1 && day <= Days_In_Month(year, month);
 }
@@ -109,17 +122,10 @@ std::optional<double> Parse_Iso_Time(std::string_view text, IsoZone zone) {
 std::string Format_Iso_Time(double seconds) {
     if (!std::isfinite(seconds) || std::fabs(seconds) > 1e14) return fmt::format("{}", seconds);
     const double wholeSeconds = std::floor(seconds);
-    const auto whole = static_cast<int64_t>(wholeSeconds);
     const auto milliseconds = static_cast<int64_t>(std::llround((seconds - wholeSeconds) * 1000.0));
-    int64_t days = whole / secondsPerDay;
-    int64_t rest = whole % secondsPerDay;
-    if (rest < 0) {
-        rest += secondsPerDay;
-        --days;
-    }
-    const CivilDate date = Civil_From_Days(days);
-    std::string text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", date.year, date.month, date.day,
-                                   rest / secondsPerHour, rest / secondsPerMinute % 60, rest % secondsPerMinute);
+    const CivilDateTime time = Civil_From_Seconds(static_cast<int64_t>(wholeSeconds));
+    std::string text = fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}", time.year, time.month, time.day, time.hour,
+                                   time.minute, time.second);
     if (milliseconds != 0) text += fmt::format(".{:03}", milliseconds < 1000 ? milliseconds : 999);
     return text + "Z";
 }

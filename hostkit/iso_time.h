@@ -11,6 +11,8 @@
 namespace min_lumo_kit {
 
 inline constexpr int64_t secondsPerDay = 86400;
+inline constexpr int64_t secondsPerHour = 3600;
+inline constexpr int64_t secondsPerMinute = 60;
 
 // Days since 1970-01-01 of a date, negative before (H. Hinnant's
 // days_from_civil, valid for every date a survey meets and far beyond).
@@ -29,6 +31,19 @@ struct CivilDate {
 
 // The date `days` after 1970-01-01 (its inverse, civil_from_days).
 CivilDate Civil_From_Days(int64_t days);
+
+// The day of the date within its year, 1 for January 1st.
+constexpr int64_t Day_Of_Year(const CivilDate& date) {
+    return Days_From_Civil(date.year, date.month, date.day) - Days_From_Civil(date.year, 1, 1) + 1;
+}
+
+struct CivilDateTime {
+    int64_t year, month, day, hour, minute, second;
+};
+
+// The date and time of day `seconds` after 1970-01-01T00:00:00 (before it
+// when negative), with no leap seconds on the way.
+CivilDateTime Civil_From_Seconds(int64_t seconds);
 
 bool Is_Valid_Civil_Date(int64_t year, int64_t month, int64_t day);
 

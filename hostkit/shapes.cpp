@@ -28,10 +28,8 @@ constexpr double originLongitudeDegrees = 8.30;
 // (one unit in the last place under the exact value), so the shapes stayed
 // as they were.
 constexpr double originLatitudeCosine = 0.68135987395330011;
-constexpr double secondsPerHour = 3600.0;
-constexpr double secondsPerDay = 86400.0;
 // 2024-05-14T00:00:00Z, the generated projects' first day, in seconds since 1970.
-constexpr double firstDaySeconds = 1715644800.0;
+constexpr double firstDaySeconds = static_cast<double>(Days_From_Civil(2024, 5, 14) * secondsPerDay);
 
 // Uniform numbers from the generator's raw output, so that every platform's
 // standard library gives the same values (the std distributions need not).

@@ -7,7 +7,6 @@
 
 #include <fmt/format.h>
 
-#include "minimise/run_inspection.h"
 #include "tool/atomic_file.h"
 #include "tool/explain.h"
 #include "tool/geojson_writer.h"
@@ -76,8 +75,7 @@ MapView Minimise_View(const MinimiseResult& result) {
     for (std::size_t i = 0; i < result.observations.size(); ++i) {
         const InspectedObservation& inspected = result.inspection.observations[i];
         const ObservationResult& outcome = result.observations[i];
-        view.observations.push_back({inspected.network, inspected.score, true,
-                                     outcome.rejected ? "rejected" : outcome.state, outcome.rejected});
+        view.observations.push_back({inspected.network, inspected.score, true, outcome.state, outcome.rejected});
     }
     return view;
 }
@@ -245,7 +243,6 @@ int Run_Plan(const PlanOptions& options) {
         view.project = &plan.oriented.after;
         view.reversed = plan.oriented.reversed;
         view.oriented = true;
-        const PlanSettings settings{options.minimumOverlapMinutes};
         const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
                                               campaign.files.files.size() == 1 ? "" : "s");
         // The project as formed, before the library changed anything: the
@@ -254,7 +251,7 @@ int Run_Plan(const PlanOptions& options) {
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
                    {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
                    {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}});
-        Print(options.json ? Plan_Report_Json(campaign, plan, settings) : Plan_Report_Text(campaign, plan, settings));
+        Print(options.json ? Plan_Report_Json(campaign, plan) : Plan_Report_Text(campaign, plan));
         if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
         return exitSuccess;
     });

@@ -23,9 +23,7 @@ Json Point_Geometry(const ProjectStation& station) {
 }
 
 Json Line(const Project& project, const ProjectBaseline& baseline) {
-    if (!Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.fromStation)])
-        || !Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.toStation)]))
-        return nullptr;
+    if (!Has_Usable_Ends(project, baseline)) return nullptr;
     return {{"type", "LineString"},
             {"coordinates", Json::array({Position(project.stations[static_cast<std::size_t>(baseline.fromStation)]),
                                          Position(project.stations[static_cast<std::size_t>(baseline.toStation)])})}};

@@ -28,6 +28,7 @@ using min_lumo_kit::ProjectSource;
 using min_lumo_kit::ProjectStation;
 using min_lumo_kit::ProjectTime;
 using min_lumo_kit::Shape_Names;
+using min_lumo_kit::secondsPerMinute;
 using min_lumo_kit::ShapeOptions;
 using min_lumo_kit::StationBlock;
 using min_lumo_kit::Uses_Calendar_Times;

@@ -18,4 +18,9 @@ bool Has_Usable_Position(const ProjectStation& station) {
     return station.positionFlagA != 0 || station.positionFlagB != 0 || station.positionFlagC != 0;
 }
 
+bool Has_Usable_Ends(const Project& project, const ProjectBaseline& baseline) {
+    return Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.fromStation)])
+           && Has_Usable_Position(project.stations[static_cast<std::size_t>(baseline.toStation)]);
+}
+
 }  // namespace min_lumo_tool

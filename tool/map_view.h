@@ -31,5 +31,7 @@ std::vector<bool> Control_Stations(const Project& project);
 // A station the library takes as positioned (any of its three flags set);
 // the others are not drawn, since their latitude and longitude mean nothing.
 bool Has_Usable_Position(const ProjectStation& station);
+// Both ends of the baseline have one, so it can be drawn.
+bool Has_Usable_Ends(const Project& project, const ProjectBaseline& baseline);
 
 }  // namespace min_lumo_tool

@@ -12,7 +12,7 @@ constexpr int32_t acceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STR
 // The state the host sees after the call: the exported call decides which
 // observations are rejected, the building blocks tell the others apart.
 std::string Shown_State(const ProjectObservation& before, bool rejected, int32_t internalState) {
-    if (rejected) return "REJECTED";
+    if (rejected) return "rejected";
     if (before.solutionStatus == -1) return "excluded";
     if (internalState == min_lumo::Forced || (before.forced != 0 && internalState == min_lumo::Selected))
         return "forced";

@@ -11,7 +11,7 @@
 namespace min_lumo_tool {
 
 struct ObservationResult {
-    std::string state;   // what the host sees: selected, REJECTED, undecided, forced, excluded
+    std::string state;   // what the host sees: selected, rejected, undecided, forced, excluded
     bool rejected = false;  // marked by the exported call
     std::string reason;  // filled by Explain_Decisions
 };

@@ -38,7 +38,7 @@ std::string Minimise_Report_Json(const Project& before, const MinimiseResult& re
                       {"to", Station_Name(before, baseline.toStation)},
                       {"network", result.inspection.observations[i].network},
                       {"score", result.inspection.observations[i].score},
-                      {"state", outcome.rejected ? std::string("rejected") : outcome.state}};
+                      {"state", outcome.state}};
         if (explain) entry["reason"] = outcome.reason;
         observations.push_back(entry);
         if (outcome.rejected) rejected.push_back(i);

@@ -39,7 +39,7 @@ std::string Observations_Table(const Project& before, const MinimiseResult& resu
         std::vector<std::string> row = {std::to_string(i), observation.label,
                                         Baseline_Ends_Text(before, observation.baseline),
                                         std::to_string(inspected.network), std::to_string(inspected.score),
-                                        outcome.rejected ? outcome.state + " <<<" : outcome.state};
+                                        outcome.rejected ? "REJECTED <<<" : outcome.state};
         if (explain) row.push_back(outcome.reason);
         table.Add_Row(std::move(row));
     }

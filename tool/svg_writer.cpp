@@ -99,9 +99,6 @@ private:
         return projection_.At(project_.stations[static_cast<std::size_t>(station)]);
     }
 
-    bool Drawn(int32_t station) const { return Has_Usable_Position(project_.stations[static_cast<std::size_t>(station)]); }
-    bool Drawn(const ProjectBaseline& baseline) const { return Drawn(baseline.fromStation) && Drawn(baseline.toStation); }
-
     void Draw_Observations() {
         std::map<int32_t, int32_t> perBaseline, drawnOnBaseline;
         for (const ProjectObservation& observation : project_.observations) ++perBaseline[observation.baseline];
@@ -109,7 +106,7 @@ private:
         for (std::size_t i = 0; i < project_.observations.size(); ++i) {
             const ProjectObservation& observation = project_.observations[i];
             const ProjectBaseline& baseline = project_.baselines[static_cast<std::size_t>(observation.baseline)];
-            if (!Drawn(baseline)) continue;
+            if (!Has_Usable_Ends(project_, baseline)) continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             // Repeated observations of one baseline run side by side.
             const double shift = (drawnOnBaseline[observation.baseline]++
@@ -139,7 +136,7 @@ private:
     void Draw_Arrows() {
         svg_ += "<g fill=\"#212529\">\n";
         for (const ProjectBaseline& baseline : project_.baselines) {
-            if (baseline.directionLevel < 0 || !Drawn(baseline)) continue;
+            if (baseline.directionLevel < 0 || !Has_Usable_Ends(project_, baseline)) continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             const double length = std::hypot(b.x - a.x, b.y - a.y);
             if (length < 1e-6) continue;
@@ -155,7 +152,7 @@ private:
     void Draw_Stations() {
         const std::vector<bool> controls = Control_Stations(project_);
         for (std::size_t i = 0; i < project_.stations.size(); ++i) {
-            if (!Drawn(static_cast<int32_t>(i))) continue;
+            if (!Has_Usable_Position(project_.stations[i])) continue;
             const Point p = projection_.At(project_.stations[i]);
             if (controls[i])
                 svg_ += fmt::format("<path d=\"M{:.1f},{:.1f} l8,14 l-16,0 Z\" fill=\"#c92a2a\" stroke=\"black\"/>\n",

@@ -12,14 +12,6 @@ namespace {
 
 bool Is_Label_Space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-char Ascii_Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Ascii_Lowered(const std::string& text) {
-    std::string lowered = text;
-    for (char& c : lowered) c = Ascii_Lower(c);
-    return lowered;
-}
-
 class Checker {
 public:
     explicit Checker(const Project& project) : project_(project) {}
@@ -161,6 +153,13 @@ std::vector<std::string> Label_Tokens(const std::string& label) {
     }
     if (!current.empty()) tokens.push_back(std::move(current));
     return tokens;
+}
+
+std::string Ascii_Lowered(const std::string& text) {
+    std::string lowered = text;
+    for (char& c : lowered)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lowered;
 }
 
 bool Names_Match(const std::string& a, const std::string& b) { return Ascii_Lowered(a) == Ascii_Lowered(b); }

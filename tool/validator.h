@@ -22,6 +22,10 @@ Violations Validate_Project(const Project& project);
 // The whitespace-separated tokens of a label, as the library scans them.
 std::vector<std::string> Label_Tokens(const std::string& label);
 
+// The text with its ASCII letters in lower case; every other byte as it is,
+// whatever the locale.
+std::string Ascii_Lowered(const std::string& text);
+
 // Names equal but for the case of ASCII letters, as the library compares them.
 bool Names_Match(const std::string& a, const std::string& b);
 

@@ -9,8 +9,6 @@ namespace min_lumo_field {
 
 namespace {
 
-constexpr int64_t secondsPerHour = 3600;
-constexpr int64_t secondsPerMinute = 60;
 // BeiDou time started on 2006-01-01 at UTC, when GPS - UTC was 14 s.
 constexpr double beiDouBehindGpsSeconds = 14.0;
 
@@ -69,21 +67,8 @@ double Seconds_Of_Civil(const CivilTime& time) {
 }
 
 CivilTime Civil_Of_Seconds(int64_t seconds) {
-    int64_t days = seconds / secondsPerDay;
-    int64_t rest = seconds % secondsPerDay;
-    if (rest < 0) {
-        rest += secondsPerDay;
-        --days;
-    }
-    const min_lumo_kit::CivilDate date = min_lumo_kit::Civil_From_Days(days);
-    CivilTime time;
-    time.year = date.year;
-    time.month = date.month;
-    time.day = date.day;
-    time.hour = rest / secondsPerHour;
-    time.minute = rest / secondsPerMinute % 60;
-    time.second = static_cast<double>(rest % secondsPerMinute);
-    return time;
+    const min_lumo_kit::CivilDateTime civil = min_lumo_kit::Civil_From_Seconds(seconds);
+    return {civil.year, civil.month, civil.day, civil.hour, civil.minute, static_cast<double>(civil.second)};
 }
 
 int32_t Leap_Seconds_At_Utc(double utcSeconds) {
@@ -121,9 +106,7 @@ double Gps_Seconds_From_Civil(const CivilTime& time, TimeSystem system) {
 
 std::string Format_Utc_Iso(double utcSeconds) {
     if (!std::isfinite(utcSeconds) || std::fabs(utcSeconds) > 1e14) return fmt::format("{}", utcSeconds);
-    const CivilTime time = Civil_Of_Seconds(static_cast<int64_t>(std::floor(utcSeconds + 0.5)));
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}Z", time.year, time.month, time.day, time.hour, time.minute,
-                       static_cast<int64_t>(time.second));
+    return min_lumo_kit::Format_Iso_Time(std::floor(utcSeconds + 0.5));
 }
 
 }  // namespace min_lumo_field

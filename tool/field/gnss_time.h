@@ -18,6 +18,8 @@ namespace min_lumo_field {
 using min_lumo_kit::Days_From_Civil;
 using min_lumo_kit::Is_Valid_Civil_Date;
 using min_lumo_kit::secondsPerDay;
+using min_lumo_kit::secondsPerHour;
+using min_lumo_kit::secondsPerMinute;
 
 // The time systems a RINEX file may state in TIME OF FIRST OBS.
 enum class TimeSystem { Gps, Glonass, Galileo, Qzss, Irnss, BeiDou, Utc };

@@ -71,12 +71,11 @@ void LineReader::Start() {
     if (Starts_With(first, size, "\xfd" "7zXZ")) Refuse("is compressed with xz, which is not read here; use gzip or none");
     if (Starts_With(first, size, "\x28\xb5\x2f\xfd")) Refuse("is compressed with zstd, which is not read here; use gzip or none");
     if (Starts_With(first, size, "\x1f\x8b")) {
-        gzip_ = true;
         inflater_ = std::make_unique<Inflater>();
         if (inflateInit2(&inflater_->stream, gzipWindowBits) != Z_OK) Refuse("cannot start the gzip decompression");
         inflater_->initialised = true;
     }
-    capacity_ = inMemory && !gzip_ ? std::min(lineBufferBytes, memory_.size() + 1) : lineBufferBytes;
+    capacity_ = inMemory && !Gzip() ? std::min(lineBufferBytes, memory_.size() + 1) : lineBufferBytes;
     buffer_.reset(new char[capacity_]);
 }
 
@@ -108,7 +107,7 @@ bool LineReader::Refill_Raw() {
 }
 
 std::size_t LineReader::Read_Text(char* into, std::size_t capacity) {
-    if (gzip_) return Inflate(into, capacity);
+    if (Gzip()) return Inflate(into, capacity);
     // The bytes read ahead to tell the compression come first.
     if (rawBegin_ < rawEnd_) {
         const std::size_t count = std::min(capacity, rawEnd_ - rawBegin_);
@@ -164,7 +163,6 @@ std::size_t LineReader::Inflate(char* into, std::size_t capacity) {
 }
 
 bool LineReader::Next(std::string_view& line) {
-    overlong_ = false;
     for (;;) {
         char* start = buffer_.get() + begin_;
         const std::size_t available = end_ - begin_;
@@ -199,7 +197,6 @@ bool LineReader::Next(std::string_view& line) {
             line = std::string_view(start, available);
             ++lineNumber_;
             unterminated_ = false;
-            overlong_ = true;
             discardingTail_ = true;
             return true;
         }

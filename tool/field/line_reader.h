@@ -25,17 +25,16 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     // The next line without its line end (LF or CR LF), valid until the next
-    // call; false at the end of the data.
+    // call; false at the end of the data.  A line longer than the buffer is
+    // cut short, and the rest of it skipped.
     bool Next(std::string_view& line);
     // The number of the line last returned, from 1.
     int64_t Line_Number() const { return lineNumber_; }
     // The line last returned ended the data without a line end: the file was
     // probably cut inside it.
     bool Line_Unterminated() const { return unterminated_; }
-    // The line last returned was longer than the buffer and is cut short.
-    bool Line_Overlong() const { return overlong_; }
-
-    bool Gzip() const { return gzip_; }
+    // The data is gzip-compressed, as its first bytes tell.
+    bool Gzip() const { return inflater_ != nullptr; }
     const std::string& Name() const { return name_; }
     // What went wrong in the compressed data, if anything (it ends early, is
     // damaged, or is followed by other bytes); the lines before it are good.
@@ -63,7 +62,6 @@ private:
     std::size_t rawCapacity_ = 0;
     std::size_t rawBegin_ = 0, rawEnd_ = 0;
     bool rawEnded_ = false;
-    bool gzip_ = false;
     std::unique_ptr<Inflater> inflater_;
     std::string streamProblem_;
 
@@ -74,7 +72,6 @@ private:
     bool discardingTail_ = false;
     int64_t lineNumber_ = 0;
     bool unterminated_ = false;
-    bool overlong_ = false;
 };
 
 }  // namespace min_lumo_field

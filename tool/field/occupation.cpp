@@ -17,12 +17,21 @@ FieldFileError::FieldFileError(std::string fileName, int64_t lineNumber, std::st
       line(lineNumber),
       reason(std::move(why)) {}
 
+GeodeticPosition Geodetic_From_Earth_Centred(double x, double y, double z) {
+    GeodeticPosition position;
+    GeographicLib::Geocentric::WGS84().Reverse(x, y, z, position.latitude, position.longitude, position.height);
+    return position;
+}
+
 void Set_Earth_Centred_Position(Occupation& occupation, double x, double y, double z) {
     occupation.positionKnown = true;
     occupation.x = x;
     occupation.y = y;
     occupation.z = z;
-    GeographicLib::Geocentric::WGS84().Reverse(x, y, z, occupation.latitude, occupation.longitude, occupation.height);
+    const GeodeticPosition position = Geodetic_From_Earth_Centred(x, y, z);
+    occupation.latitude = position.latitude;
+    occupation.longitude = position.longitude;
+    occupation.height = position.height;
 }
 
 void Set_Geodetic_Position(Occupation& occupation, double latitude, double longitude, double height) {

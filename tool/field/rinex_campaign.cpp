@@ -155,15 +155,38 @@ struct OccupationPlan {
 
 std::string File_Name(const OccupationPlan& plan, int32_t interval) {
     const CivilTime start = Civil_Of_Seconds(plan.first);
-    const int64_t dayOfYear = Days_From_Civil(start.year, start.month, start.day) - Days_From_Civil(start.year, 1, 1) + 1;
+    const int64_t dayOfYear = min_lumo_kit::Day_Of_Year({start.year, start.month, start.day});
     return fmt::format("{}00{}_R_{:04}{:03}{:02}{:02}_{}_{}_GO.rnx", plan.station->name, countryCode, start.year, dayOfYear,
                        start.hour, start.minute, Duration_Code(plan.last - plan.first + interval), Interval_Code(interval));
 }
 
-std::string Rinex_Text(const OccupationPlan& plan, const std::vector<Satellite>& satellites, int32_t interval,
-                       int64_t epochs) {
-    std::string text;
-    text.reserve(static_cast<std::size_t>(epochs) * (36 + satellites.size() * 70) + 2000);
+// A file written piece by piece; every failure throws "cannot write PATH:
+// why", and a file that fails is left as far as it got.
+class OutputFile {
+public:
+    explicit OutputFile(const fs::path& path)
+        : path_(path), file_(std::fopen(path.string().c_str(), "wb"), &std::fclose) {
+        if (!file_) Fail();
+    }
+
+    void Write(const std::string& text) {
+        if (std::fwrite(text.data(), 1, text.size(), file_.get()) != text.size()) Fail();
+    }
+
+    void Close() {
+        if (std::fclose(file_.release()) != 0) Fail();
+    }
+
+private:
+    [[noreturn]] void Fail() const {
+        throw std::runtime_error(fmt::format("cannot write {}: {}", path_.string(), std::strerror(errno)));
+    }
+
+    fs::path path_;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+};
+
+void Header_Text(std::string& text, const OccupationPlan& plan, int32_t interval) {
     const CivilTime first = Civil_Of_Seconds(plan.first);
     const int32_t kind = plan.receiver % 2;
     Header_Line(text, "     3.04           OBSERVATION DATA    G: GPS", "RINEX VERSION / TYPE");
@@ -189,40 +212,48 @@ std::string Rinex_Text(const OccupationPlan& plan, const std::vector<Satellite>&
                 "TIME OF FIRST OBS");
     Header_Line(text, "G L1C", "SYS / PHASE SHIFT");
     Header_Line(text, "", "END OF HEADER");
+}
 
+// One epoch record: its time line and a line per satellite.
+void Epoch_Text(std::string& text, const OccupationPlan& plan, const std::vector<Satellite>& satellites,
+                int64_t stationOffset, int64_t gps) {
+    const CivilTime time = Civil_Of_Seconds(gps);
+    text += fmt::format("> {:04} {:02} {:02} {:02} {:02}{:11.7f}  0{:3}\n", time.year, time.month, time.day, time.hour,
+                        time.minute, time.second, satellites.size());
+    const int64_t t = gps - plan.sessionStart;
+    for (const Satellite& satellite : satellites) {
+        const int64_t range = satellite.rangeMillimetres + stationOffset + satellite.rateMillimetresPerSecond * t
+                              + satellite.accelerationMillimetresPerSecond2 * t * t / 2;
+        const int64_t rate = satellite.rateMillimetresPerSecond + satellite.accelerationMillimetresPerSecond2 * t;
+        const int64_t strength = satellite.signalStrength + (t / 60 + satellite.prn) % signalStrengthWobble;
+        const char indicator = static_cast<char>('0' + std::min<int64_t>(9, strength / signalStrengthPerIndicatorStep));
+        text += fmt::format("G{:02}", satellite.prn);
+        Observation(text, range, ' ');
+        Observation(text, std::llround(static_cast<double>(range) * l1CyclesPerMillimetre * 1000.0)
+                              + satellite.ambiguityCycles * 1000, indicator);
+        Observation(text, -std::llround(static_cast<double>(rate) * l1CyclesPerMillimetre * 1000.0), ' ');
+        Observation(text, strength * 1000, ' ');
+        while (text.back() == ' ') text.pop_back();
+        text += '\n';
+    }
+}
+
+// The file is written an epoch at a time through one buffer: at a short
+// interval a whole file would take megabytes.
+void Write_Rinex_File(const fs::path& path, const OccupationPlan& plan, const std::vector<Satellite>& satellites,
+                      int32_t interval, int64_t epochs) {
+    OutputFile file(path);
+    std::string text;
+    Header_Text(text, plan, interval);
+    file.Write(text);
     const auto stationOffset =
         static_cast<int64_t>(plan.station->x - regionX) % stationRangeOffsetSpanMetres * 1000;
     for (int64_t epoch = 0; epoch < epochs; ++epoch) {
-        const int64_t gps = plan.first + epoch * interval;
-        const CivilTime time = Civil_Of_Seconds(gps);
-        text += fmt::format("> {:04} {:02} {:02} {:02} {:02}{:11.7f}  0{:3}\n", time.year, time.month, time.day, time.hour,
-                            time.minute, time.second, satellites.size());
-        const int64_t t = gps - plan.sessionStart;
-        for (const Satellite& satellite : satellites) {
-            const int64_t range = satellite.rangeMillimetres + stationOffset + satellite.rateMillimetresPerSecond * t
-                                  + satellite.accelerationMillimetresPerSecond2 * t * t / 2;
-            const int64_t rate = satellite.rateMillimetresPerSecond + satellite.accelerationMillimetresPerSecond2 * t;
-            const int64_t strength = satellite.signalStrength + (t / 60 + satellite.prn) % signalStrengthWobble;
-            const char indicator = static_cast<char>('0' + std::min<int64_t>(9, strength / signalStrengthPerIndicatorStep));
-            text += fmt::format("G{:02}", satellite.prn);
-            Observation(text, range, ' ');
-            Observation(text, std::llround(static_cast<double>(range) * l1CyclesPerMillimetre * 1000.0)
-                                  + satellite.ambiguityCycles * 1000, indicator);
-            Observation(text, -std::llround(static_cast<double>(rate) * l1CyclesPerMillimetre * 1000.0), ' ');
-            Observation(text, strength * 1000, ' ');
-            while (text.back() == ' ') text.pop_back();
-            text += '\n';
-        }
+        text.clear();
+        Epoch_Text(text, plan, satellites, stationOffset, plan.first + epoch * interval);
+        file.Write(text);
     }
-    return text;
-}
-
-void Write_File(const fs::path& path, const std::string& text) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "wb"), &std::fclose);
-    if (!file) throw std::runtime_error(fmt::format("cannot write {}: {}", path.string(), std::strerror(errno)));
-    const bool written = std::fwrite(text.data(), 1, text.size(), file.get()) == text.size();
-    if (!written || std::fclose(file.release()) != 0)
-        throw std::runtime_error(fmt::format("cannot write {}: {}", path.string(), std::strerror(errno)));
+    file.Close();
 }
 
 void Check_Options(const RinexCampaignOptions& options) {
@@ -278,7 +309,7 @@ std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options
                 plan.last = sessionStart + occupied - random.Between(0, stagger / interval) * interval;
                 const int64_t epochs = (plan.last - plan.first) / interval + 1;
                 const fs::path path = folder / File_Name(plan, options.intervalSeconds);
-                Write_File(path, Rinex_Text(plan, satellites, options.intervalSeconds, epochs));
+                Write_Rinex_File(path, plan, satellites, options.intervalSeconds, epochs);
 
                 Occupation occupation;
                 occupation.file = path.string();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <type_traits>
 
 #include <fmt/format.h>
 
@@ -133,25 +134,27 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-std::optional<double> Parse_Real_Field(std::string_view field) {
+namespace {
+
+// A Fortran field of either kind; a real one must also be finite.
+template <typename Number>
+std::optional<Number> Parse_Number_Field(std::string_view field) {
     field = Trimmed(field);
     if (field.empty()) return std::nullopt;
     if (field.front() == '+') field.remove_prefix(1);
-    double value = 0.0;
+    Number value{};
     const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size() || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 
-std::optional<int64_t> Parse_Integer_Field(std::string_view field) {
-    field = Trimmed(field);
-    if (field.empty()) return std::nullopt;
-    if (field.front() == '+') field.remove_prefix(1);
-    int64_t value = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size()) return std::nullopt;
-    return value;
-}
+}  // namespace
+
+std::optional<double> Parse_Real_Field(std::string_view field) { return Parse_Number_Field<double>(field); }
+
+std::optional<int64_t> Parse_Integer_Field(std::string_view field) { return Parse_Number_Field<int64_t>(field); }
 
 RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warnings) {
     const std::string& name = lines.Name();
@@ -194,7 +197,8 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         warnings.push_back(Located(name, lines.Line_Number(),
                                    fmt::format("Compact RINEX {} holding RINEX {}; read by the RINEX version",
                                                header.compactVersion, header.version)));
-    header.satelliteSystem =
+    // The satellite system of RINEX VERSION / TYPE; blank reads as G (GPS).
+    const char satelliteSystem =
         line.size() > satelliteSystemColumn && line[satelliteSystemColumn] != ' ' ? line[satelliteSystemColumn] : 'G';
 
     bool markerSeen = false, receiverSeen = false, positionSeen = false, typesSeen = false;
@@ -234,13 +238,13 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         }
     }
 
-    header.timeSystem = Default_Time_System(header.major, header.satelliteSystem);
+    header.timeSystem = Default_Time_System(header.major, satelliteSystem);
     if (statedSystem) {
         header.timeSystem = *statedSystem;
     } else if (timeLine > 0 && !statedCode.empty()) {
         warnings.push_back(Located(name, timeLine, fmt::format("unknown time system '{}'; {} time assumed", statedCode,
                                                                Time_System_Code(header.timeSystem))));
-    } else if (header.major >= 3 && header.satelliteSystem == 'M') {
+    } else if (header.major >= 3 && satelliteSystem == 'M') {
         warnings.push_back(Located(name, timeLine, "a mixed-system file that states no time system; GPS time assumed"));
     }
     if (header.major == 2 && !typesSeen)

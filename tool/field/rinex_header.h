@@ -18,7 +18,6 @@ struct RinexHeader {
     std::string compactVersion;  // "1.0" or "3.0" when compact
     int major = 0;               // RINEX 2, 3 or 4
     std::string version;         // as written, e.g. "3.03"
-    char satelliteSystem = 'G';  // RINEX VERSION / TYPE; blank reads as G
     std::string markerName;      // trimmed; empty when absent or blank
     std::string receiverType;    // trimmed
     bool positionGiven = false;  // APPROX POSITION XYZ read, 0,0,0 included

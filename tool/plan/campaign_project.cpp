@@ -1,7 +1,6 @@
 #include "tool/plan/campaign_project.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -9,7 +8,6 @@
 #include <tuple>
 
 #include <fmt/format.h>
-#include <GeographicLib/Geocentric.hpp>
 
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
@@ -34,16 +32,7 @@ constexpr double widestOccupationSpreadMetres = 100.0;
 constexpr std::size_t mostStationsNamed = 20;
 
 bool Is_Occupation_Log(const std::string& path) {
-    std::string extension = fs::path(path).extension().string();
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".csv";
-}
-
-std::string Lowered(const std::string& name) {
-    std::string lowered = name;
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lowered;
+    return Ascii_Lowered(fs::path(path).extension().string()) == ".csv";
 }
 
 // A project time in UTC on the JSON reader's axis: the ISO 8601 text is the
@@ -69,6 +58,7 @@ std::string Session_Letters(int32_t sessionOfDay) {
 class CampaignBuilder {
 public:
     CampaignBuilder(CampaignFiles files, const CampaignOptions& options) : options_(options) {
+        campaign_.options = options;
         campaign_.files = std::move(files);
         campaign_.warnings = campaign_.files.warnings;
     }
@@ -106,7 +96,7 @@ private:
         for (std::size_t i = 0; i < Occupations().size(); ++i) {
             if (!Occupations()[i].hasEpochs) continue;
             const std::string& name = Occupations()[i].station;
-            const auto [found, isNew] = byLoweredName.emplace(Lowered(name), static_cast<int32_t>(names.size()));
+            const auto [found, isNew] = byLoweredName.emplace(Ascii_Lowered(name), static_cast<int32_t>(names.size()));
             if (isNew) names.push_back(name);
             provisional[i] = found->second;
         }
@@ -165,12 +155,11 @@ private:
             campaign_.warnings.push_back(fmt::format(
                 "station {}: its files' positions lie up to {:.0f} m from their mean; two markers of one name?", name,
                 widest));
-        double latitude = 0.0, longitude = 0.0, height = 0.0;
-        // The same ellipsoid and conversion as the field-file reader.
-        GeographicLib::Geocentric::WGS84().Reverse(station.x, station.y, station.z, latitude, longitude, height);
-        record.latitude = latitude;
-        record.longitude = longitude;
-        record.height = static_cast<float>(height);
+        const min_lumo_field::GeodeticPosition position =
+            min_lumo_field::Geodetic_From_Earth_Centred(station.x, station.y, station.z);
+        record.latitude = position.latitude;
+        record.longitude = position.longitude;
+        record.height = static_cast<float>(position.height);
         return record;
     }
 
@@ -334,9 +323,7 @@ std::string Observation_Label(const std::string& from, const std::string& sessio
 }
 
 std::string Session_Token(double utcSeconds, int32_t sessionOfDay) {
-    const int64_t day = Utc_Day(utcSeconds);
-    const min_lumo_field::CivilTime date = min_lumo_field::Civil_Of_Seconds(day * min_lumo_field::secondsPerDay);
-    const int64_t dayOfYear = day - min_lumo_field::Days_From_Civil(date.year, 1, 1) + 1;
+    const int64_t dayOfYear = min_lumo_kit::Day_Of_Year(min_lumo_kit::Civil_From_Days(Utc_Day(utcSeconds)));
     return fmt::format("{:03}{}", dayOfYear, Session_Letters(sessionOfDay));
 }
 

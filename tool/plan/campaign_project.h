@@ -16,7 +16,6 @@
 namespace min_lumo_tool {
 
 inline constexpr double defaultMinimumOverlapMinutes = 15.0;
-inline constexpr double secondsPerMinute = 60.0;
 
 // The files as read: their occupations and what the reader had to say.
 struct CampaignFiles {
@@ -54,6 +53,7 @@ struct CampaignObservation {
 };
 
 struct Campaign {
+    CampaignOptions options;  // as it was formed with
     CampaignFiles files;
     std::vector<int32_t> occupationStation;         // project station of each occupation; -1 without epochs
     std::vector<CampaignStation> stations;          // by project station index

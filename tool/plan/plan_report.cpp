@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <stdexcept>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -41,12 +41,8 @@ class PlanFacts {
 public:
     PlanFacts(const Campaign& campaign, const ProcessingPlan& plan) : campaign_(campaign), plan_(plan) {
         for (const PlanNetwork& network : plan.networks)
-            for (const PlanRow& row : network.rows) {
-                if (!row.selected) continue;
-                ++kept_;
-                keptAt_[row.fromStation].push_back(&row);
-                keptAt_[row.toStation].push_back(&row);
-            }
+            kept_ += static_cast<std::size_t>(
+                std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
     }
 
     const Project& Before() const { return campaign_.project; }
@@ -85,11 +81,15 @@ public:
             return {};
         return After().controls[static_cast<std::size_t>(record.treeControl)].name;
     }
-    const std::vector<const PlanRow*>& Kept_At(int32_t station) const {
-        static const std::vector<const PlanRow*> none;
-        const auto found = keptAt_.find(station);
-        return found == keptAt_.end() ? none : found->second;
+    // The first kept row, in plan order, with an end at the station; the
+    // station must have one.
+    const PlanRow& First_Kept_At(int32_t station) const {
+        for (const PlanNetwork& network : plan_.networks)
+            for (const PlanRow& row : network.rows)
+                if (row.selected && (row.fromStation == station || row.toStation == station)) return row;
+        throw std::logic_error(fmt::format("station {} has no kept observation", Name(station)));
     }
+    std::size_t Reached() const { return Before().stations.size() - plan_.summary.unreachedStations.size(); }
     std::string Names(const std::vector<int32_t>& stations) const {
         std::string text;
         for (const int32_t station : stations) text += (text.empty() ? "" : ", ") + Name(station);
@@ -100,7 +100,6 @@ private:
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
     std::size_t kept_ = 0;
-    std::map<int32_t, std::vector<const PlanRow*>> keptAt_;
 };
 
 std::string Level_Text(int32_t level) { return level >= 0 ? std::to_string(level) : "-"; }
@@ -154,10 +153,7 @@ std::string Stations_Text(const PlanFacts& facts, const Campaign& campaign) {
                        std::to_string(campaign.stations[i].occupations.size()), Level_Text(facts.Level(index)),
                        facts.Is_Control(index) ? "control" : facts.Control_Of(index)});
     }
-    std::size_t reached = 0;
-    for (std::size_t i = 0; i < project.stations.size(); ++i)
-        if (facts.Level(static_cast<int32_t>(i)) >= 0) ++reached;
-    return fmt::format("\nStations: {} ({} reached from a control)\n", project.stations.size(), reached)
+    return fmt::format("\nStations: {} ({} reached from a control)\n", project.stations.size(), facts.Reached())
            + table.Render();
 }
 
@@ -171,7 +167,7 @@ std::string Summary_Text(const PlanFacts& facts, const Campaign& campaign, const
         line("overlaps no other station long enough, not observed", facts.Names(summary.unobservedStations));
     std::string single;
     for (const int32_t station : summary.singleObservationStations) {
-        const PlanRow& row = *facts.Kept_At(station).front();
+        const PlanRow& row = facts.First_Kept_At(station);
         single += fmt::format("{}{} (only {}-{})", single.empty() ? "" : ", ", facts.Name(station),
                               facts.Name(row.fromStation), facts.Name(row.toStation));
     }
@@ -280,7 +276,7 @@ std::vector<std::string> Plan_Warnings(const Campaign& campaign, const Processin
     return warnings;
 }
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings) {
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan) {
     const PlanFacts facts(campaign, plan);
     const Project& project = campaign.project;
     std::string controls;
@@ -290,7 +286,7 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
                     Plural(campaign.files.occupations.size(), "occupation"), Plural(project.stations.size(), "station"),
                     Plural(project.observations.size(), "observation"), Plural(project.baselines.size(), "baseline"),
                     Plural(plan.networks.size(), "time-network"));
-    text += fmt::format("Overlaps of at least {} min; controls: {}\n", settings.minimumOverlapMinutes,
+    text += fmt::format("Overlaps of at least {} min; controls: {}\n", campaign.options.minimumOverlapMinutes,
                         controls.empty() ? "none" : controls);
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
@@ -300,7 +296,7 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
     return text;
 }
 
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings) {
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan) {
     const PlanFacts facts(campaign, plan);
     Json controls = Json::array();
     for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
@@ -324,7 +320,7 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     for (const auto& [from, to] : plan.summary.bridges)
         bridges.push_back({{"from", facts.Name(from)}, {"to", facts.Name(to)}});
     const Json document = {{"command", "plan"},
-                           {"minimumOverlapMinutes", settings.minimumOverlapMinutes},
+                           {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
                            {"stations", Stations_Json(facts, campaign)},
                            {"occupations", Occupations_Json(campaign)},

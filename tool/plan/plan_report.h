@@ -10,16 +10,12 @@
 
 namespace min_lumo_tool {
 
-struct PlanSettings {
-    double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
-};
-
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings);
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan);
 
 // {"stations", "occupations", "networks", "plan", "summary", "warnings", ...}:
 // one plan row per observation, the kept rows of each time-network in
 // processing order.
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, const PlanSettings& settings);
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan);
 
 // One line per observation, in the order of the plan, with a heading line.
 std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <set>
 #include <tuple>
 
@@ -48,8 +47,8 @@ private:
         row.level = baseline.directionLevel;
         row.score = plan_.minimised.inspection.observations[index].score;
         row.lengthMetres = Station_Distance_Metres(campaign_, baseline.fromStation, baseline.toStation);
-        row.state = outcome.rejected ? "rejected" : outcome.state;
-        row.selected = !outcome.rejected && Is_Kept(outcome.state);
+        row.state = outcome.state;
+        row.selected = Is_Kept(outcome.state);
         row.reason = outcome.reason;
         return row;
     }
@@ -105,7 +104,7 @@ private:
         // per station pair for the bridges: losing a baseline loses all of
         // its observations at once.
         std::vector<GraphEdge> observationEdges, baselineEdges;
-        std::map<std::pair<int32_t, int32_t>, std::size_t> pairEdge;
+        std::set<std::pair<int32_t, int32_t>> pairsSeen;
         for (const PlanNetwork& network : plan_.networks)
             for (const PlanRow& row : network.rows) {
                 observed[static_cast<std::size_t>(row.fromStation)] = true;
@@ -113,14 +112,12 @@ private:
                 if (!row.selected) continue;
                 observationEdges.push_back({row.fromStation, row.toStation});
                 const auto pair = std::minmax(row.fromStation, row.toStation);
-                if (pairEdge.emplace(pair, baselineEdges.size()).second)
+                if (pairsSeen.insert(pair).second)
                     baselineEdges.push_back({row.fromStation, row.toStation});
             }
-        for (int32_t station = 0; station < stationCount; ++station) {
-            if (After().stations[static_cast<std::size_t>(station)].treeLevel < 0)
-                summary.unreachedStations.push_back(station);
+        summary.unreachedStations = plan_.oriented.unreachedStations;
+        for (int32_t station = 0; station < stationCount; ++station)
             if (!observed[static_cast<std::size_t>(station)]) summary.unobservedStations.push_back(station);
-        }
         const std::vector<int32_t> degrees = Vertex_Degrees(stationCount, observationEdges);
         for (int32_t station = 0; station < stationCount; ++station)
             if (degrees[static_cast<std::size_t>(station)] == 1) summary.singleObservationStations.push_back(station);
