@@ -161,12 +161,22 @@ std::string File_Name(const OccupationPlan& plan, int32_t interval) {
 }
 
 // A file written piece by piece; every failure throws "cannot write PATH:
-// why", and a file that fails is left as far as it got.
+// why".  A file not closed whole, whatever stopped it, is removed, so that
+// no half-written file is left behind.
 class OutputFile {
 public:
     explicit OutputFile(const fs::path& path)
         : path_(path), file_(std::fopen(path.string().c_str(), "wb"), &std::fclose) {
         if (!file_) Fail();
+    }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    ~OutputFile() {
+        if (complete_) return;
+        file_.reset();
+        std::error_code ignored;
+        fs::remove(path_, ignored);
     }
 
     void Write(const std::string& text) {
@@ -175,6 +185,7 @@ public:
 
     void Close() {
         if (std::fclose(file_.release()) != 0) Fail();
+        complete_ = true;
     }
 
 private:
@@ -184,6 +195,7 @@ private:
 
     fs::path path_;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
+    bool complete_ = false;
 };
 
 void Header_Text(std::string& text, const OccupationPlan& plan, int32_t interval) {
