@@ -10,17 +10,13 @@ using namespace min_lumo;
 
 namespace {
 
-template <RecordKind K> int32_t Count(const std::vector<std::byte>& array) {
-    return static_cast<int32_t>(array.size() / static_cast<std::size_t>(RecordStride<K>));
-}
-
 template <RecordKind K> Record<K> Record_At(const std::vector<std::byte>& array, int32_t index) {
     return {const_cast<std::byte*>(array.data()) + static_cast<std::size_t>(index) * RecordStride<K>};
 }
 
 template <RecordKind K> Record<K> Append_Record(std::vector<std::byte>& array, std::byte fill) {
     array.resize(array.size() + RecordStride<K>, fill);
-    return Record_At<K>(array, Count<K>(array) - 1);
+    return {array.data() + (array.size() - static_cast<std::size_t>(RecordStride<K>))};
 }
 
 template <RecordKind K> void Put_Text(Record<K> record, TextField<K> field, const std::string& text) {
@@ -120,7 +116,7 @@ int32_t HostMemory::Append(const ProjectSource& source) {
     const SourceRef record = Append_Record<RecordKind::Source>(sources, fill_);
     Write_Field(record, source::ratioNumerator, source.ratioNumerator);
     Write_Field(record, source::ratioDenominator, source.ratioDenominator);
-    return Count<RecordKind::Source>(sources) - 1;
+    return Count<RecordKind::Source>() - 1;
 }
 
 int32_t HostMemory::Append(const ProjectStation& station) {
@@ -134,7 +130,7 @@ int32_t HostMemory::Append(const ProjectStation& station) {
     Write_Field(record, station::positionFlagC, station.positionFlagC);
     Write_Field(record, station::treeControl, station.treeControl);
     Write_Field(record, station::treeLevel, station.treeLevel);
-    return Count<RecordKind::Station>(stations) - 1;
+    return Count<RecordKind::Station>() - 1;
 }
 
 int32_t HostMemory::Append(const ProjectBaseline& baseline) {
@@ -149,7 +145,7 @@ int32_t HostMemory::Append(const ProjectBaseline& baseline) {
     for (std::size_t slot = 0; slot < baseline.observations.size(); ++slot)
         Write_Baseline_Observation(record, static_cast<int32_t>(slot), baseline.observations[slot]);
     Write_Field(record, baseline::directionLevel, baseline.directionLevel);
-    return Count<RecordKind::Baseline>(baselines) - 1;
+    return Count<RecordKind::Baseline>() - 1;
 }
 
 int32_t HostMemory::Append(const ProjectObservation& observation) {
@@ -167,14 +163,14 @@ int32_t HostMemory::Append(const ProjectObservation& observation) {
     Write_Field(record, observation::forced, observation.forced);
     Write_Field(record, observation::startTime, observation.start.seconds);
     Write_Field(record, observation::endTime, observation.end.seconds);
-    return Count<RecordKind::Observation>(observations) - 1;
+    return Count<RecordKind::Observation>() - 1;
 }
 
 int32_t HostMemory::Append(const ProjectControl& control) {
     const ControlRef record = Append_Record<RecordKind::Control>(controls, fill_);
     Put_Text(record, control::name, control.name);
     Write_Field(record, control::inactive, control.inactive);
-    return Count<RecordKind::Control>(controls) - 1;
+    return Count<RecordKind::Control>() - 1;
 }
 
 int32_t HostMemory::Add_Source(int32_t ratioNumerator, int32_t ratioDenominator) {
@@ -209,11 +205,11 @@ int32_t HostMemory::Add_Baseline(int32_t fromStation, int32_t toStation) {
 }
 
 int32_t HostMemory::Add_Observation(const ObservationFields& fields) {
-    const int32_t index = Count<RecordKind::Observation>(observations);
+    const int32_t index = Count<RecordKind::Observation>();
     // The observation joins its baseline's list, when that baseline exists
     // and its list has room.
     int32_t slot = 0;
-    if (fields.baseline >= 0 && fields.baseline < Count<RecordKind::Baseline>(baselines)) {
+    if (fields.baseline >= 0 && fields.baseline < Count<RecordKind::Baseline>()) {
         const BaselineRef owner = Record_At<RecordKind::Baseline>(baselines, fields.baseline);
         slot = Read_Field(owner, baseline::observationCount);
         if (slot < baseline::observationIndexCapacity) {
@@ -242,15 +238,15 @@ int32_t HostMemory::Add_Control(const std::string& name, int32_t inactive) {
 }
 
 ProjectHeader* HostMemory::Header() {
-    header_.sourceCount = Count<RecordKind::Source>(sources);
+    header_.sourceCount = Count<RecordKind::Source>();
     header_.sources = Array_Pointer<SourceRecord>(sources);
-    header_.stationCount = Count<RecordKind::Station>(stations);
+    header_.stationCount = Count<RecordKind::Station>();
     header_.stations = Array_Pointer<StationRecord>(stations);
-    header_.baselineCount = Count<RecordKind::Baseline>(baselines);
+    header_.baselineCount = Count<RecordKind::Baseline>();
     header_.baselines = Array_Pointer<BaselineRecord>(baselines);
-    header_.observationCount = Count<RecordKind::Observation>(observations);
+    header_.observationCount = Count<RecordKind::Observation>();
     header_.observations = Array_Pointer<ObservationRecord>(observations);
-    header_.controlCount = Count<RecordKind::Control>(controls);
+    header_.controlCount = Count<RecordKind::Control>();
     header_.controls = Array_Pointer<ControlRecord>(controls);
     if (headerEdits.sourceCount) header_.sourceCount = *headerEdits.sourceCount;
     if (headerEdits.controlCount) header_.controlCount = *headerEdits.controlCount;
@@ -259,21 +255,21 @@ ProjectHeader* HostMemory::Header() {
 }
 
 void HostMemory::Read_Back(Project& project) const {
-    for (int32_t i = 0; i < Count<RecordKind::Source>(sources); ++i) {
+    for (int32_t i = 0; i < Count<RecordKind::Source>(); ++i) {
         const SourceRef record = Record_At<RecordKind::Source>(sources, i);
         ProjectSource& source = project.sources[static_cast<std::size_t>(i)];
         source.ratioNumerator = Read_Field(record, source::ratioNumerator);
         source.ratioDenominator = Read_Field(record, source::ratioDenominator);
     }
-    for (int32_t i = 0; i < Count<RecordKind::Station>(stations); ++i)
+    for (int32_t i = 0; i < Count<RecordKind::Station>(); ++i)
         Read_Back_Station(Record_At<RecordKind::Station>(stations, i), project.stations[static_cast<std::size_t>(i)]);
-    for (int32_t i = 0; i < Count<RecordKind::Baseline>(baselines); ++i)
+    for (int32_t i = 0; i < Count<RecordKind::Baseline>(); ++i)
         Read_Back_Baseline(Record_At<RecordKind::Baseline>(baselines, i),
                            project.baselines[static_cast<std::size_t>(i)]);
-    for (int32_t i = 0; i < Count<RecordKind::Observation>(observations); ++i)
+    for (int32_t i = 0; i < Count<RecordKind::Observation>(); ++i)
         Read_Back_Observation(Record_At<RecordKind::Observation>(observations, i),
                               project.observations[static_cast<std::size_t>(i)]);
-    for (int32_t i = 0; i < Count<RecordKind::Control>(controls); ++i) {
+    for (int32_t i = 0; i < Count<RecordKind::Control>(); ++i) {
         const ControlRef record = Record_At<RecordKind::Control>(controls, i);
         ProjectControl& control = project.controls[static_cast<std::size_t>(i)];
         control.name = Get_Text(record, control::name);

@@ -106,6 +106,17 @@ public:
     // Every host byte, the five arrays one after another.
     std::vector<std::byte> Snapshot() const;
 
+    // How many records of kind K its array holds, whatever headerEdits say.
+    template <min_lumo::RecordKind K> int32_t Count() const {
+        using enum min_lumo::RecordKind;
+        const std::vector<std::byte>& array = K == Source        ? sources
+                                              : K == Station     ? stations
+                                              : K == Baseline    ? baselines
+                                              : K == Observation ? observations
+                                                                 : controls;
+        return static_cast<int32_t>(array.size() / static_cast<std::size_t>(min_lumo::RecordStride<K>));
+    }
+
     std::vector<std::byte> sources, stations, baselines, observations, controls;
     HeaderEdits headerEdits;
 

@@ -2,7 +2,6 @@
 // failure from DLL_Min_Lumo, and not one byte of its memory changes.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,6 +9,7 @@
 #include "tests/reference/reference_entry_points.h"
 #include "tests/support/host_project.h"
 #include "tests/support/library_loader.h"
+#include "tests/support/test_name.h"
 
 namespace min_lumo_test {
 namespace {
@@ -46,9 +46,7 @@ TEST_P(CheckedHostData, FailsWithOneMessageAndChangesNothing) {
     const LoadedLibrary& library = Library_Under_Test();
     ASSERT_EQ(library.error, "");
     EXPECT_EQ(library.minLumo(AcceptedSizes, &header), 1);
-    char text[512];
-    library.getErrorMessage(text);
-    EXPECT_EQ(std::string(text), GetParam().message);
+    EXPECT_EQ(library.Error_Message(), GetParam().message);
     EXPECT_TRUE(Changed_Bytes(project, before, project.Snapshot()).empty());
 }
 
@@ -104,19 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenPromise{"observations naming baselines the header no longer counts",
                       [](HostProject&, ProjectHeader& h) { h.baselineCount = 1; },
                       "Error: observation 1 names baseline 1, but the project has 1 baselines"}),
-    [](const ::testing::TestParamInfo<BrokenPromise>& testInfo) {
-        std::string name = testInfo.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<BrokenPromise>& testInfo) { return Test_Name(testInfo.param.what); });
 
 TEST(CheckedHostData, NullProjectAfterAPassedHandshakeFails) {
     const LoadedLibrary& library = Library_Under_Test();
     EXPECT_EQ(library.minLumo(AcceptedSizes, nullptr), 1);
-    char text[512];
-    library.getErrorMessage(text);
-    EXPECT_EQ(std::string(text), "Error: no project header was passed");
+    EXPECT_EQ(library.Error_Message(), "Error: no project header was passed");
 }
 
 TEST(CheckedHostData, NullSizesFailTheHandshake) {
@@ -161,12 +152,9 @@ TEST_P(UnreadHeaderParts, AreMinimisedLikeATidyProject) {
 
     const LoadedLibrary& library = Library_Under_Test();
     ASSERT_EQ(library.error, "");
-    char before[512];
-    library.getErrorMessage(before);
+    const std::string before = library.Error_Message();
     EXPECT_EQ(library.minLumo(AcceptedSizes, &header), 0);
-    char after[512];
-    library.getErrorMessage(after);
-    EXPECT_EQ(std::string(after), before) << "a success keeps the last failure's message";
+    EXPECT_EQ(library.Error_Message(), before) << "a success keeps the last failure's message";
     EXPECT_EQ(min_lumo_reference::Reference_Min_Lumo(AcceptedSizes, tidy.Header()), 0);
     EXPECT_EQ(spoilt.Snapshot(), tidy.Snapshot());
     int32_t rejected = 0;
@@ -196,12 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
                        p.Add_Baseline(15, 1);
                        h = *p.Header();
                    }}),
-    [](const ::testing::TestParamInfo<UnreadPart>& testInfo) {
-        std::string name = testInfo.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<UnreadPart>& testInfo) { return Test_Name(testInfo.param.what); });
 
 }  // namespace
 }  // namespace min_lumo_test

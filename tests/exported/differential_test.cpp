@@ -17,11 +17,10 @@ constexpr uint64_t FirstSeed = 7000000;
 TEST(ExportedDifferential, RandomProjectsMatchTheReference) {
     const LoadedLibrary& loaded = Library_Under_Test();
     ASSERT_EQ(loaded.error, "");
-    const EntryPoints library{loaded.minLumo, loaded.fixBaselineDirection, loaded.getErrorMessage};
     int failures = 0;
     const int32_t count = Differential_Project_Count();
     for (int32_t i = 0; i < count && failures < MostFailuresShown; ++i) {
-        const std::string difference = Compare_With_Reference(library, FirstSeed + static_cast<uint64_t>(i));
+        const std::string difference = Compare_With_Reference(loaded, FirstSeed + static_cast<uint64_t>(i));
         if (difference.empty()) continue;
         ADD_FAILURE() << difference;
         ++failures;

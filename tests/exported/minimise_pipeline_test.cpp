@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/host_changes.h"
 #include "tests/support/host_project.h"
 #include "tests/support/library_loader.h"
 
@@ -16,20 +17,12 @@ namespace {
 
 using namespace min_lumo;
 
-constexpr int32_t RemovedOffset = 2656;
-constexpr int32_t SolutionStatusOffset = 2188;
 constexpr char NoNetworksText[] = "No time-networks found";
 
 const LoadedLibrary& Lib() {
     const LoadedLibrary& library = Library_Under_Test();
     EXPECT_EQ(library.error, "");
     return library;
-}
-
-std::string Message() {
-    char buffer[512];
-    Lib().getErrorMessage(buffer);
-    return std::string(buffer);
 }
 
 struct Pair {
@@ -65,29 +58,12 @@ public:
 private:
     // Stations are found by their one-letter names in the host records.
     int32_t Station(char name) {
-        const auto count = static_cast<int32_t>(project.stations.size() / 13640U);
+        const int32_t count = project.Count<RecordKind::Station>();
         for (int32_t i = 0; i < count; ++i)
             if (Text_Field(project.Station(i), station::name)[0] == name) return i;
         return project.Add_Station(std::string(1, name));
     }
 };
-
-// Every changed byte lies in removed or solutionStatus of a rejected
-// observation, and each rejected one reads removed 1 and solutionStatus -1.
-void Expect_Only_Rejections(HostProject& project, const std::vector<std::byte>& before,
-                            const std::set<int32_t>& rejected) {
-    for (const ByteChange& change : Changed_Bytes(project, before, project.Snapshot())) {
-        EXPECT_EQ(change.array, "observation");
-        EXPECT_EQ(rejected.count(change.record), 1U) << "observation " << change.record;
-        const bool inRemoved = change.offset >= RemovedOffset && change.offset < RemovedOffset + 4;
-        const bool inStatus = change.offset >= SolutionStatusOffset && change.offset < SolutionStatusOffset + 4;
-        EXPECT_TRUE(inRemoved || inStatus) << "observation " << change.record << " offset " << change.offset;
-    }
-    for (int32_t i : rejected) {
-        EXPECT_EQ(Read_Field(project.Observation(i), observation::removed), 1) << i;
-        EXPECT_EQ(Read_Field(project.Observation(i), observation::solutionStatus), -1) << i;
-    }
-}
 
 const std::vector<Pair> SixPairs = {{"W-X", 60}, {"W-Y", 50}, {"W-Z", 40}, {"X-Y", 30}, {"X-Z", 20}, {"Y-Z", 10}};
 
@@ -103,11 +79,11 @@ class Minimisation : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Minimisation, MarksExactlyTheRejectedObservations) {
     MinimisationProject p(GetParam().pairs);
-    const std::string messageBefore = Message();
+    const std::string messageBefore = Lib().Error_Message();
     const auto before = p.project.Snapshot();
     EXPECT_EQ(p.Minimise(), 0);
     Expect_Only_Rejections(p.project, before, GetParam().rejected);
-    EXPECT_EQ(Message(), messageBefore) << "a success sets no message";
+    EXPECT_EQ(Lib().Error_Message(), messageBefore) << "a success sets no message";
 }
 
 std::string Scenario_Name(const ::testing::TestParamInfo<Scenario>& param) { return param.param.name; }
@@ -165,7 +141,7 @@ TEST(Minimisation, NoObservationsFailsWithoutTouchingTheProject) {
     p.project.Add_Baseline(0, 1);
     const auto before = p.project.Snapshot();
     EXPECT_EQ(p.Minimise(), 1);
-    EXPECT_EQ(Message(), NoNetworksText);
+    EXPECT_EQ(Lib().Error_Message(), NoNetworksText);
     EXPECT_TRUE(Changed_Bytes(p.project, before, p.project.Snapshot()).empty());
     // The empty table left behind is released by the next call, which works.
     MinimisationProject next(SixPairs);

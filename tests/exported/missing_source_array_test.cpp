@@ -28,9 +28,7 @@ TEST(MissingSourceArray, RefusedEvenWithoutAStatedCount) {
 
     const LoadedLibrary& library = Library_Under_Test();
     EXPECT_EQ(library.minLumo(AcceptedSizes, &header), 1);
-    char text[512];
-    library.getErrorMessage(text);
-    EXPECT_EQ(std::string(text), "Error: observation 0 names fromSource 0, but the project has 0 sources");
+    EXPECT_EQ(library.Error_Message(), "Error: observation 0 names fromSource 0, but the project has 0 sources");
     EXPECT_TRUE(Changed_Bytes(project, before, project.Snapshot()).empty());
 }
 

@@ -2,12 +2,12 @@
 // never reads or writes outside the arrays, and valid parts come out as usual.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <functional>
 #include <string>
 
 #include "tests/support/host_project.h"
 #include "tests/support/library_loader.h"
+#include "tests/support/test_name.h"
 
 namespace min_lumo_test {
 namespace {
@@ -77,12 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     for (int i = 0; i < control::name.capacity; ++i) name[i] = 'K';
                 },
                 -1, 0, -1}),
-    [](const ::testing::TestParamInfo<Hostile>& testInfo) {
-        std::string name = testInfo.param.what;
-        for (char& c : name)
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        return name;
-    });
+    [](const ::testing::TestParamInfo<Hostile>& testInfo) { return Test_Name(testInfo.param.what); });
 
 // A header that promises records without arrays, or none at all, is left alone.
 TEST(OrientHostileData, MissingArraysChangeNothing) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/host_changes.h"
 #include "tests/support/host_project.h"
 #include "tests/support/library_loader.h"
 
@@ -103,41 +104,6 @@ std::vector<Scenario> Scenarios() {
     };
 }
 
-// Host bytes the orientation may change: every level and treeControl, and
-// for a reversed baseline everything a reversal touches.
-struct Span {
-    std::string array;
-    int32_t record, begin, end;
-};
-
-void Add_Reversal_Spans(HostProject& project, int32_t j, std::vector<Span>& spans) {
-    for (const int32_t station : {Read_Field(project.Baseline(j), baseline::fromStation),
-                                  Read_Field(project.Baseline(j), baseline::toStation)}) {
-        spans.push_back({"station", station, station::positionFlagB.offset, station::positionFlagB.offset + 4});
-        spans.push_back({"station", station, station::positionFlagC.offset, station::positionFlagC.offset + 4});
-    }
-    spans.push_back({"baseline", j, 0, 16});
-    spans.push_back({"baseline", j, 32, 48});
-    spans.push_back({"baseline", j, 64, 72});
-    spans.push_back({"baseline", j, 1116, 1584});
-    const int32_t count = Read_Field(project.Baseline(j), baseline::observationCount);
-    for (int32_t m = 0; m < count; ++m) {
-        const int32_t o = Read_Baseline_Observation(project.Baseline(j), m);
-        spans.push_back({"observation", o, 0, 544});
-        spans.push_back({"observation", o, 552, 560});
-        spans.push_back({"observation", o, 564, 568});
-        spans.push_back({"observation", o, 2188, 2656});
-    }
-}
-
-bool Listed(const ByteChange& change, const std::vector<Span>& spans) {
-    for (const Span& span : spans)
-        if (span.array == change.array && span.record == change.record && change.offset >= span.begin
-            && change.offset < span.end)
-            return true;
-    return false;
-}
-
 class Orientation : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
@@ -164,12 +130,15 @@ TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
 
     ASSERT_EQ(Library_Under_Test().fixBaselineDirection(project.Header()), 0);
 
-    std::vector<Span> spans;
+    // Host bytes the orientation may change: every level and treeControl, and
+    // for a reversed baseline everything a reversal touches.
+    std::vector<Region> allowed;
     for (int32_t i = 0; i < static_cast<int32_t>(scenario.stations.size()); ++i) {
         SCOPED_TRACE("station " + std::to_string(i));
         EXPECT_EQ(Read_Field(project.Station(i), station::treeLevel), scenario.treeLevel[static_cast<size_t>(i)]);
         EXPECT_EQ(Read_Field(project.Station(i), station::treeControl), scenario.treeControl[static_cast<size_t>(i)]);
-        spans.push_back({"station", i, station::treeControl.offset, station::treeLevel.offset + 4});
+        allowed.push_back(
+            {"station", i, station::treeControl.offset, station::treeLevel.offset + 4 - station::treeControl.offset});
     }
     for (int32_t j = 0; j < static_cast<int32_t>(scenario.baselines.size()); ++j) {
         SCOPED_TRACE("baseline " + std::to_string(j));
@@ -179,9 +148,9 @@ TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
         EXPECT_EQ(Read_Field(project.Baseline(j), baseline::directionLevel),
                   scenario.directionLevel[static_cast<size_t>(j)]);
         EXPECT_EQ(ends, scenario.ends[static_cast<size_t>(j)]);
-        spans.push_back({"baseline", j, baseline::directionLevel.offset, baseline::directionLevel.offset + 4});
+        allowed.push_back({"baseline", j, baseline::directionLevel.offset, 4});
         if (ends != std::pair{entry.from, entry.to}) {
-            Add_Reversal_Spans(project, j, spans);
+            Add_Reversal_Regions(project, j, allowed);
             for (const int32_t s : {ends.first, ends.second}) {
                 EXPECT_EQ(Read_Field(project.Station(s), station::positionFlagB), 0);
                 EXPECT_EQ(Read_Field(project.Station(s), station::positionFlagC), 0);
@@ -189,7 +158,7 @@ TEST_P(Orientation, LevelsStationsAndOrientsBaselines) {
         }
     }
     for (const ByteChange& change : Changed_Bytes(project, before, project.Snapshot()))
-        EXPECT_TRUE(Listed(change, spans)) << change.array << " " << change.record << " +" << change.offset;
+        EXPECT_TRUE(Inside(change, allowed)) << change.array << " " << change.record << " +" << change.offset;
     EXPECT_EQ(Alarm_Count(), alarms);
 }
 

@@ -66,6 +66,7 @@
 #include <unistd.h>
 #endif
 
+#include "tests/support/host_changes.h"
 #include "tests/support/host_project.h"
 #include "tests/support/library_loader.h"
 
@@ -330,10 +331,6 @@ std::array<std::byte, EndBlockWidth> Hex_Block(Cursor& cursor) {
         block[i] = static_cast<std::byte>(high * 16 + low);
     }
     return block;
-}
-
-template <RecordKind K> int32_t Record_Count(const std::vector<std::byte>& array) {
-    return static_cast<int32_t>(array.size() / static_cast<std::size_t>(RecordStride<K>));
 }
 
 // A host project built from project lines, with the header and sizes that
@@ -621,25 +618,13 @@ void Expect_Fields(const GoldenCase& c, Cursor& cursor, std::span<const FieldInf
     }
 }
 
-// One stretch of a record that a call may change.
-struct Region {
-    std::string array;
-    int32_t record;
-    int32_t offset;
-    int32_t width;
-};
-
 // Every changed byte lies in one of the regions; the others are reported,
 // runs of neighbouring bytes together.
 void Expect_Changes_Only_In(const GoldenCase& c, const HostProject& project, const std::vector<std::byte>& before,
                             const std::vector<Region>& allowed) {
     std::vector<Region> stray;
     for (const ByteChange& change : Changed_Bytes(project, before, project.Snapshot())) {
-        const bool inside = std::any_of(allowed.begin(), allowed.end(), [&](const Region& region) {
-            return region.array == change.array && region.record == change.record && change.offset >= region.offset
-                   && change.offset < region.offset + region.width;
-        });
-        if (inside) continue;
+        if (Inside(change, allowed)) continue;
         Region* last = stray.empty() ? nullptr : &stray.back();
         if (last != nullptr && last->array == change.array && last->record == change.record
             && last->offset + last->width == change.offset)
@@ -708,8 +693,7 @@ void Run_Minimisation_Case(const GoldenCase& c) {
             if (!cursor.Take_If("none"))
                 while (!cursor.Done())
                     rejected.insert(Built_Index(cursor, cursor.Int("observation"),
-                                                Record_Count<RecordKind::Observation>(built.project.observations),
-                                                "observation"));
+                                                built.project.Count<RecordKind::Observation>(), "observation"));
         } else {
             cursor.Fail("unknown expectation '" + what + "'");
         }
@@ -734,33 +718,8 @@ void Run_Minimisation_Case(const GoldenCase& c) {
 
 // ---- Orientation cases ------------------------------------------------------------
 
-// What reversing baseline `j` may write: its own fields, its end stations'
-// flags B and C, and the fields of the observations on its list.
-void Add_Reversal_Regions(HostProject& before, int32_t j, std::vector<Region>& allowed) {
-    const BaselineRef line = before.Baseline(j);
-    for (const auto block : {baseline::fromBlock, baseline::toBlock, baseline::solution})
-        allowed.push_back({"baseline", j, block.offset, block.width});
-    allowed.push_back({"baseline", j, baseline::fromStation.offset, 8});  // both ends
-    for (const int32_t end : {Read_Field(line, baseline::fromStation), Read_Field(line, baseline::toStation)}) {
-        allowed.push_back({"station", end, station::positionFlagB.offset, 4});
-        allowed.push_back({"station", end, station::positionFlagC.offset, 4});
-    }
-    const int32_t count =
-        std::clamp(Read_Field(line, baseline::observationCount), 0, baseline::observationIndexCapacity);
-    for (int32_t slot = 0; slot < count; ++slot) {
-        const int32_t i = Read_Baseline_Observation(line, slot);
-        for (const auto text : {observation::label, observation::fromSourceName, observation::toSourceName})
-            allowed.push_back({"observation", i, text.offset, text.capacity});
-        allowed.push_back({"observation", i, observation::fromSource.offset, 8});  // both sources
-        allowed.push_back({"observation", i, observation::baselineSlot.offset, 4});
-        allowed.push_back({"observation", i, observation::solution.offset, observation::solution.width});
-    }
-}
-
 void Run_Orientation_Case(const GoldenCase& c) {
-    // Neighbouring fields that the regions take together.
-    static_assert(observation::toSource.offset == observation::fromSource.offset + 4);
-    static_assert(baseline::toStation.offset == baseline::fromStation.offset + 4);
+    // Neighbouring fields that one region takes together.
     static_assert(station::treeLevel.offset == station::treeControl.offset + 4);
     FixtureProject built;
     const std::vector<const FixtureLine*> expectations = Build(c, built);
@@ -772,9 +731,9 @@ void Run_Orientation_Case(const GoldenCase& c) {
     if (result != 0)
         ADD_FAILURE_AT(c.path.c_str(), c.line) << c.name << ": DLL_Fix_Baseline_Direction returned " << result;
 
-    const int32_t stationCount = Record_Count<RecordKind::Station>(before.stations);
-    const int32_t baselineCount = Record_Count<RecordKind::Baseline>(before.baselines);
-    const int32_t observationCount = Record_Count<RecordKind::Observation>(before.observations);
+    const int32_t stationCount = before.Count<RecordKind::Station>();
+    const int32_t baselineCount = before.Count<RecordKind::Baseline>();
+    const int32_t observationCount = before.Count<RecordKind::Observation>();
     std::vector<Region> allowed;
     for (int32_t i = 0; i < stationCount; ++i)
         allowed.push_back({"station", i, station::treeControl.offset, 8});  // treeControl and treeLevel

@@ -50,9 +50,7 @@ const char* Call_Name(Call call) {
 
 // One side of the comparison: its entry points and its own copy of the host.
 struct Side {
-    DLL_Min_Lumo_Function minLumo;
-    DLL_Fix_Baseline_Direction_Function fix;
-    Get_Error_Message_Function message;
+    EntryPoints calls;
     HostProject project;
 };
 
@@ -68,15 +66,15 @@ Outcome Run(Side& side, Call call, const int32_t wrongSizes[6]) {
     ProjectHeader empty = *header;
     empty.observationCount = 0;
     switch (call) {
-    case Call::Minimise: outcome.result = side.minLumo(AcceptedSizes, header); break;
-    case Call::Orient: outcome.result = side.fix(header); break;
-    case Call::WrongSizes: outcome.result = side.minLumo(wrongSizes, header); break;
-    case Call::NoSizes: outcome.result = side.minLumo(nullptr, header); break;
-    case Call::MinimiseEmpty: outcome.result = side.minLumo(AcceptedSizes, &empty); break;
+    case Call::Minimise: outcome.result = side.calls.minLumo(AcceptedSizes, header); break;
+    case Call::Orient: outcome.result = side.calls.fixBaselineDirection(header); break;
+    case Call::WrongSizes: outcome.result = side.calls.minLumo(wrongSizes, header); break;
+    case Call::NoSizes: outcome.result = side.calls.minLumo(nullptr, header); break;
+    case Call::MinimiseEmpty: outcome.result = side.calls.minLumo(AcceptedSizes, &empty); break;
     }
     char text[MIN_LUMO_MESSAGE_CAPACITY + 8];
     std::memset(text, 'x', sizeof text);
-    outcome.messageResult = side.message(text);
+    outcome.messageResult = side.calls.getErrorMessage(text);
     outcome.message = text;
     return outcome;
 }
@@ -107,8 +105,8 @@ std::string Compare_With_Reference(const EntryPoints& library, uint64_t seed, co
     const std::vector<Call>& sequence = Sequences[static_cast<std::size_t>(seed % Sequences.size())];
     HostProject original = Random_Project(seed, options);
     if (!Orients(sequence)) Break_What_Minimisation_Never_Reads(original, seed ^ 0xB40CE5ULL);
-    Side ours{library.minLumo, library.fixBaselineDirection, library.getErrorMessage, original};
-    Side theirs{Reference_Min_Lumo, Reference_Fix_Baseline_Direction, Reference_Get_Error_Message, original};
+    Side ours{library, original};
+    Side theirs{{Reference_Min_Lumo, Reference_Fix_Baseline_Direction, Reference_Get_Error_Message}, original};
     SeededRandom random(seed ^ 0x5EEDULL);
     int32_t wrongSizes[6];
     std::memcpy(wrongSizes, AcceptedSizes, sizeof wrongSizes);

@@ -7,16 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "min_lumo.h"
+#include "hostkit/module_loader.h"
 #include "tests/support/random_project.h"
 
 namespace min_lumo_test {
 
-struct EntryPoints {
-    DLL_Min_Lumo_Function minLumo;
-    DLL_Fix_Baseline_Direction_Function fixBaselineDirection;
-    Get_Error_Message_Function getErrorMessage;
-};
+using EntryPoints = min_lumo_kit::LibraryEntryPoints;
 
 // Empty when the library and the reference agree on everything for the
 // project of `seed` and the call sequence that the seed picks; otherwise

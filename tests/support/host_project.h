@@ -10,7 +10,6 @@ namespace min_lumo_test {
 using HostProject = min_lumo_kit::HostMemory;
 using min_lumo_kit::ByteChange;
 using min_lumo_kit::Changed_Bytes;
-using min_lumo_kit::HeaderEdits;
 using min_lumo_kit::ObservationFields;
 using min_lumo_kit::StationFields;
 

@@ -276,21 +276,13 @@ void Fill_Uncovered(SeededRandom& random, std::byte* record, const std::vector<b
     }
 }
 
-ProjectHeader Counts_Of_Arrays(HostProject& project) {
-    const HeaderEdits edits = project.headerEdits;
-    project.headerEdits = {};
-    const ProjectHeader counts = *project.Header();
-    project.headerEdits = edits;
-    return counts;
-}
-
 template <RecordKind K> std::vector<bool> Empty_Mask() {
     return std::vector<bool>(static_cast<std::size_t>(RecordStride<K>), false);
 }
 
 // The host may leave sourceCount at anything: neither job reads it.
 void Vary_Source_Count(SeededRandom& random, HostProject& project) {
-    const int32_t held = static_cast<int32_t>(project.sources.size()) / RecordStride<RecordKind::Source>;
+    const int32_t held = project.Count<RecordKind::Source>();
     switch (random.Between(0, 5)) {
     case 0: project.headerEdits.sourceCount = 0; break;
     case 1: project.headerEdits.sourceCount = 1; break;
@@ -305,15 +297,12 @@ void Vary_Source_Count(SeededRandom& random, HostProject& project) {
 
 void Randomise_Uncovered_Bytes(HostProject& project, uint64_t seed) {
     SeededRandom random(seed);
-    // The records the arrays hold, whatever the header's edits say.
-    const ProjectHeader counts = Counts_Of_Arrays(project);
-    const ProjectHeader* header = &counts;
-    for (int32_t i = 0; i < header->sourceCount; ++i) {
+    for (int32_t i = 0; i < project.Count<RecordKind::Source>(); ++i) {
         auto mask = Empty_Mask<RecordKind::Source>();
         Cover(mask, source::ratioDenominator.offset, source::ratioNumerator.offset + 4);
         Fill_Uncovered<RecordKind::Source>(random, project.Source(i).bytes, mask);
     }
-    for (int32_t i = 0; i < header->stationCount; ++i) {
+    for (int32_t i = 0; i < project.Count<RecordKind::Station>(); ++i) {
         StationRef record = project.Station(i);
         auto mask = Empty_Mask<RecordKind::Station>();
         Cover_Text(mask, record, station::name);
@@ -322,7 +311,7 @@ void Randomise_Uncovered_Bytes(HostProject& project, uint64_t seed) {
         Cover(mask, station::treeControl.offset, station::treeLevel.offset + 4);
         Fill_Uncovered<RecordKind::Station>(random, record.bytes, mask);
     }
-    for (int32_t i = 0; i < header->baselineCount; ++i) {
+    for (int32_t i = 0; i < project.Count<RecordKind::Baseline>(); ++i) {
         BaselineRef record = project.Baseline(i);
         auto mask = Empty_Mask<RecordKind::Baseline>();
         const int32_t listed = Read_Field(record, baseline::observationCount);
@@ -330,7 +319,7 @@ void Randomise_Uncovered_Bytes(HostProject& project, uint64_t seed) {
         Cover(mask, baseline::directionLevel.offset, baseline::directionLevel.offset + 4);
         Fill_Uncovered<RecordKind::Baseline>(random, record.bytes, mask);
     }
-    for (int32_t i = 0; i < header->observationCount; ++i) {
+    for (int32_t i = 0; i < project.Count<RecordKind::Observation>(); ++i) {
         ObservationRef record = project.Observation(i);
         auto mask = Empty_Mask<RecordKind::Observation>();
         Cover_Text(mask, record, observation::label);
@@ -341,7 +330,7 @@ void Randomise_Uncovered_Bytes(HostProject& project, uint64_t seed) {
         Cover(mask, observation::removed.offset, RecordStride<RecordKind::Observation>);
         Fill_Uncovered<RecordKind::Observation>(random, record.bytes, mask);
     }
-    for (int32_t i = 0; i < header->controlCount; ++i) {
+    for (int32_t i = 0; i < project.Count<RecordKind::Control>(); ++i) {
         ControlRef record = project.Control(i);
         auto mask = Empty_Mask<RecordKind::Control>();
         Cover_Text(mask, record, control::name);
@@ -354,7 +343,7 @@ HostProject Random_Project(uint64_t seed, const RandomProjectOptions& options) {
     SeededRandom random(seed);
     HostProject project(static_cast<std::byte>(random.Between(0, 255)));
     Add_Sources(random, project);
-    const int32_t sourceCount = static_cast<int32_t>(project.sources.size()) / RecordStride<RecordKind::Source>;
+    const int32_t sourceCount = project.Count<RecordKind::Source>();
     std::vector<std::string> names;
     const bool empty = random.Chance(3);
     const int32_t stationCount = empty && random.Chance(50) ? 0 : random.Between(3, random.Chance(20) ? 20 : 12);
@@ -371,18 +360,18 @@ HostProject Random_Project(uint64_t seed, const RandomProjectOptions& options) {
 
 void Break_What_Minimisation_Never_Reads(HostProject& project, uint64_t seed) {
     SeededRandom random(seed);
-    const ProjectHeader counts = Counts_Of_Arrays(project);
+    const int32_t stationCount = project.Count<RecordKind::Station>();
     switch (random.Between(0, 3)) {
     case 0: project.headerEdits.controlCount = random.Between(-1000, -1); break;
     case 1: project.headerEdits.withoutControls = true; project.headerEdits.controlCount = random.Between(1, 9); break;
-    case 2: project.headerEdits.controlCount = counts.controlCount + random.Between(1, 50); break;
+    case 2: project.headerEdits.controlCount = project.Count<RecordKind::Control>() + random.Between(1, 50); break;
     default: break;
     }
     // Baselines that no observation names, with ends outside the station array.
     const int32_t broken = random.Between(0, 3);
     for (int32_t i = 0; i < broken; ++i) {
-        const int32_t outside = random.Chance(50) ? random.Between(-5, -1) : counts.stationCount + random.Between(0, 5);
-        const int32_t inside = counts.stationCount > 0 ? random.Between(0, counts.stationCount - 1) : -1;
+        const int32_t outside = random.Chance(50) ? random.Between(-5, -1) : stationCount + random.Between(0, 5);
+        const int32_t inside = stationCount > 0 ? random.Between(0, stationCount - 1) : -1;
         if (random.Chance(50))
             project.Add_Baseline(outside, inside);
         else

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ void Add_Observations(HostProject& project, int32_t count) {
     project.Add_Station("Q");
     project.Add_Baseline(0, 1);
     for (int32_t j = 0; j < count; ++j) project.Add_Observation({.baseline = 0, .startTime = 0, .endTime = 100});
+}
+
+// One source and four stations W, X, Y, Z; for each start, one observation
+// of `length` seconds on a baseline of its own for each of the six pairs.
+void Add_All_Pairs(HostProject& project, std::initializer_list<double> starts, double length) {
+    project.Add_Source();
+    for (const char* name : {"W", "X", "Y", "Z"}) project.Add_Station(name);
+    for (const double start : starts)
+        for (int32_t from = 0; from < 4; ++from)
+            for (int32_t to = from + 1; to < 4; ++to)
+                project.Add_Observation(
+                    {.baseline = project.Add_Baseline(from, to), .startTime = start, .endTime = start + length});
 }
 
 std::string Message() { return MessageBuffer; }
@@ -56,11 +69,7 @@ TEST_F(NetworkLifecycle, NothingOutlivesACall) {
 // builds no more than the selection needs, no more than that.
 TEST_F(NetworkLifecycle, DecidingAllocatesNothing) {
     HostProject project;
-    project.Add_Source();
-    for (const char* name : {"W", "X", "Y", "Z"}) project.Add_Station(name);
-    for (int32_t from = 0; from < 4; ++from)
-        for (int32_t to = from + 1; to < 4; ++to)
-            project.Add_Observation({.baseline = project.Add_Baseline(from, to), .startTime = 0, .endTime = 100});
+    Add_All_Pairs(project, {0.0}, 100.0);
     Reset_Heap();
     ASSERT_EQ(Inspect_Built(project.Header()).result, 1);
     const int64_t built = Heap_Requests();
@@ -94,15 +103,7 @@ struct FailureProject {
 
 // Two sessions of four stations in all pairs: networks the selection decides,
 // so the selection's workspace is allocated too.
-void Add_Decided_Networks(HostProject& project) {
-    project.Add_Source();
-    for (const char* name : {"W", "X", "Y", "Z"}) project.Add_Station(name);
-    for (const double start : {0.0, 5000.0})
-        for (int32_t from = 0; from < 4; ++from)
-            for (int32_t to = from + 1; to < 4; ++to)
-                project.Add_Observation(
-                    {.baseline = project.Add_Baseline(from, to), .startTime = start, .endTime = start + 3600});
-}
+void Add_Decided_Networks(HostProject& project) { Add_All_Pairs(project, {0.0, 5000.0}, 3600.0); }
 
 class AllocationFailures : public NetworkLifecycle,
                            public ::testing::WithParamInterface<FailureProject> {};
