@@ -1,4 +1,4 @@
-#include "tool/atomic_file.h"
+#include "tool/output/atomic_file.h"
 
 #include <filesystem>
 #include <fstream>

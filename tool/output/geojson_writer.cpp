@@ -1,8 +1,14 @@
-#include "tool/geojson_writer.h"
+#include "tool/output/geojson_writer.h"
+#include "hostkit/project_model.h"
 
 #include <nlohmann/json.hpp>
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
 
 namespace {
 

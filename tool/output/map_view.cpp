@@ -1,8 +1,14 @@
-#include "tool/map_view.h"
+#include "tool/output/map_view.h"
 
-#include "tool/validator.h"
+#include "hostkit/project_model.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectStation;
 
 std::vector<bool> Control_Stations(const Project& project) {
     std::vector<bool> marked(project.stations.size(), false);

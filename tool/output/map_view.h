@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tool/kit_names.h"
+#include "hostkit/project_model.h"
 
 namespace min_lumo_tool {
 
@@ -19,19 +19,19 @@ struct MapObservation {
 };
 
 struct MapView {
-    const Project* project = nullptr;        // records after the call
-    std::vector<MapObservation> observations;  // by observation index
-    std::vector<bool> reversed;                // by baseline index; empty before orientation
-    bool oriented = false;                     // baselines carry a direction to draw
+    const min_lumo_kit::Project* project = nullptr;  // records after the call
+    std::vector<MapObservation> observations;        // by observation index
+    std::vector<bool> reversed;                      // by baseline index; empty before orientation
+    bool oriented = false;                           // baselines carry a direction to draw
 };
 
 // Stations named by an active control record, matched as the library does.
-std::vector<bool> Control_Stations(const Project& project);
+std::vector<bool> Control_Stations(const min_lumo_kit::Project& project);
 
 // A station the library takes as positioned (any of its three flags set);
 // the others are not drawn, since their latitude and longitude mean nothing.
-bool Has_Usable_Position(const ProjectStation& station);
+bool Has_Usable_Position(const min_lumo_kit::ProjectStation& station);
 // Both ends of the baseline have one, so it can be drawn.
-bool Has_Usable_Ends(const Project& project, const ProjectBaseline& baseline);
+bool Has_Usable_Ends(const min_lumo_kit::Project& project, const min_lumo_kit::ProjectBaseline& baseline);
 
 }  // namespace min_lumo_tool

@@ -1,11 +1,20 @@
-#include "tool/reports.h"
+#include "hostkit/iso_time.h"
+#include "hostkit/project_model.h"
+#include "tool/output/reports.h"
 
 #include <fmt/format.h>
 
-#include "tool/kit_names.h"
-#include "tool/text_table.h"
+#include "tool/output/text_table.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Baseline_Ends_Text;
+using min_lumo_kit::Format_Iso_Time;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
+using min_lumo_kit::Uses_Calendar_Times;
 
 namespace {
 

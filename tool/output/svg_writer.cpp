@@ -1,4 +1,5 @@
-#include "tool/svg_writer.h"
+#include "tool/output/svg_writer.h"
+#include "hostkit/project_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,11 @@
 #include <fmt/format.h>
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tool/map_view.h"
+#include "tool/output/map_view.h"
 
 namespace min_lumo_tool {
 

@@ -1,4 +1,4 @@
-#include "tool/text_table.h"
+#include "tool/output/text_table.h"
 
 #include <algorithm>
 

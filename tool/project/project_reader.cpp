@@ -1,4 +1,4 @@
-#include "tool/project_reader.h"
+#include "tool/project/project_reader.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,10 +11,22 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "tool/kit_names.h"
-#include "tool/validator.h"
+#include "hostkit/iso_time.h"
+#include "hostkit/project_model.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Default_Label;
+using min_lumo_kit::Parse_Iso_Time;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectSource;
+using min_lumo_kit::ProjectStation;
+using min_lumo_kit::ProjectTime;
+using min_lumo_kit::StationBlock;
 
 namespace {
 

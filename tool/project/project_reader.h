@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "tool/kit_names.h"
-#include "tool/violation.h"
+#include "hostkit/project_model.h"
+#include "tool/project/violation.h"
 
 namespace min_lumo_tool {
 
 struct ReadResult {
-    Project project;
+    min_lumo_kit::Project project;
     Violations violations;  // empty when the file was read completely
 };
 

@@ -1,4 +1,6 @@
-#include "tool/project_writer.h"
+#include "tool/project/project_writer.h"
+#include "hostkit/iso_time.h"
+#include "hostkit/project_model.h"
 
 #include <charconv>
 #include <map>
@@ -6,9 +8,17 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
-#include "tool/kit_names.h"
-
 namespace min_lumo_tool {
+
+using min_lumo_kit::Parse_Iso_Time;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectSource;
+using min_lumo_kit::ProjectStation;
+using min_lumo_kit::ProjectTime;
+using min_lumo_kit::StationBlock;
 
 namespace {
 

@@ -3,13 +3,13 @@
 // into exactly the same records and stays short.
 #pragma once
 
+#include "hostkit/project_model.h"
 #include <string>
 
-#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 
 // The project file text, indented, ending in a line end.
-std::string Project_Text(const Project& project);
+std::string Project_Text(const min_lumo_kit::Project& project);
 
 }  // namespace min_lumo_tool

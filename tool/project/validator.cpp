@@ -1,4 +1,5 @@
-#include "tool/validator.h"
+#include "tool/project/validator.h"
+#include "hostkit/project_model.h"
 
 #include <cstdint>
 #include <limits>
@@ -7,6 +8,13 @@
 #include <fmt/format.h>
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectSource;
+using min_lumo_kit::labelTokenCount;
+using min_lumo_kit::longestLabelToken;
 
 namespace {
 

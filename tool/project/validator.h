@@ -2,8 +2,8 @@
 // that no call is ever made with data the library is not defined for.
 #pragma once
 
-#include "tool/kit_names.h"
-#include "tool/violation.h"
+#include "hostkit/project_model.h"
+#include "tool/project/violation.h"
 
 namespace min_lumo_tool {
 
@@ -17,7 +17,7 @@ inline constexpr std::size_t mostBaselineObservations = 259;
 
 // Every violation, in record order: sources, stations, baselines,
 // observations, controls.  Empty when the project is fit to hand over.
-Violations Validate_Project(const Project& project);
+Violations Validate_Project(const min_lumo_kit::Project& project);
 
 // The whitespace-separated tokens of a label, as the library scans them.
 std::vector<std::string> Label_Tokens(const std::string& label);

@@ -1,4 +1,4 @@
-#include "tool/violation.h"
+#include "tool/project/violation.h"
 
 #include <fmt/format.h>
 

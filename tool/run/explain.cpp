@@ -1,12 +1,18 @@
-#include "tool/explain.h"
+#include "tool/run/explain.h"
 
 #include <map>
 
 #include <fmt/format.h>
 
+#include "hostkit/project_model.h"
 #include "minimise/run_inspection.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Baseline_Ends_Text;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
 
 namespace {
 

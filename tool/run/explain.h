@@ -3,12 +3,12 @@
 // observations at each end station, and which end could spare a rejection.
 #pragma once
 
-#include "tool/minimise_run.h"
-#include "tool/kit_names.h"
+#include "hostkit/project_model.h"
+#include "tool/run/minimise_run.h"
 
 namespace min_lumo_tool {
 
 // Fills the `reason` of every observation of `result`.
-void Explain_Decisions(const Project& before, MinimiseResult& result);
+void Explain_Decisions(const min_lumo_kit::Project& before, MinimiseResult& result);
 
 }  // namespace min_lumo_tool

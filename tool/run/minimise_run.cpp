@@ -1,9 +1,16 @@
-#include "tool/minimise_run.h"
+#include "tool/run/minimise_run.h"
 
+#include "hostkit/host_memory.h"
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
 #include "minimise/run_inspection.h"
-#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::LoadedModule;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectObservation;
 
 namespace {
 
@@ -22,7 +29,7 @@ std::string Shown_State(const ProjectObservation& before, bool rejected, int32_t
 
 }  // namespace
 
-MinimiseResult Run_Minimisation(const Project& project, const LoadedLibrary& library) {
+MinimiseResult Run_Minimisation(const Project& project, const LoadedModule& library) {
     MinimiseResult result;
     HostMemory memory(project);
     // The building blocks only read the host records, so they run first, on

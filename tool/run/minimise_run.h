@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "tool/network_inspection.h"
-#include "tool/kit_names.h"
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
+#include "tool/run/network_inspection.h"
 
 namespace min_lumo_tool {
 
@@ -19,7 +20,7 @@ struct ObservationResult {
 struct MinimiseResult {
     int32_t status = 0;   // the exported call's result
     std::string message;  // Get_Error_Message after a failure
-    Project after;        // the records as the call left them
+    min_lumo_kit::Project after;  // the records as the call left them
     NetworkInspection inspection;
     std::vector<ObservationResult> observations;
     // Observations on which the exported call and the building blocks differ.
@@ -27,6 +28,6 @@ struct MinimiseResult {
 };
 
 // `project` must have passed Validate_Project.
-MinimiseResult Run_Minimisation(const Project& project, const LoadedLibrary& library);
+MinimiseResult Run_Minimisation(const min_lumo_kit::Project& project, const min_lumo_kit::LoadedModule& library);
 
 }  // namespace min_lumo_tool

@@ -1,4 +1,4 @@
-#include "tool/network_inspection.h"
+#include "tool/run/network_inspection.h"
 
 #include <stdexcept>
 

@@ -1,10 +1,16 @@
-#include "tool/orient_run.h"
-
-#include "tool/kit_names.h"
+#include "tool/run/orient_run.h"
+#include "hostkit/host_memory.h"
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
 
 namespace min_lumo_tool {
 
-OrientResult Run_Orientation(const Project& project, const LoadedLibrary& library) {
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::LoadedModule;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+
+OrientResult Run_Orientation(const Project& project, const LoadedModule& library) {
     OrientResult result;
     HostMemory memory(project);
     result.status = library.fixBaselineDirection(memory.Header());
