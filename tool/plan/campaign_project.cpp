@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -539,7 +540,7 @@ private:
     // The file of an occupation that holds most of the common time.
     int32_t File_For(int32_t occupation, const min_lumo_field::CommonTime& common) const {
         int32_t best = -1;
-        double bestSeconds = -1.0;
+        double bestSeconds = -std::numeric_limits<double>::infinity();
         for (const int32_t read : campaign_.occupationReads[static_cast<std::size_t>(occupation)]) {
             const Occupation& part = Read_At(read);
             const double seconds = std::min(part.lastGps, common.endGps) - std::max(part.firstGps, common.startGps);
