@@ -330,6 +330,12 @@ private:
                 joined.intervalSeconds = read.intervalSeconds;
             }
             if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
+            else if (joined.positionKnown && read.positionKnown && Distance_Metres(joined, read) > widestOccupationSpreadMetres)
+                campaign_.warnings.push_back(fmt::format(
+                    "{} and {}: station {} one after the other but {:.0f} m apart; joined into one occupation, "
+                    "though they may be two markers of one name (--station FILE=NAME names them apart)",
+                    campaign_.files.files[static_cast<std::size_t>(fileIndices.front())],
+                    campaign_.files.files[static_cast<std::size_t>(file)], joined.station, Distance_Metres(joined, read)));
         }
         if (members.size() > 1) {
             joined.epochRuns = min_lumo_field::Union_Of_Runs(parts);
@@ -658,9 +664,11 @@ std::string Session_Token(double gpsSeconds, int32_t sessionOfDay) {
 namespace {
 
 // The field files in a folder and below it, recognised by their content, in
-// the order of their paths; what else is there is counted.
-std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::vector<std::string>& warnings) {
-    std::vector<std::string> found;
+// the order of their paths, each with whether it is an occupation log; what
+// else is there is counted.
+std::vector<std::pair<std::string, bool>> Field_Files_In_Folder(const std::string& folder,
+                                                                std::vector<std::string>& warnings) {
+    std::vector<std::pair<std::string, bool>> found;
     std::error_code error;
     fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied, error);
     if (error) throw FieldFileError(folder, 0, "cannot read the folder: " + error.message());
@@ -672,8 +680,9 @@ std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::v
     std::sort(paths.begin(), paths.end());
     int64_t skipped = 0;
     for (const fs::path& path : paths) {
-        if (min_lumo_field::Field_File_Kind(path.string()) == min_lumo_field::FieldFileKind::Other) ++skipped;
-        else found.push_back(path.string());
+        const min_lumo_field::FieldFileKind kind = min_lumo_field::Field_File_Kind(path.string());
+        if (kind == min_lumo_field::FieldFileKind::Other) ++skipped;
+        else found.emplace_back(path.string(), kind == min_lumo_field::FieldFileKind::OccupationLog);
     }
     if (found.empty())
         throw FieldFileError(folder, 0,
@@ -698,16 +707,11 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
     for (const std::string& path : paths) {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            std::vector<std::string> found;
             try {
-                found = Field_Files_In_Folder(path, read.warnings);
+                for (auto& file : Field_Files_In_Folder(path, read.warnings)) expanded.push_back(std::move(file));
             } catch (const FieldFileError& folderError) {
                 if (!keepGoing) throw;
                 read.warnings.push_back(std::string(folderError.what()) + " (left out)");
-            }
-            for (std::string& file : found) {
-                const bool log = min_lumo_field::Field_File_Kind(file) == min_lumo_field::FieldFileKind::OccupationLog;
-                expanded.emplace_back(std::move(file), log);
             }
         } else {
             expanded.emplace_back(path, Is_Occupation_Log(path));
