@@ -168,6 +168,15 @@ std::vector<FieldCase> Cases() {
                      {}, 0.0, {}, false,
                      {"BASE: base.rnx", "ROVR: rovr_a.rnx rovr_b.rnx"},
                      {"BASE-ROVR 135A 08:00:00-10:00:00 7200"}, {}, ""});
+    // Back to back but 200 m apart: joined, with a warning.
+    cases.push_back({"back_to_back_far_apart_warned",
+                     {{"base.rnx", "BASE", "1001", basePlace, baseDay},
+                      {"rovr_a.rnx", "ROVR", "2002", East_Of_Base(600.0), Every(At(8, 0), At(9, 0))},
+                      {"rovr_b.rnx", "ROVR", "2002", East_Of_Base(800.0), Every(At(9, 0, 30), At(10, 0))}},
+                     {}, 0.0, {}, false,
+                     {"BASE: base.rnx", "ROVR: rovr_a.rnx rovr_b.rnx"},
+                     {"BASE-ROVR 135A 08:00:00-10:00:00 7200"},
+                     {"rovr_a.rnx and rovr_b.rnx: station ROVR one after the other but 200 m apart"}, ""});
     // The same file under another path, as gzip and through a link: read once.
     cases.push_back({"same_data_twice_read_once",
                      {{"base.rnx", "BASE", "1001", basePlace, baseDay},
