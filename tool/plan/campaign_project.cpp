@@ -202,8 +202,8 @@ private:
                         positioned ? fmt::format(" {:.1f} m apart", distance) : std::string(" (positions unknown)"))));
     }
 
-    // The data of `b` that lies within `a` in time: the same data (one a
-    // copy of the other, or a cut of it), or new data of the station.
+    // Two overlapping files of one station: the epochs of one all lie in
+    // the other's (a copy, or a cut of it), or they are different data.
     enum class Sameness { Different, SecondWithinFirst, FirstWithinSecond };
     Sameness Compare_Data(int32_t a, int32_t b) const {
         const Occupation& first = Read_At(a);
