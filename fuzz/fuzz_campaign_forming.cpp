@@ -18,7 +18,7 @@
 #include "fuzz/fuzz_input.h"
 #include "tool/field/epoch_runs.h"
 #include "tool/plan/campaign_project.h"
-#include "tool/validator.h"
+#include "tool/project/validator.h"
 
 namespace {
 
