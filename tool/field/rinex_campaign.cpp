@@ -332,6 +332,10 @@ std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options
                 occupation.firstGps = static_cast<double>(plan.first);
                 occupation.lastGps = static_cast<double>(plan.last);
                 occupation.epochCount = epochs;
+                occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, epochs}};
+                occupation.intervalSeconds = static_cast<double>(interval);
+                occupation.files = {occupation.file};
+                occupation.markerName = occupation.station;
                 occupation.format = "RINEX 3.04";
                 written.push_back(std::move(occupation));
             }

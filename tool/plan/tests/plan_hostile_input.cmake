@@ -70,7 +70,7 @@ hostile(no_occupation.csv "# nothing logged\n" ": the log holds no occupation")
 hostile(repeated_column.csv "Station,Start,End,start\nBASE,2024-05-14T07:30:00Z,2024-05-14T08:30:00Z\n"
         ":1: the heading names the column 'start' twice (fields 2 and 4)")
 list(APPEND cases a_folder.rnx missing.rnx)
-set(expected_a_folder.rnx ": is a folder, not a file")
+set(expected_a_folder.rnx ": no RINEX observation file or occupation log in this folder")
 set(expected_missing.rnx ": cannot be opened")
 
 set(paths "")
