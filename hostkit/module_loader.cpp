@@ -13,18 +13,6 @@ namespace min_lumo_kit {
 
 namespace {
 
-std::filesystem::path Executable_Folder() {
-#ifdef _WIN32
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::filesystem::path(std::string(path, length)).parent_path();
-#else
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::current_path() : self.parent_path();
-#endif
-}
-
 #ifdef _WIN32
 void* Open_Module(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
 void* Find_Entry(void* module, const char* name) {
@@ -55,6 +43,18 @@ std::string LibraryEntryPoints::Error_Message() const {
     getErrorMessage(buffer);
     buffer[MIN_LUMO_MESSAGE_CAPACITY - 1] = '\0';
     return buffer;
+}
+
+std::filesystem::path Executable_Folder() {
+#ifdef _WIN32
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::filesystem::path(std::string(path, length)).parent_path();
+#else
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : self.parent_path();
+#endif
 }
 
 std::string Default_Library_Path() { return (Executable_Folder() / MIN_LUMO_LIBRARY_FILE).string(); }

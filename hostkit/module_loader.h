@@ -3,11 +3,16 @@
 // for the platform (on Windows the decorated __stdcall names).
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "min_lumo.h"
 
 namespace min_lumo_kit {
+
+// The folder of the running program (the working folder when it cannot be
+// told): files installed beside the tool are found from here.
+std::filesystem::path Executable_Folder();
 
 // The three entry points of one build of the library.
 struct LibraryEntryPoints {

@@ -46,11 +46,14 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   first=$(basename "${files[0]}")
   control=${first:0:4}
   echo
-  echo "== min_lumo plan rinex_campaign/*.rnx --control $control"
-  "$tool" plan "${files[@]}" --control "$control" \
+  # Checked against the basic survey standard: the Checks section and the
+  # field list of what to observe again end the report.
+  echo "== min_lumo plan rinex_campaign/*.rnx --control $control --standard basic"
+  "$tool" plan "${files[@]}" --control "$control" --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
     --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan.geojson" | tee "$out/campaign_plan.txt"
-  written+=(campaign_plan.txt campaign_plan.csv campaign_plan.svg campaign_plan.geojson campaign_project.json)
+  written+=(campaign_plan.txt campaign_plan.csv campaign_checks.csv campaign_plan.svg campaign_plan.geojson
+            campaign_project.json)
 fi
 
 echo

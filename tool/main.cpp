@@ -113,6 +113,18 @@ int main(int argc, char** argv) {
     planCommand->add_option("--geojson", plan.geojson, "write stations, baselines and observations as GeoJSON");
     planCommand->add_option("--svg", plan.svg, "draw the planned network as SVG");
     planCommand->add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
+    CLI::Option* standardOption =
+        planCommand
+            ->add_option("--standard", plan.standard,
+                         "check the campaign against a survey standard: a shipped profile's name (basic, "
+                         "usace-dual-frequency, usace-single-frequency) or a profile file ending in .json; "
+                         "without a value: basic")
+            ->expected(0, 1)
+            ->allow_extra_args(false);
+    planCommand->add_option("--checks-csv", plan.checksCsv, "write the standard's checks as CSV (implies --standard)");
+    planCommand->add_flag("--strict", plan.strict,
+                          "exit with status 3 when the campaign fails the standard's checks (implies --standard); "
+                          "2 is bad input, 1 a library failure");
 #else
     CLI::App* planCommand = app.add_subcommand("plan", std::string("(") + fieldFilesUnavailable + ")");
     planCommand->allow_extras();
@@ -128,7 +140,10 @@ int main(int argc, char** argv) {
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
     if (orientCommand->parsed()) return Run_Orient(orient);
 #ifdef MIN_LUMO_FIELD_FILES
-    if (planCommand->parsed()) return Run_Plan(plan);
+    if (planCommand->parsed()) {
+        plan.standardGiven = standardOption->count() > 0;
+        return Run_Plan(plan);
+    }
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
 #else
     if (planCommand->parsed() || shape.shape == rinexShapeName) {

@@ -6,5 +6,6 @@ namespace min_lumo_tool {
 inline constexpr int exitSuccess = 0;
 inline constexpr int exitLibraryFailure = 1;  // the library reported a failure
 inline constexpr int exitBadInput = 2;        // bad input or usage
+inline constexpr int exitChecksFailed = 3;    // plan --strict: the campaign fails the standard's checks
 
 }  // namespace min_lumo_tool

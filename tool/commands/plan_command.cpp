@@ -1,5 +1,9 @@
 #include "tool/commands/plan_command.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <fmt/format.h>
 
 #include "hostkit/module_loader.h"
@@ -11,6 +15,9 @@
 #include "tool/output/svg_writer.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
+#include "tool/plan/standard_checks.h"
+#include "tool/plan/standard_profile.h"
+#include "tool/plan/standard_report.h"
 #include "tool/project/project_writer.h"
 #include "tool/project/validator.h"
 
@@ -18,15 +25,36 @@ namespace min_lumo_tool {
 
 using min_lumo_kit::LoadedModule;
 
+namespace {
+
+// The profile to check against, read before anything else so that a bad
+// one stops the run with nothing written.  --strict and --checks-csv alone
+// check against the default.  A --standard value that names no profile is
+// a field file that followed the option: it goes back to the files.
+std::optional<StandardProfile> Plan_Standard(const PlanOptions& options, std::vector<std::string>& files) {
+    if (!options.standardGiven && !options.strict && options.checksCsv.empty()) return std::nullopt;
+    const auto folders = Standard_Profile_Folders();
+    std::string name = options.standard;
+    if (!Names_Standard_Profile(name, folders)) {
+        files.insert(files.begin(), name);
+        name.clear();
+    }
+    return Load_Standard_Profile(name, folders);
+}
+
+}  // namespace
+
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
-        CampaignFiles files = Read_Campaign_Files(options.files, options.keepGoing);
+        std::vector<std::string> paths = options.files;
+        const std::optional<StandardProfile> profile = Plan_Standard(options, paths);
+        CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing);
         const auto printWarnings = [](const std::vector<std::string>& warnings) {
             for (const std::string& warning : warnings) Print_Error("warning: " + warning);
         };
         if (files.files.empty()) {
             printWarnings(files.warnings);
-            Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", options.files.size()));
+            Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", paths.size()));
             return exitBadInput;
         }
         CampaignOptions campaignOptions;
@@ -59,14 +87,22 @@ int Run_Plan(const PlanOptions& options) {
         view.oriented = true;
         const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
                                               campaign.files.files.size() == 1 ? "" : "s");
+        const std::optional<StandardChecks> checks =
+            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile)) : std::nullopt;
+        const StandardChecks* checked = checks ? &*checks : nullptr;
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
                    {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}});
-        Print(options.json ? Plan_Report_Json(campaign, plan) : Plan_Report_Text(campaign, plan));
+                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
+                   {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}});
+        Print(options.json ? Plan_Report_Json(campaign, plan, checked) : Plan_Report_Text(campaign, plan, checked));
         if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
+        if (options.strict && checks && !checks->Meets()) {
+            Print_Error(fmt::format("min_lumo: --strict: the campaign {}", checks->verdict));
+            return exitChecksFailed;
+        }
         return exitSuccess;
     });
 }

@@ -23,6 +23,12 @@ struct PlanOptions {
     std::string geojson;
     std::string svg;
     std::string library;
+    // A survey standard to check the campaign against: a shipped profile's
+    // name or a profile file; empty with standardGiven means the default.
+    std::string standard;
+    bool standardGiven = false;
+    std::string checksCsv;  // the checks as CSV
+    bool strict = false;    // a failing check makes the exit status exitChecksFailed
 };
 
 // Returns the process exit code.

@@ -484,7 +484,8 @@ private:
     // Every pair of occupations of different stations whose common data
     // time is long enough.  Times are GPS seconds, which have no leap second
     // inside them, so a duration is exact.
-    std::vector<Pairing> Overlapping_Pairs() const {
+    // Overlaps too short for an observation go to `shortOverlaps`.
+    std::vector<Pairing> Overlapping_Pairs(std::vector<CampaignShortOverlap>& shortOverlaps) const {
         std::vector<int32_t> byStart(Occupations().size());
         for (std::size_t i = 0; i < byStart.size(); ++i) byStart[i] = static_cast<int32_t>(i);
         std::stable_sort(byStart.begin(), byStart.end(),
@@ -502,11 +503,15 @@ private:
                 int32_t stationB = campaign_.occupationStation[static_cast<std::size_t>(b)];
                 if (stationA == stationB) continue;
                 const min_lumo_field::CommonTime common = min_lumo_field::Common_Time(earlier.spans, later.spans);
-                if (!(common.seconds > 0.0) || common.seconds < shortest) continue;
+                if (!(common.seconds > 0.0)) continue;
                 // Stations are ordered by name, so the lower index sorts first.
                 if (stationB < stationA) {
                     std::swap(a, b);
                     std::swap(stationA, stationB);
+                }
+                if (common.seconds < shortest) {
+                    shortOverlaps.push_back({a, b, common.startGps, common.endGps, common.seconds});
+                    continue;
                 }
                 pairs.push_back({a, b, stationA, stationB, common});
             }
@@ -559,7 +564,7 @@ private:
     }
 
     void Form_Observations() {
-        const std::vector<Pairing> pairs = Overlapping_Pairs();
+        const std::vector<Pairing> pairs = Overlapping_Pairs(campaign_.shortOverlaps);
         const std::vector<std::string> sessions = Sessions(pairs);
         std::map<std::pair<int32_t, int32_t>, int32_t> openBaseline;
         for (std::size_t i = 0; i < pairs.size(); ++i) {

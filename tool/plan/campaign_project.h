@@ -64,6 +64,15 @@ struct CampaignObservation {
     int32_t fromFile = -1, toFile = -1;   // CampaignFiles::files index: the file of each occupation holding most of the common time
 };
 
+// Two occupations of different stations that overlap, but by less than
+// --min-overlap, so they give no observation.  Kept for the survey standard's
+// near-miss check (standard_checks.h); the overlap is on GPS seconds.
+struct CampaignShortOverlap {
+    int32_t fromOccupation = -1, toOccupation = -1;  // from: the station whose name sorts first
+    double startGps = 0.0, endGps = 0.0;  // the first and last common instant
+    double commonSeconds = 0.0;           // common data time
+};
+
 struct Campaign {
     CampaignOptions options;  // as it was formed with
     CampaignFiles files;      // as read: one occupation per file (per line of a log)
@@ -82,6 +91,7 @@ struct Campaign {
     std::vector<int32_t> occupationStation;         // project station of each occupation
     std::vector<CampaignStation> stations;          // by project station index; occupations index Campaign::occupations
     std::vector<CampaignObservation> observations;  // by project observation index
+    std::vector<CampaignShortOverlap> shortOverlaps;  // by start, in no other order
     min_lumo_kit::Project project;
     std::vector<std::string> warnings;  // the files' warnings, then the forming's
 };

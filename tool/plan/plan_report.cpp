@@ -11,6 +11,7 @@
 #include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
 #include "tool/output/text_table.h"
+#include "tool/plan/standard_report.h"
 
 namespace min_lumo_tool {
 
@@ -252,10 +253,8 @@ Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow&
     return entry;
 }
 
-// ---- CSV ----------------------------------------------------------------
+}  // namespace
 
-// A field as a spreadsheet reads it back: quoted when it holds a separator,
-// a quote or a line end, quotes doubled.
 std::string Csv_Field(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
@@ -265,8 +264,6 @@ std::string Csv_Field(const std::string& text) {
     }
     return quoted + "\"";
 }
-
-}  // namespace
 
 std::string Hours_And_Minutes(double seconds) {
     const auto minutes = static_cast<int64_t>(std::llround(seconds / secondsPerMinute));
@@ -282,7 +279,7 @@ std::vector<std::string> Plan_Warnings(const Campaign& campaign, const Processin
     return warnings;
 }
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan) {
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, const StandardChecks* checks) {
     const PlanFacts facts(campaign, plan);
     const Project& project = campaign.project;
     std::string controls;
@@ -296,13 +293,15 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
                         controls.empty() ? "none" : controls);
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
+    if (checks != nullptr) text += fmt::format("Checked against {}: {}\n", checks->profile, checks->verdict);
     for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network);
     text += Stations_Text(facts, campaign);
     text += Summary_Text(facts, campaign, plan.summary);
+    if (checks != nullptr) text += Checks_Text(*checks);
     return text;
 }
 
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan) {
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, const StandardChecks* checks) {
     const PlanFacts facts(campaign, plan);
     Json controls = Json::array();
     for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
@@ -325,7 +324,7 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     Json bridges = Json::array();
     for (const auto& [from, to] : plan.summary.bridges)
         bridges.push_back({{"from", facts.Name(from)}, {"to", facts.Name(to)}});
-    const Json document = {{"command", "plan"},
+    Json document = {{"command", "plan"},
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
                            {"stations", Stations_Json(facts, campaign)},
@@ -338,6 +337,10 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
                              {"singleObservation", names(plan.summary.singleObservationStations)},
                              {"bridges", bridges}}},
                            {"warnings", Plan_Warnings(campaign, plan)}};
+    if (checks != nullptr) {
+        const Json checked = Checks_Json(campaign, *checks);
+        for (auto entry = checked.begin(); entry != checked.end(); ++entry) document[entry.key()] = *entry;
+    }
     return document.dump(2) + "\n";
 }
 

@@ -10,15 +10,25 @@
 
 namespace min_lumo_tool {
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan);
+struct StandardChecks;
+
+// With `checks`, the header names the verdict and the report ends with the
+// Checks section and the field list.
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan,
+                             const StandardChecks* checks = nullptr);
 
 // {"stations", "occupations", "networks", "plan", "summary", "warnings", ...}:
 // one plan row per observation, the kept rows of each time-network in
-// processing order.
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan);
+// processing order.  With `checks`, also "standard", "checks" and "fieldList".
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan,
+                             const StandardChecks* checks = nullptr);
 
 // One line per observation, in the order of the plan, with a heading line.
 std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);
+
+// A CSV field as a spreadsheet reads it back: quoted when it holds a
+// separator, a quote or a line end, quotes doubled.
+std::string Csv_Field(const std::string& text);
 
 // "2:05" for 2 hours and 5 minutes (to the nearest minute).
 std::string Hours_And_Minutes(double seconds);

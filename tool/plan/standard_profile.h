@@ -1,0 +1,134 @@
+// A survey standard as the planner checks a campaign against it: a profile
+// of rules, each with its parameters and the published source it comes
+// from.  Profiles are readable JSON files; the project ships some (in
+// tool/plan/standards, installed beside the tool), and a surveyor may write
+// their own in the same format.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace min_lumo_tool {
+
+inline constexpr const char* defaultStandardName = "basic";
+
+// A failing rule either fails the verdict (required) or is only reported
+// (advisory): some findings, such as a session split into pieces, cannot be
+// mended by observing again.
+enum class RuleSeverity { required, advisory };
+
+struct RuleSettings {
+    bool enabled = false;
+    RuleSeverity severity = RuleSeverity::required;
+    std::string source;  // document, edition and section the rule's numbers come from
+};
+
+// Each non-control station occupied in at least this many different sessions.
+struct OccupationsRule {
+    RuleSettings settings;
+    int32_t minimumOccupations = 2;
+};
+
+// Each non-control station held by kept observations of this many sessions.
+struct RedundancyRule {
+    RuleSettings settings;
+    int32_t minimumSessions = 2;
+};
+
+// A step of a length table: baselines up to this length need this long.
+struct LengthStep {
+    double upToKilometres = 0.0;
+    double minutes = 0.0;
+};
+
+// The common data time a baseline needs: a formula, a + b x length, or a
+// length table (then `lengthTable` is not empty and the formula unused).
+struct ObservationTimeRule {
+    RuleSettings settings;
+    double baseMinutes = 0.0;
+    double minutesPerKilometre = 0.0;
+    std::vector<LengthStep> lengthTable;  // by increasing length
+};
+
+struct OccupationQualityRule {
+    RuleSettings settings;
+    double maximumIntervalSeconds = 0.0;
+    double minimumCompleteness = 0.0;  // 0 ... 1
+    double maximumGapSeconds = 0.0;
+};
+
+struct ControlsRule {
+    RuleSettings settings;
+    int32_t minimumControls = 1;
+};
+
+struct SessionsRule {
+    RuleSettings settings;
+};
+
+struct LoopsRule {
+    RuleSettings settings;
+    bool bridgesAllowed = false;
+    double minimumLoopShare = 0.0;  // of the observed stations, 0 ... 1
+};
+
+struct NearMissesRule {
+    RuleSettings settings;
+    double marginMinutes = 0.0;  // overlaps this much under --min-overlap
+};
+
+struct StandardProfile {
+    std::string name;   // as the verdict names it
+    std::string title;  // one line: what the profile is
+    std::string file;   // where it was read from
+    OccupationsRule occupations;
+    RedundancyRule redundancy;
+    ObservationTimeRule observationTime;
+    OccupationQualityRule occupationQuality;
+    ControlsRule controls;
+    SessionsRule sessions;
+    LoopsRule loops;
+    NearMissesRule nearMisses;
+};
+
+// A profile that cannot be used.  what() reads FILE:LINE: key KEY: REASON
+// (no line when none applies).
+class ProfileError : public std::runtime_error {
+public:
+    ProfileError(std::string file, int64_t line, std::string key, const std::string& reason);
+
+    std::string file;
+    int64_t line = 0;
+    std::string key;  // dotted, e.g. rules.occupations.minimumOccupations
+};
+
+// Where shipped profiles are looked for, in order: `standards` beside the
+// running program (the build tree), then ../share/min_lumo/standards (an
+// installation).
+std::vector<std::filesystem::path> Standard_Profile_Folders();
+
+// The names of the profiles in `folders` (file names without .json).
+std::vector<std::string> Shipped_Profile_Names(const std::vector<std::filesystem::path>& folders);
+
+// A shipped profile's name (empty: the default) or the path of a profile
+// file.  Throws ProfileError for an unknown name, a file that cannot be read
+// and any unknown key, wrong type, missing rule or key, or value out of range.
+StandardProfile Load_Standard_Profile(const std::string& nameOrFile,
+                                      const std::vector<std::filesystem::path>& folders);
+
+// The same from a profile's text; `file` names it in messages.
+StandardProfile Parse_Standard_Profile(const std::string& file, const std::string& text);
+
+// "required" or "advisory".
+const char* Severity_Name(RuleSeverity severity);
+
+// Whether a --standard value names a profile (a shipped name, a file ending
+// in .json, or a word without extension that names no file) rather than a
+// field file that followed the option.
+bool Names_Standard_Profile(const std::string& value, const std::vector<std::filesystem::path>& folders);
+
+}  // namespace min_lumo_tool
