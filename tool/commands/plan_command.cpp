@@ -1,5 +1,7 @@
 #include "tool/commands/plan_command.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "hostkit/module_loader.h"
@@ -9,14 +11,30 @@
 #include "tool/output/geojson_writer.h"
 #include "tool/output/run_map_view.h"
 #include "tool/output/svg_writer.h"
+#include "tool/plan/plan_geojson.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
+#include "tool/plan/session_filter.h"
 #include "tool/project/project_writer.h"
 #include "tool/project/validator.h"
 
 namespace min_lumo_tool {
 
 using min_lumo_kit::LoadedModule;
+
+namespace {
+
+// The drawing shows what the reports show: the stations and observations of
+// the sessions asked for.
+void Restrict_View(MapView& view, const Campaign& campaign, const ProcessingPlan& plan) {
+    if (plan.scope.sessions.empty()) return;
+    view.stationsShown = plan.scope.stations;
+    for (std::size_t i = 0; i < view.observations.size(); ++i)
+        view.observations[i].shown = std::binary_search(plan.scope.sessions.begin(), plan.scope.sessions.end(),
+                                                        campaign.observations[i].session);
+}
+
+}  // namespace
 
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
@@ -36,7 +54,7 @@ int Run_Plan(const PlanOptions& options) {
             return exitBadInput;
         }
         const LoadedModule library(options.library);
-        const ProcessingPlan plan = Plan_Processing(campaign, library);
+        ProcessingPlan plan = Plan_Processing(campaign, library);
         if (plan.status != 0) {
             printWarnings(Plan_Warnings(campaign, plan));
             if (campaign.project.observations.empty())
@@ -46,18 +64,21 @@ int Run_Plan(const PlanOptions& options) {
             else Print_Error(fmt::format("min_lumo: the library reported a failure: {}", plan.message));
             return exitLibraryFailure;
         }
+        // Every output below sees only the sessions asked for.
+        Restrict_To_Sessions(campaign, plan, options.sessions);
         MapView view = Minimise_View(plan.minimised);
         view.project = &plan.oriented.after;
         view.reversed = plan.oriented.reversed;
         view.oriented = true;
+        Restrict_View(view, campaign, plan);
         const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
                                               campaign.files.files.size() == 1 ? "" : "s");
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
-                   {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}});
+                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}},
+                  options.geojson, Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
         Print(options.json ? Plan_Report_Json(campaign, plan) : Plan_Report_Text(campaign, plan));
         if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
         return exitSuccess;

@@ -17,9 +17,10 @@ struct PlanOptions {
     bool json = false;
     std::string csv;     // the plan rows for a spreadsheet
     std::string output;  // the project formed from the files, as a project file
-    std::string geojson;
+    std::string geojson;  // a folder for the GeoJSON layers
     std::string svg;
     std::string library;
+    std::vector<std::string> sessions;  // show only these; empty: all
 };
 
 // Returns the process exit code.

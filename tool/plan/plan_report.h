@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tool/plan/campaign_project.h"
 #include "tool/plan/processing_plan.h"
@@ -19,6 +21,9 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
 
 // One line per observation, in the order of the plan, with a heading line.
 std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);
+
+// The files at the row's from and to ends, in the processing direction.
+std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row);
 
 // "2:05" for 2 hours and 5 minutes (to the nearest minute).
 std::string Hours_And_Minutes(double seconds);
