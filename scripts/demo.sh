@@ -22,16 +22,16 @@ mkdir -p "$out"
 echo "== min_lumo minimise --explain $(basename "$sample")"
 "$tool" minimise --explain "$sample" \
   --output "$out/sample_minimised.json" \
-  --svg "$out/sample_minimised.svg" --geojson "$out/sample_minimised.geojson"
+  --svg "$out/sample_minimised.svg" --geojson "$out/sample_minimised_geojson"
 
 echo
 echo "== min_lumo orient (the minimised project)"
 "$tool" orient "$out/sample_minimised.json" \
   --output "$out/sample_oriented.json" \
-  --svg "$out/sample_oriented.svg" --geojson "$out/sample_oriented.geojson"
+  --svg "$out/sample_oriented.svg" --geojson "$out/sample_oriented_geojson"
 
-written=(sample_minimised.json sample_minimised.svg sample_minimised.geojson
-         sample_oriented.json sample_oriented.svg sample_oriented.geojson)
+written=(sample_minimised.json sample_minimised.svg sample_minimised_geojson/
+         sample_oriented.json sample_oriented.svg sample_oriented_geojson/)
 
 # Where the field files are read (not in the Windows build): the surveyor's
 # way in, from a folder of RINEX files to a plan.
@@ -51,8 +51,8 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   echo "== min_lumo plan rinex_campaign/*.rnx --control $control --standard basic"
   "$tool" plan "${files[@]}" --control "$control" --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
-    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan.geojson" | tee "$out/campaign_plan.txt"
-  written+=(campaign_plan.txt campaign_plan.csv campaign_checks.csv campaign_plan.svg campaign_plan.geojson
+    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" | tee "$out/campaign_plan.txt"
+  written+=(campaign_plan.txt campaign_plan.csv campaign_checks.csv campaign_plan.svg campaign_plan_geojson/
             campaign_project.json)
 fi
 

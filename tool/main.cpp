@@ -32,7 +32,8 @@ void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject)
     command.add_flag("--json", options.json, "report as JSON instead of tables");
     if (!writesProject) return;
     command.add_option("--output", options.output, "write the updated project to this file");
-    command.add_option("--geojson", options.geojson, "write stations, baselines and observations as GeoJSON");
+    command.add_option("--geojson", options.geojson,
+                       "write stations, baselines and observations as GeoJSON layers into this folder");
     command.add_option("--svg", options.svg, "draw the network as SVG");
     command.add_option("--library", options.library, "library module to load (default: the one next to the tool)");
 }
@@ -110,7 +111,10 @@ int main(int argc, char** argv) {
     planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
     planCommand->add_option("--csv", plan.csv, "write the plan rows as CSV for a spreadsheet");
     planCommand->add_option("--output", plan.output, "write the project formed from the files as a project file");
-    planCommand->add_option("--geojson", plan.geojson, "write stations, baselines and observations as GeoJSON");
+    planCommand->add_option("--geojson", plan.geojson,
+                            "write stations, baselines and observations as GeoJSON layers into this folder");
+    planCommand->add_option("--session", plan.sessions, "show only this session (e.g. 135A); repeat for more")
+        ->allow_extra_args(false);
     planCommand->add_option("--svg", plan.svg, "draw the planned network as SVG");
     planCommand->add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
     CLI::Option* standardOption =

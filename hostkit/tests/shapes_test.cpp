@@ -26,7 +26,8 @@ struct ShapeCase {
     ShapeOptions options;
     std::size_t observations;
     std::size_t stations;
-    uint64_t digest;
+    uint64_t digest;  // not derived: only proves the bytes are the same on every platform
+    std::size_t baselines = 0;  // counted by hand from the shape; 0: not derivable (random pairs)
 };
 
 class ShapeTest : public ::testing::TestWithParam<ShapeCase> {};
@@ -36,6 +37,9 @@ TEST_P(ShapeTest, SizesAndBytesAreAsExpected) {
     const Project project = Generate_Shape(expected.options);
     EXPECT_EQ(project.observations.size(), expected.observations);
     EXPECT_EQ(project.stations.size(), expected.stations);
+    if (expected.baselines != 0) {
+        EXPECT_EQ(project.baselines.size(), expected.baselines);
+    }
     const uint64_t digest = Digest(HostMemory(project).Snapshot());
     EXPECT_EQ(digest, expected.digest) << "digest 0x" << std::hex << digest;
 }
@@ -43,17 +47,22 @@ TEST_P(ShapeTest, SizesAndBytesAreAsExpected) {
 // Observations: a campaign 66 per session of 12 receivers, all pairs
 // n(n-1)/2, monitoring 10 per hourly session, a grid 4rc - 3r - 3c + 2, a
 // traverse 6 per leapfrog step (stations - 3 of them), the sample 50.
+// Baselines: all pairs n(n-1)/2 = 190; monitoring all pairs of its 5
+// stations = 10; the grid one per neighbour pair, r(c-1) + (r-1)c +
+// 2(r-1)(c-1) = 20 + 18 + 30 = 68; the traverse's 4 receivers join stations
+// up to three places apart along the chain, 11 + 10 + 9 = 30; the sample's
+// file lists 41.  A campaign's pairs are drawn at random.
 INSTANTIATE_TEST_SUITE_P(
     Shapes, ShapeTest,
     ::testing::Values(ShapeCase{{.shape = "campaign", .sessions = 10, .receivers = 12, .stations = 25}, 660, 25,
                                 0xa01b0c734a164696},
                       ShapeCase{{.shape = "campaign", .seed = 7, .sessions = 4, .receivers = 5, .stations = 9}, 40, 9,
                                 0xd2ce22d4883ff674},
-                      ShapeCase{{.shape = "all-pairs", .stations = 20}, 190, 20, 0x98a7308de0a6bb1e},
-                      ShapeCase{{.shape = "monitoring", .sessions = 30}, 300, 5, 0x0a1abe12dd91adc8},
-                      ShapeCase{{.shape = "grid", .rows = 4, .columns = 6}, 68, 24, 0xecc577d768debc35},
-                      ShapeCase{{.shape = "traverse", .stations = 12}, 54, 12, 0x8f7195581bc5daf7},
-                      ShapeCase{{.shape = "sample"}, 50, 12, 0x2f215973e36f35d5}),
+                      ShapeCase{{.shape = "all-pairs", .stations = 20}, 190, 20, 0x98a7308de0a6bb1e, 190},
+                      ShapeCase{{.shape = "monitoring", .sessions = 30}, 300, 5, 0x0a1abe12dd91adc8, 10},
+                      ShapeCase{{.shape = "grid", .rows = 4, .columns = 6}, 68, 24, 0xecc577d768debc35, 68},
+                      ShapeCase{{.shape = "traverse", .stations = 12}, 54, 12, 0x8f7195581bc5daf7, 30},
+                      ShapeCase{{.shape = "sample"}, 50, 12, 0x2f215973e36f35d5, 41}),
     [](const ::testing::TestParamInfo<ShapeCase>& param) {
         std::string name = param.param.options.shape + "_" + std::to_string(param.index);
         for (char& c : name) c = c == '-' ? '_' : c;

@@ -35,7 +35,8 @@ TEST(HostRecords, UnalignedLatitudeReadsBackAsTheFullDouble) {
     EXPECT_EQ(Read_Field(project.Station(0), station::latitude), raw);
 }
 
-// Writing a field changes its own bytes and nothing else.
+// Writing a field changes its own bytes and nothing else; each value written
+// differs from what the record held, so a write that changes nothing fails.
 TEST(HostRecords, WritingOneFieldChangesNoOtherByte) {
     HostProject project;
     project.Add_Source();
@@ -52,7 +53,7 @@ TEST(HostRecords, WritingOneFieldChangesNoOtherByte) {
         int32_t record, offset, width;
     };
     const Case cases[] = {
-        {"treeLevel", [](HostProject& p) { Write_Field(p.Station(1), station::treeLevel, -1); }, "station", 1, 5440, 4},
+        {"treeLevel", [](HostProject& p) { Write_Field(p.Station(1), station::treeLevel, 4); }, "station", 1, 5440, 4},
         {"removed", [](HostProject& p) { Write_Field(p.Observation(0), observation::removed, 9); }, "observation", 0, 2656, 4},
         {"solutionStatus", [](HostProject& p) { Write_Field(p.Observation(0), observation::solutionStatus, 5); }, "observation", 0, 2188, 4},
         {"directionLevel", [](HostProject& p) { Write_Field(p.Baseline(0), baseline::directionLevel, 3); }, "baseline", 0, 1112, 4},
@@ -62,7 +63,9 @@ TEST(HostRecords, WritingOneFieldChangesNoOtherByte) {
     for (const Case& c : cases) {
         const auto before = project.Snapshot();
         c.write(project);
-        for (const ByteChange& change : Changed_Bytes(project, before, project.Snapshot())) {
+        const auto changes = Changed_Bytes(project, before, project.Snapshot());
+        EXPECT_FALSE(changes.empty()) << c.what << ": the write changed no byte";
+        for (const ByteChange& change : changes) {
             EXPECT_EQ(change.array, c.array) << c.what;
             EXPECT_EQ(change.record, c.record) << c.what;
             EXPECT_GE(change.offset, c.offset) << c.what;

@@ -32,9 +32,12 @@ int Run_Minimise(const RunOptions& options) {
         if (options.explain || options.json || !options.svg.empty() || !options.geojson.empty())
             Explain_Decisions(*project, result);
         const MapView view = Minimise_View(result);
+        std::vector<std::string> reasons;
+        for (const ObservationResult& outcome : result.observations) reasons.push_back(outcome.reason);
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
-                   {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}});
+                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}},
+                  options.geojson,
+                  Geojson_Outputs(options.geojson, [&] { return Geo_Layers_From_View(view, &reasons); }));
         Print(options.json ? Minimise_Report_Json(*project, result, options.explain)
                            : Minimise_Report_Text(*project, result, options.explain));
         for (const int32_t observation : result.disagreements)

@@ -28,8 +28,8 @@ int Run_Orient(const RunOptions& options) {
         const std::optional<MapView> view =
             drawn ? std::optional<MapView>(Orient_View(*project, result)) : std::nullopt;
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
-                   {view ? options.geojson : "", view && !options.geojson.empty() ? Geojson_Text(*view) : ""},
-                   {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}});
+                   {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}},
+                  options.geojson, Geojson_Outputs(options.geojson, [&] { return Geo_Layers_From_View(*view, nullptr); }));
         Print(options.json ? Orient_Report_Json(*project, result) : Orient_Report_Text(*project, result));
         if (!result.unreachedStations.empty() && !options.json)
             Print_Error(fmt::format("warning: no control reaches {} of the {} stations", result.unreachedStations.size(),

@@ -1,5 +1,6 @@
 #include "tool/commands/plan_command.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,11 +14,13 @@
 #include "tool/output/geojson_writer.h"
 #include "tool/output/run_map_view.h"
 #include "tool/output/svg_writer.h"
+#include "tool/plan/plan_geojson.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
 #include "tool/plan/standard_profile.h"
 #include "tool/plan/standard_report.h"
+#include "tool/plan/session_filter.h"
 #include "tool/project/project_writer.h"
 #include "tool/project/validator.h"
 
@@ -40,6 +43,16 @@ std::optional<StandardProfile> Plan_Standard(const PlanOptions& options, std::ve
         name.clear();
     }
     return Load_Standard_Profile(name, folders);
+}
+
+// The drawing shows what the reports show: the stations and observations of
+// the sessions asked for.
+void Restrict_View(MapView& view, const Campaign& campaign, const ProcessingPlan& plan) {
+    if (plan.scope.sessions.empty()) return;
+    view.stationsShown = plan.scope.stations;
+    for (std::size_t i = 0; i < view.observations.size(); ++i)
+        view.observations[i].shown = std::binary_search(plan.scope.sessions.begin(), plan.scope.sessions.end(),
+                                                        campaign.observations[i].session);
 }
 
 }  // namespace
@@ -71,7 +84,7 @@ int Run_Plan(const PlanOptions& options) {
             return exitBadInput;
         }
         const LoadedModule library(options.library);
-        const ProcessingPlan plan = Plan_Processing(campaign, library);
+        ProcessingPlan plan = Plan_Processing(campaign, library);
         if (plan.status != 0) {
             printWarnings(Plan_Warnings(campaign, plan));
             if (campaign.project.observations.empty())
@@ -81,22 +94,26 @@ int Run_Plan(const PlanOptions& options) {
             else Print_Error(fmt::format("min_lumo: the library reported a failure: {}", plan.message));
             return exitLibraryFailure;
         }
+        // The standard judges the whole campaign, whatever the outputs show.
+        const std::optional<StandardChecks> checks =
+            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile)) : std::nullopt;
+        const StandardChecks* checked = checks ? &*checks : nullptr;
+        // Every output below sees only the sessions asked for.
+        Restrict_To_Sessions(campaign, plan, options.sessions);
         MapView view = Minimise_View(plan.minimised);
         view.project = &plan.oriented.after;
         view.reversed = plan.oriented.reversed;
         view.oriented = true;
+        Restrict_View(view, campaign, plan);
         const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
                                               campaign.files.files.size() == 1 ? "" : "s");
-        const std::optional<StandardChecks> checks =
-            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile)) : std::nullopt;
-        const StandardChecks* checked = checks ? &*checks : nullptr;
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
-                   {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
                    {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
-                   {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}});
+                   {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}},
+                  options.geojson, Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
         Print(options.json ? Plan_Report_Json(campaign, plan, checked) : Plan_Report_Text(campaign, plan, checked));
         if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
         if (options.strict && checks && !checks->Meets()) {

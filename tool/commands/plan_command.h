@@ -20,7 +20,7 @@ struct PlanOptions {
     bool json = false;
     std::string csv;     // the plan rows for a spreadsheet
     std::string output;  // the project formed from the files, as a project file
-    std::string geojson;
+    std::string geojson;  // a folder for the GeoJSON layers
     std::string svg;
     std::string library;
     // A survey standard to check the campaign against: a shipped profile's
@@ -29,6 +29,7 @@ struct PlanOptions {
     bool standardGiven = false;
     std::string checksCsv;  // the checks as CSV
     bool strict = false;    // a failing check makes the exit status exitChecksFailed
+    std::vector<std::string> sessions;  // show only these; empty: all
 };
 
 // Returns the process exit code.

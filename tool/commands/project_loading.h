@@ -16,7 +16,7 @@ struct RunOptions {
     bool json = false;
     bool explain = false;
     std::string output;   // updated project, written atomically
-    std::string geojson;
+    std::string geojson;  // a folder for the GeoJSON layers
     std::string svg;
     std::string library;  // empty: the library next to the tool
 };

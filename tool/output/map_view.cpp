@@ -30,3 +30,12 @@ bool Has_Usable_Ends(const Project& project, const ProjectBaseline& baseline) {
 }
 
 }  // namespace min_lumo_tool
+
+namespace min_lumo_tool {
+
+bool Is_Station_Drawn(const MapView& view, std::size_t station) {
+    return (view.stationsShown.empty() || view.stationsShown[station])
+           && Has_Usable_Position(view.project->stations[station]);
+}
+
+}  // namespace min_lumo_tool

@@ -16,6 +16,7 @@ struct MapObservation {
     bool scored = false;
     std::string state;  // selected, rejected, undecided, forced, excluded, kept
     bool rejected = false;
+    bool shown = true;  // false: of a session left out (plan --session)
 };
 
 struct MapView {
@@ -23,7 +24,11 @@ struct MapView {
     std::vector<MapObservation> observations;        // by observation index
     std::vector<bool> reversed;                      // by baseline index; empty before orientation
     bool oriented = false;                           // baselines carry a direction to draw
+    std::vector<bool> stationsShown;                 // by station index; empty: every station
 };
+
+// The station is drawn: shown, and with a position.
+bool Is_Station_Drawn(const MapView& view, std::size_t station);
 
 // Stations named by an active control record, matched as the library does.
 std::vector<bool> Control_Stations(const min_lumo_kit::Project& project);

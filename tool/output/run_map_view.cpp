@@ -16,7 +16,7 @@ MapView Minimise_View(const MinimiseResult& result) {
     for (std::size_t i = 0; i < result.observations.size(); ++i) {
         const InspectedObservation& inspected = result.inspection.observations[i];
         const ObservationResult& outcome = result.observations[i];
-        view.observations.push_back({inspected.network, inspected.score, true, outcome.state, outcome.rejected});
+        view.observations.push_back({inspected.network, inspected.score, true, outcome.state, outcome.rejected, true});
     }
     return view;
 }
@@ -33,7 +33,7 @@ MapView Orient_View(const Project& before, const OrientResult& result) {
         const ProjectObservation& observation = before.observations[i];
         const bool rejected = observation.removed != 0;
         const char* state = rejected ? "rejected" : observation.solutionStatus == -1 ? "excluded" : "kept";
-        view.observations.push_back({inspection.observations[i].network, 0, false, state, rejected});
+        view.observations.push_back({inspection.observations[i].network, 0, false, state, rejected, true});
     }
     return view;
 }

@@ -112,7 +112,7 @@ private:
         for (std::size_t i = 0; i < project_.observations.size(); ++i) {
             const ProjectObservation& observation = project_.observations[i];
             const ProjectBaseline& baseline = project_.baselines[static_cast<std::size_t>(observation.baseline)];
-            if (!Has_Usable_Ends(project_, baseline)) continue;
+            if (!view_.observations[i].shown || !Has_Usable_Ends(project_, baseline)) continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             // Repeated observations of one baseline run side by side.
             const double shift = (drawnOnBaseline[observation.baseline]++
@@ -142,7 +142,9 @@ private:
     void Draw_Arrows() {
         svg_ += "<g fill=\"#212529\">\n";
         for (const ProjectBaseline& baseline : project_.baselines) {
-            if (baseline.directionLevel < 0 || !Has_Usable_Ends(project_, baseline)) continue;
+            if (baseline.directionLevel < 0 || !Is_Station_Drawn(view_, static_cast<std::size_t>(baseline.fromStation))
+                || !Is_Station_Drawn(view_, static_cast<std::size_t>(baseline.toStation)))
+                continue;
             const Point a = Station_Point(baseline.fromStation), b = Station_Point(baseline.toStation);
             const double length = std::hypot(b.x - a.x, b.y - a.y);
             if (length < 1e-6) continue;
@@ -158,7 +160,7 @@ private:
     void Draw_Stations() {
         const std::vector<bool> controls = Control_Stations(project_);
         for (std::size_t i = 0; i < project_.stations.size(); ++i) {
-            if (!Has_Usable_Position(project_.stations[i])) continue;
+            if (!Is_Station_Drawn(view_, i)) continue;
             const Point p = projection_.At(project_.stations[i]);
             if (controls[i])
                 svg_ += fmt::format("<path d=\"M{:.1f},{:.1f} l8,14 l-16,0 Z\" fill=\"#c92a2a\" stroke=\"black\"/>\n",

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -10,8 +12,10 @@
 #include "hostkit/iso_time.h"
 #include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
+#include "tool/output/reported_numbers.h"
 #include "tool/output/text_table.h"
 #include "tool/plan/standard_report.h"
+#include "tool/plan/session_filter.h"
 
 namespace min_lumo_tool {
 
@@ -29,19 +33,12 @@ using Json = nlohmann::ordered_json;
 
 constexpr int64_t minutesPerHour = 60;
 constexpr double metresPerKilometre = 1000.0;
-constexpr double millimetresPerMetre = 1000.0;
+// A station name in a table never gets narrower than this, cut or not.
+constexpr std::size_t narrowestNameColumn = 6;
 
 std::string Plural(std::size_t count, const char* thing) {
     return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
-
-// Reports give positions to 1e-9 degrees (0.1 mm) and lengths and heights to
-// the millimetre: the last bits of a conversion differ between mathematical
-// libraries, and no survey needs them.
-constexpr double reportedDegreeSteps = 1e9;
-
-double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
-double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
 
 std::string Gps_Time_Text(double gpsSeconds) {
     return Format_Iso_Time(min_lumo_field::Utc_Seconds_From_Gps(gpsSeconds));
@@ -51,9 +48,11 @@ std::string Gps_Time_Text(double gpsSeconds) {
 class PlanFacts {
 public:
     PlanFacts(const Campaign& campaign, const ProcessingPlan& plan) : campaign_(campaign), plan_(plan) {
-        for (const PlanNetwork& network : plan.networks)
+        for (const PlanNetwork& network : plan.networks) {
             kept_ += static_cast<std::size_t>(
                 std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
+            shown_ += network.rows.size();
+        }
     }
 
     const Project& Before() const { return campaign_.project; }
@@ -67,15 +66,10 @@ public:
     }
     // Sources are one per file, named after it.
     const std::string& Source_Name(int32_t file) const { return Before().sources[static_cast<std::size_t>(file)].name; }
-    // The files at the row's from and to ends, in the processing direction.
-    std::pair<std::string, std::string> Files(const PlanRow& row) const {
-        const CampaignObservation& origin = Origin(row);
-        const ProjectBaseline& stored = Before().baselines[static_cast<std::size_t>(Observation(row).baseline)];
-        const bool turned = stored.fromStation != row.fromStation;
-        return {Source_Name(turned ? origin.toFile : origin.fromFile), Source_Name(turned ? origin.fromFile : origin.toFile)};
-    }
+    std::pair<std::string, std::string> Files(const PlanRow& row) const { return Plan_Row_Files(campaign_, row); }
+    const ProcessingPlan& Plan() const { return plan_; }
     std::size_t Kept() const { return kept_; }
-    std::size_t Observations() const { return Before().observations.size(); }
+    std::size_t Observations() const { return shown_; }  // those shown
     bool Is_Control(int32_t station) const {
         return After().stations[static_cast<std::size_t>(station)].treeLevel == 0;
     }
@@ -95,7 +89,6 @@ public:
                 if (row.selected && (row.fromStation == station || row.toStation == station)) return row;
         throw std::logic_error(fmt::format("station {} has no kept observation", Name(station)));
     }
-    std::size_t Reached() const { return Before().stations.size() - plan_.summary.unreachedStations.size(); }
     std::string Names(const std::vector<int32_t>& stations) const {
         std::string text;
         for (const int32_t station : stations) text += (text.empty() ? "" : ", ") + Name(station);
@@ -106,6 +99,7 @@ private:
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
     std::size_t kept_ = 0;
+    std::size_t shown_ = 0;
 };
 
 std::string Level_Text(int32_t level) { return level >= 0 ? std::to_string(level) : "-"; }
@@ -116,57 +110,115 @@ std::string Kilometres_Text(const std::optional<double>& metres) {
 
 // ---- Text ---------------------------------------------------------------
 
-std::string Network_Text(const PlanFacts& facts, const PlanNetwork& network) {
-    std::string text = fmt::format(
-        "\nTime-network {} (session{} {}), {} to {}: {}, {}\n", network.index, network.sessions.size() == 1 ? "" : "s",
-        fmt::join(network.sessions, ", "), Format_Iso_Time(network.earliestStart), Format_Iso_Time(network.latestEnd),
-        Plural(static_cast<std::size_t>(network.stationCount), "station"), Plural(network.rows.size(), "observation"));
-    TextTable process({">#", "from", "to", "start", "end", ">overlap h:mm", ">length km", ">level", ">score", "state"});
-    TextTable spare({"from", "to", "start", "end", ">overlap h:mm", ">length km", ">score", "reason"});
+// How the tables name a station: whole, or cut to fit the page.
+using NameOf = std::function<const std::string&(int32_t station)>;
+
+struct NetworkTables {
+    TextTable process{{">#", "from", "to", "start", "end", ">overlap h:mm", ">length km", ">level", ">score", "state"}};
+    TextTable spare{{"from", "to", "start", "end", ">overlap h:mm", ">length km", ">score", ">note"}};
+    std::vector<std::string> notes;  // the reasons of the redundant rows, numbered from 1
+};
+
+NetworkTables Network_Tables(const PlanFacts& facts, const PlanNetwork& network, const NameOf& name) {
+    NetworkTables tables;
     for (const PlanRow& row : network.rows) {
         const ProjectObservation& observation = facts.Observation(row);
         const std::string overlap = Hours_And_Minutes(observation.timeSpan);
-        if (row.selected)
-            process.Add_Row({std::to_string(row.step), facts.Name(row.fromStation), facts.Name(row.toStation),
-                             observation.start.text, observation.end.text, overlap, Kilometres_Text(row.lengthMetres),
-                             Level_Text(row.level), std::to_string(row.score), row.state});
-        else
-            spare.Add_Row({facts.Name(row.fromStation), facts.Name(row.toStation), observation.start.text,
-                           observation.end.text, overlap, Kilometres_Text(row.lengthMetres), std::to_string(row.score),
-                           row.reason});
+        if (row.selected) {
+            tables.process.Add_Row({std::to_string(row.step), name(row.fromStation), name(row.toStation),
+                                    observation.start.text, observation.end.text, overlap,
+                                    Kilometres_Text(row.lengthMetres), Level_Text(row.level), std::to_string(row.score),
+                                    row.state});
+        } else {
+            tables.notes.push_back(row.reason);
+            tables.spare.Add_Row({name(row.fromStation), name(row.toStation), observation.start.text,
+                                  observation.end.text, overlap, Kilometres_Text(row.lengthMetres),
+                                  std::to_string(row.score), std::to_string(tables.notes.size())});
+        }
     }
-    const std::size_t processed = static_cast<std::size_t>(
-        std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
-    text += fmt::format(" Process in this order ({}):\n", processed);
-    text += process.Render();
-    if (processed < network.rows.size()) {
-        text += fmt::format(" Redundant, not to process ({}):\n", network.rows.size() - processed);
-        text += spare.Render();
-    }
-    return text;
+    return tables;
 }
 
-std::string Stations_Text(const PlanFacts& facts, const Campaign& campaign) {
+TextTable Stations_Table(const PlanFacts& facts, const Campaign& campaign, const NameOf& name) {
     const Project& project = facts.Before();
     TextTable table({"station", ">latitude", ">longitude", ">height m", ">occupations", ">level", "control"});
     for (std::size_t i = 0; i < project.stations.size(); ++i) {
         const ProjectStation& station = project.stations[i];
         const auto index = static_cast<int32_t>(i);
+        if (!Shows_Station(facts.Plan(), index)) continue;
         const bool known = campaign.stations[i].positionKnown;
-        table.Add_Row({station.name, known ? fmt::format("{:.6f}", station.latitude) : "-",
+        table.Add_Row({name(index), known ? fmt::format("{:.6f}", station.latitude) : "-",
                        known ? fmt::format("{:.6f}", station.longitude) : "-",
                        known ? fmt::format("{:.3f}", static_cast<double>(station.height)) : "-",
                        std::to_string(campaign.stations[i].occupations.size()), Level_Text(facts.Level(index)),
                        facts.Is_Control(index) ? "control" : facts.Control_Of(index)});
     }
-    return fmt::format("\nStations: {} ({} reached from a control)\n", project.stations.size(), facts.Reached())
-           + table.Render();
+    return table;
+}
+
+// The room a station name has in the tables: every table keeps to the
+// report's columns with its name columns that wide.
+std::size_t Name_Room(const PlanFacts& facts, const Campaign& campaign, const NameOf& whole) {
+    std::size_t room = std::numeric_limits<std::size_t>::max();
+    const auto fit = [&](const TextTable& table, std::initializer_list<std::size_t> nameColumns) {
+        if (table.Width() <= reportColumns) return;
+        std::size_t others = table.Width();
+        for (const std::size_t column : nameColumns) others -= table.Column_Width(column);
+        const std::size_t left = reportColumns > others ? reportColumns - others : 0;
+        room = std::min(room, std::max(narrowestNameColumn, left / nameColumns.size()));
+    };
+    for (const PlanNetwork& network : facts.Plan().networks) {
+        const NetworkTables tables = Network_Tables(facts, network, whole);
+        fit(tables.process, {1, 2});
+        fit(tables.spare, {0, 1});
+    }
+    fit(Stations_Table(facts, campaign, whole), {0});
+    return room;
+}
+
+std::string Network_Text(const PlanFacts& facts, const PlanNetwork& network, const NameOf& name) {
+    std::string text = "\n" + Wrap_Text(fmt::format("Time-network {} (session{} {}), {} to {}: {}, {}", network.index,
+                                                    network.sessions.size() == 1 ? "" : "s",
+                                                    fmt::join(network.sessions, ", "),
+                                                    Format_Iso_Time(network.earliestStart),
+                                                    Format_Iso_Time(network.latestEnd),
+                                                    Plural(static_cast<std::size_t>(network.stationCount), "station"),
+                                                    Plural(network.rows.size(), "observation")),
+                                        reportColumns, "", "  ");
+    const NetworkTables tables = Network_Tables(facts, network, name);
+    const std::size_t processed = network.rows.size() - tables.notes.size();
+    text += fmt::format(" Process in this order ({}):\n", processed);
+    text += tables.process.Render();
+    if (tables.notes.empty()) return text;
+    text += fmt::format(" Redundant, not to process ({}):\n", tables.notes.size());
+    text += tables.spare.Render();
+    text += " Notes:\n";
+    const std::size_t numberWidth = std::to_string(tables.notes.size()).size();
+    for (std::size_t i = 0; i < tables.notes.size(); ++i)
+        text += Wrap_Text(tables.notes[i], reportColumns, fmt::format("  {:>{}}  ", i + 1, numberWidth),
+                          std::string(numberWidth + 4, ' '));
+    return text;
+}
+
+std::string Stations_Text(const PlanFacts& facts, const Campaign& campaign, const NameOf& name, const TableNames& cut) {
+    std::size_t shown = 0, reached = 0;
+    for (std::size_t i = 0; i < facts.Before().stations.size(); ++i) {
+        const auto index = static_cast<int32_t>(i);
+        if (!Shows_Station(facts.Plan(), index)) continue;
+        ++shown;
+        if (facts.Level(index) >= 0) ++reached;
+    }
+    std::string text = fmt::format("\nStations: {} ({} reached from a control)\n", shown, reached)
+                       + Stations_Table(facts, campaign, name).Render();
+    const std::string key = cut.Key();
+    if (!key.empty()) text += "\nNames cut to fit the tables:\n" + key;
+    return text;
 }
 
 std::string Summary_Text(const PlanFacts& facts, const Campaign& campaign, const PlanSummary& summary) {
     std::string text = "\nWeak points:\n";
     const auto line = [&](const std::string& what, const std::string& which) {
-        text += fmt::format("  {}: {}\n", what, which.empty() ? "none" : which);
+        text += Wrap_Text(fmt::format("{}: {}", what, which.empty() ? "none" : which), reportColumns, "  ", "    ");
     };
     line("no control reaches", facts.Names(summary.unreachedStations));
     if (!summary.unobservedStations.empty())
@@ -184,7 +236,8 @@ std::string Summary_Text(const PlanFacts& facts, const Campaign& campaign, const
     line("baselines whose loss would split the network", bridges);
     std::vector<int32_t> unpositioned;
     for (std::size_t i = 0; i < campaign.stations.size(); ++i)
-        if (!campaign.stations[i].positionKnown) unpositioned.push_back(static_cast<int32_t>(i));
+        if (!campaign.stations[i].positionKnown && Shows_Station(facts.Plan(), static_cast<int32_t>(i)))
+            unpositioned.push_back(static_cast<int32_t>(i));
     if (!unpositioned.empty()) line("without a position (no length, a flat score term)", facts.Names(unpositioned));
     return text;
 }
@@ -196,6 +249,7 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
     for (std::size_t i = 0; i < facts.Before().stations.size(); ++i) {
         const ProjectStation& station = facts.Before().stations[i];
         const auto index = static_cast<int32_t>(i);
+        if (!Shows_Station(facts.Plan(), index)) continue;
         const bool known = campaign.stations[i].positionKnown;
         Json entry = {{"name", station.name},
                       {"latitude", known ? Json(To_Reported_Degrees(station.latitude)) : Json(nullptr)},
@@ -210,12 +264,13 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
     return stations;
 }
 
-Json Occupations_Json(const Campaign& campaign) {
+Json Occupations_Json(const Campaign& campaign, const ProcessingPlan& plan) {
     Json occupations = Json::array();
     const auto& read = campaign.files.occupations;
     for (std::size_t i = 0; i < read.size(); ++i) {
         const min_lumo_field::Occupation& occupation = read[i];
         const int32_t joined = campaign.readOccupation.empty() ? -1 : campaign.readOccupation[i];
+        if (!plan.scope.occupations.empty() && (joined < 0 || !Shows_Occupation(plan, joined))) continue;
         const int32_t station = joined >= 0 ? campaign.occupationStation[static_cast<std::size_t>(joined)] : -1;
         Json entry = {{"file", occupation.file},
                       {"station", station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
@@ -265,6 +320,19 @@ std::string Csv_Field(const std::string& text) {
     return quoted + "\"";
 }
 
+std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row) {
+    const Project& project = campaign.project;
+    const CampaignObservation& origin = campaign.observations[static_cast<std::size_t>(row.observation)];
+    const ProjectObservation& observation = project.observations[static_cast<std::size_t>(row.observation)];
+    const ProjectBaseline& stored = project.baselines[static_cast<std::size_t>(observation.baseline)];
+    // Sources are one per file, named after it.
+    const auto file = [&](int32_t index) -> const std::string& {
+        return project.sources[static_cast<std::size_t>(index)].name;
+    };
+    const bool turned = stored.fromStation != row.fromStation;
+    return {file(turned ? origin.toFile : origin.fromFile), file(turned ? origin.fromFile : origin.toFile)};
+}
+
 std::string Hours_And_Minutes(double seconds) {
     const auto minutes = static_cast<int64_t>(std::llround(seconds / secondsPerMinute));
     return fmt::format("{}:{:02}", minutes / minutesPerHour, minutes % minutesPerHour);
@@ -288,14 +356,27 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
         fmt::format("Plan of {}: {} of {}, {} of {} in {}\n", Plural(campaign.files.files.size(), "file"),
                     Plural(campaign.files.occupations.size(), "occupation"), Plural(project.stations.size(), "station"),
                     Plural(project.observations.size(), "observation"), Plural(project.baselines.size(), "baseline"),
-                    Plural(plan.networks.size(), "time-network"));
+                    Plural(plan.scope.sessions.empty() ? plan.networks.size() : plan.scope.networksPlanned,
+                           "time-network"));
     text += fmt::format("Overlaps of at least {} min; controls: {}\n", campaign.options.minimumOverlapMinutes,
                         controls.empty() ? "none" : controls);
+    if (!plan.scope.sessions.empty())
+        text += Wrap_Text(fmt::format("Shown: session{} {} of {}", plan.scope.sessions.size() == 1 ? "" : "s",
+                                      fmt::join(plan.scope.sessions, ", "),
+                                      Plural(Campaign_Sessions(campaign).size(), "session")),
+                          reportColumns, "", "  ");
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
     if (checks != nullptr) text += fmt::format("Checked against {}: {}\n", checks->profile, checks->verdict);
-    for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network);
-    text += Stations_Text(facts, campaign);
+    const NameOf whole = [&](int32_t station) -> const std::string& { return facts.Name(station); };
+    std::vector<std::string> names;
+    for (const ProjectStation& station : project.stations) names.push_back(station.name);
+    const TableNames cut(names, Name_Room(facts, campaign, whole));
+    const NameOf shown = [&](int32_t station) -> const std::string& {
+        return cut.Shown(static_cast<std::size_t>(station));
+    };
+    for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network, shown);
+    text += Stations_Text(facts, campaign, shown, cut);
     text += Summary_Text(facts, campaign, plan.summary);
     if (checks != nullptr) text += Checks_Text(*checks);
     return text;
@@ -328,7 +409,7 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
                            {"stations", Stations_Json(facts, campaign)},
-                           {"occupations", Occupations_Json(campaign)},
+                           {"occupations", Occupations_Json(campaign, plan)},
                            {"networks", networks},
                            {"plan", rows},
                            {"summary",
@@ -341,6 +422,7 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
         const Json checked = Checks_Json(campaign, *checks);
         for (auto entry = checked.begin(); entry != checked.end(); ++entry) document[entry.key()] = *entry;
     }
+    if (!plan.scope.sessions.empty()) document["sessionsShown"] = plan.scope.sessions;
     return document.dump(2) + "\n";
 }
 

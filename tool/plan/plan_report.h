@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tool/plan/campaign_project.h"
 #include "tool/plan/processing_plan.h"
@@ -29,6 +31,9 @@ std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);
 // A CSV field as a spreadsheet reads it back: quoted when it holds a
 // separator, a quote or a line end, quotes doubled.
 std::string Csv_Field(const std::string& text);
+
+// The files at the row's from and to ends, in the processing direction.
+std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row);
 
 // "2:05" for 2 hours and 5 minutes (to the nearest minute).
 std::string Hours_And_Minutes(double seconds);

@@ -50,6 +50,15 @@ struct PlanSummary {
     std::vector<std::pair<int32_t, int32_t>> bridges;
 };
 
+// What the reports show of the plan: all of it, or the sessions asked for
+// (Restrict_To_Sessions).  Empty lists show everything.
+struct PlanScope {
+    std::vector<std::string> sessions;  // the sessions shown
+    std::vector<bool> stations;         // by project station: at an end of a shown observation
+    std::vector<bool> occupations;      // by occupation (Campaign::occupations): in a shown observation
+    std::size_t networksPlanned = 0;    // time-networks of the whole plan
+};
+
 struct ProcessingPlan {
     int32_t status = 0;   // DLL_Min_Lumo's result
     std::string message;  // its message after a failure
@@ -58,7 +67,9 @@ struct ProcessingPlan {
     std::vector<PlanNetwork> networks;
     PlanSummary summary;
     std::vector<std::string> warnings;
+    PlanScope scope;
 };
+
 
 // `campaign.project` must have passed Validate_Project.
 ProcessingPlan Plan_Processing(const Campaign& campaign, const min_lumo_kit::LoadedModule& library);

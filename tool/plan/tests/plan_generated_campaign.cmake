@@ -11,10 +11,15 @@
 #     lists its kept rows first, numbered from 1, by level outward from the
 #     control (unreached last);
 #   - the project written by --output runs through `minimise` to the same
-#     rejections, and the maps and the CSV are written.
+#     rejections, and the maps and the CSV are written;
+#   - the GeoJSON layers open in ogrinfo as one layer each, one feature per
+#     station, per baseline observed (station pairs of the plan rows) and per
+#     observation, with their fixed properties;
+#   - --session shows one session: its R(R-1)/2 observations only.
 #
 #   cmake -DTOOL=min_lumo [-DEMULATOR=...] -DSCRATCH=folder -DSTATIONS=n -DDAYS=n
-#         -DSESSIONS=n -DRECEIVERS=n -DSEED=n -P plan_generated_campaign.cmake
+#         -DSESSIONS=n -DRECEIVERS=n -DSEED=n -DOGRINFO=ogrinfo -P plan_generated_campaign.cmake
+include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/geojson_checks.cmake)
 foreach(variable TOOL SCRATCH STATIONS DAYS SESSIONS RECEIVERS SEED)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "plan_generated_campaign.cmake needs -D${variable}=...")
@@ -77,8 +82,8 @@ list(GET markers 0 control)
 math(EXPR expected_observations "${DAYS} * ${SESSIONS} * ${RECEIVERS} * (${RECEIVERS} - 1) / 2")
 
 run_tool(report plan ${files} --control ${control} --json --output "${SCRATCH}/project.json"
-         --csv "${SCRATCH}/plan.csv" --svg "${SCRATCH}/plan.svg" --geojson "${SCRATCH}/plan.geojson")
-foreach(written project.json plan.csv plan.svg plan.geojson)
+         --csv "${SCRATCH}/plan.csv" --svg "${SCRATCH}/plan.svg" --geojson "${SCRATCH}/geojson")
+foreach(written project.json plan.csv plan.svg geojson/stations.geojson)
     expect("${written} was not written" EXISTS "${SCRATCH}/${written}")
 endforeach()
 
@@ -153,6 +158,40 @@ foreach(i RANGE 0 ${last_row})
         expect("${where}: reason '${reason}'" reason MATCHES "^rejected: ")
     endif()
 endforeach()
+
+# The GeoJSON layers: one feature per station, per observed station pair
+# and per plan row.
+set(pairs "")
+foreach(i RANGE 0 ${last_row})
+    string(JSON from GET "${report}" plan ${i} from)
+    string(JSON to GET "${report}" plan ${i} to)
+    if(from STRLESS to)
+        list(APPEND pairs "${from}-${to}")
+    else()
+        list(APPEND pairs "${to}-${from}")
+    endif()
+endforeach()
+list(REMOVE_DUPLICATES pairs)
+list(LENGTH pairs expected_baselines)
+min_lumo_check_geojson(FOLDER "${SCRATCH}/geojson" OGRINFO "${OGRINFO}" STATIONS ${expected_stations}
+                       BASELINES ${expected_baselines} OBSERVATIONS ${expected_observations})
+
+# One session shown: its receivers in all pairs, in every output.
+string(JSON first_session GET "${report}" plan 0 session)
+math(EXPR session_observations "${RECEIVERS} * (${RECEIVERS} - 1) / 2")
+run_tool(one_session plan ${files} --control ${control} --json --session ${first_session}
+         --csv "${SCRATCH}/session.csv")
+string(JSON session_rows LENGTH "${one_session}" plan)
+expect("--session ${first_session}: ${session_rows} plan rows, expected ${session_observations}"
+       session_rows EQUAL session_observations)
+string(JSON session_stations LENGTH "${one_session}" stations)
+expect("--session ${first_session}: ${session_stations} stations, expected ${RECEIVERS}"
+       session_stations EQUAL RECEIVERS)
+file(STRINGS "${SCRATCH}/session.csv" csv_lines)
+list(LENGTH csv_lines csv_line_count)
+math(EXPR expected_csv_lines "${session_observations} + 1")
+expect("--session ${first_session}: ${csv_line_count} CSV lines, expected ${expected_csv_lines}"
+       csv_line_count EQUAL expected_csv_lines)
 
 # The formed project runs through `minimise` to the same rejections.
 run_tool(minimised minimise --json "${SCRATCH}/project.json")

@@ -14,8 +14,8 @@
 #include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
 #include "tool/plan/plan_report.h"
+#include "tool/plan/tests/planned_campaign.h"
 #include "tool/plan/processing_plan.h"
-#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
 
@@ -25,39 +25,6 @@ using min_lumo_kit::ProjectBaseline;
 namespace {
 
 using min_lumo_field::Occupation;
-
-struct Visit {
-    const char* station;
-    const char* first;  // UTC
-    const char* last;
-    double latitude, longitude;
-};
-
-Campaign Formed(const std::vector<Visit>& visits, std::vector<std::string> controls) {
-    CampaignFiles files;
-    for (const Visit& visit : visits) {
-        Occupation occupation;
-        occupation.station = visit.station;
-        occupation.file = std::string(visit.station) + "_" + std::to_string(files.files.size()) + ".rnx";
-        occupation.hasEpochs = true;
-        occupation.firstGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.first).value());
-        occupation.lastGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.last).value());
-        min_lumo_field::Set_Geodetic_Position(occupation, visit.latitude, visit.longitude, 450.0);
-        files.occupationFile.push_back(static_cast<int32_t>(files.files.size()));
-        files.files.push_back(occupation.file);
-        files.occupations.push_back(occupation);
-    }
-    CampaignOptions options;
-    options.controls = std::move(controls);
-    Campaign campaign = Form_Campaign(std::move(files), options);
-    EXPECT_TRUE(Validate_Project(campaign.project).empty());
-    return campaign;
-}
-
-ProcessingPlan Planned(const Campaign& campaign) {
-    const LoadedModule library("");
-    return Plan_Processing(campaign, library);
-}
 
 std::string Names(const Campaign& campaign, const std::vector<int32_t>& stations) {
     std::string text;
