@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include <GeographicLib/Geocentric.hpp>
-
 namespace min_lumo_field {
 
 std::string Located(const std::string& file, int64_t line, const std::string& text) {
@@ -16,12 +14,6 @@ FieldFileError::FieldFileError(std::string fileName, int64_t lineNumber, std::st
       file(std::move(fileName)),
       line(lineNumber),
       reason(std::move(why)) {}
-
-GeodeticPosition Geodetic_From_Earth_Centred(double x, double y, double z) {
-    GeodeticPosition position;
-    GeographicLib::Geocentric::WGS84().Reverse(x, y, z, position.latitude, position.longitude, position.height);
-    return position;
-}
 
 void Set_Earth_Centred_Position(Occupation& occupation, double x, double y, double z) {
     occupation.positionKnown = true;
@@ -39,7 +31,10 @@ void Set_Geodetic_Position(Occupation& occupation, double latitude, double longi
     occupation.latitude = latitude;
     occupation.longitude = longitude;
     occupation.height = height;
-    GeographicLib::Geocentric::WGS84().Forward(latitude, longitude, height, occupation.x, occupation.y, occupation.z);
+    const min_lumo::CartesianPosition position = Earth_Centred_From_Geodetic(latitude, longitude, height);
+    occupation.x = position.x;
+    occupation.y = position.y;
+    occupation.z = position.z;
 }
 
 }  // namespace min_lumo_field
