@@ -29,4 +29,9 @@ function(min_lumo_tool_run)
     endforeach()
     add_test(NAME ${RUN_NAME} COMMAND ${CMAKE_COMMAND} ${definitions} -P ${PROJECT_SOURCE_DIR}/cmake/run_and_check.cmake
              WORKING_DIRECTORY ${RUN_WORKING_DIRECTORY})
+    # wine-run keeps its prefix in the build folder it runs in; a run in a
+    # source folder (the test data) names the build's own.
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        set_tests_properties(${RUN_NAME} PROPERTIES ENVIRONMENT MIN_LUMO_WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix)
+    endif()
 endfunction()

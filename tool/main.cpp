@@ -17,9 +17,7 @@
 #include "tool/commands/generate_command.h"
 #include "tool/commands/minimise_command.h"
 #include "tool/commands/orient_command.h"
-#ifdef MIN_LUMO_FIELD_FILES
 #include "tool/commands/plan_command.h"
-#endif
 
 namespace {
 
@@ -55,12 +53,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> shapeNames = Shape_Names();
     shapeNames.push_back(rinexShapeName);
     RinexGenerateOptions rinex;
-#ifdef MIN_LUMO_FIELD_FILES
     const char* shapeHelp = "campaign, all-pairs, monitoring, grid, traverse, sample or rinex (a folder of RINEX files)";
-#else
-    const std::string shapeHelp =
-        std::string("campaign, all-pairs, monitoring, grid, traverse or sample (rinex is ") + fieldFilesUnavailable + ")";
-#endif
 
     CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
     Add_Run_Options(*checkCommand, check, false);
@@ -87,7 +80,6 @@ int main(int argc, char** argv) {
     generateCommand->add_option("--interval", rinex.interval, "seconds between epochs (rinex; default 30)");
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
 
-#ifdef MIN_LUMO_FIELD_FILES
     PlanOptions plan;
     CLI::App* planCommand =
         app.add_subcommand("plan", "from RINEX files and occupation logs to a processing plan, explained and drawn");
@@ -129,10 +121,6 @@ int main(int argc, char** argv) {
     planCommand->add_flag("--strict", plan.strict,
                           "exit with status 3 when the campaign fails the standard's checks (implies --standard); "
                           "2 is bad input, 1 a library failure");
-#else
-    CLI::App* planCommand = app.add_subcommand("plan", std::string("(") + fieldFilesUnavailable + ")");
-    planCommand->allow_extras();
-#endif
 
     try {
         app.parse(argc, argv);
@@ -143,19 +131,10 @@ int main(int argc, char** argv) {
     if (checkCommand->parsed()) return Run_Check(check);
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
     if (orientCommand->parsed()) return Run_Orient(orient);
-#ifdef MIN_LUMO_FIELD_FILES
     if (planCommand->parsed()) {
         plan.standardGiven = standardOption->count() > 0;
         return Run_Plan(plan);
     }
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
-#else
-    if (planCommand->parsed() || shape.shape == rinexShapeName) {
-        const std::string message = std::string("min_lumo: ") + (planCommand->parsed() ? "plan" : "generate rinex") + " is "
-                                    + fieldFilesUnavailable + "\n";
-        std::fwrite(message.data(), 1, message.size(), stderr);
-        return exitBadInput;
-    }
-#endif
     return Run_Generate(shape, generated);
 }

@@ -9,9 +9,7 @@
 #include "tool/commands/guard.h"
 #include "tool/output/atomic_file.h"
 #include "tool/project/project_writer.h"
-#ifdef MIN_LUMO_FIELD_FILES
 #include "tool/field/rinex_campaign.h"
-#endif
 
 namespace min_lumo_tool {
 
@@ -29,7 +27,6 @@ int Run_Generate(const ShapeOptions& shape, const std::string& output) {
     });
 }
 
-#ifdef MIN_LUMO_FIELD_FILES
 int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& options, const std::string& output) {
     return Guarded([&] {
         if (!output.empty() || options.folder.empty())
@@ -49,6 +46,5 @@ int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& op
         return exitSuccess;
     });
 }
-#endif
 
 }  // namespace min_lumo_tool

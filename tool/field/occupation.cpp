@@ -6,8 +6,6 @@
 #include <filesystem>
 #include <utility>
 
-#include <GeographicLib/Geocentric.hpp>
-
 namespace min_lumo_field {
 
 std::string Located(const std::string& file, int64_t line, const std::string& text) {
@@ -70,12 +68,6 @@ std::string File_Station_Id(const std::string& path) {
     return {};
 }
 
-GeodeticPosition Geodetic_From_Earth_Centred(double x, double y, double z) {
-    GeodeticPosition position;
-    GeographicLib::Geocentric::WGS84().Reverse(x, y, z, position.latitude, position.longitude, position.height);
-    return position;
-}
-
 void Set_Earth_Centred_Position(Occupation& occupation, double x, double y, double z) {
     occupation.positionKnown = true;
     occupation.x = x;
@@ -92,7 +84,10 @@ void Set_Geodetic_Position(Occupation& occupation, double latitude, double longi
     occupation.latitude = latitude;
     occupation.longitude = longitude;
     occupation.height = height;
-    GeographicLib::Geocentric::WGS84().Forward(latitude, longitude, height, occupation.x, occupation.y, occupation.z);
+    const min_lumo::CartesianPosition position = Earth_Centred_From_Geodetic(latitude, longitude, height);
+    occupation.x = position.x;
+    occupation.y = position.y;
+    occupation.z = position.z;
 }
 
 }  // namespace min_lumo_field

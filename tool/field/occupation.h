@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tool/field/wgs84_conversion.h"
+
 namespace min_lumo_field {
 
 // A stretch of data without a gap longer than the maximum gap.
@@ -84,16 +86,8 @@ public:
 // name where they come from.
 std::string Located(const std::string& file, int64_t line, const std::string& text);
 
-struct GeodeticPosition {
-    double latitude = 0.0, longitude = 0.0, height = 0.0;  // degrees, degrees, metres on WGS 84
-};
-
-// An Earth-centred position (metres) on the WGS 84 ellipsoid, converted with
-// GeographicLib: the one conversion every reader of field files uses.
-GeodeticPosition Geodetic_From_Earth_Centred(double x, double y, double z);
-
 // Fills x, y, z and latitude, longitude, height from either form (WGS 84,
-// GeographicLib) and sets positionKnown.
+// see wgs84_conversion.h) and sets positionKnown.
 void Set_Earth_Centred_Position(Occupation& occupation, double x, double y, double z);
 void Set_Geodetic_Position(Occupation& occupation, double latitude, double longitude, double height);
 
