@@ -32,20 +32,27 @@ constexpr double reportedDegreeSteps = 1e9;
 double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
 double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
 
-std::string Gps_Time_Text(double gpsSeconds) {
-    return Format_Iso_Time(min_lumo_field::Utc_Seconds_From_Gps(gpsSeconds));
-}
+std::string Occupation_Files_Text(const min_lumo_field::Occupation& occupation) { return occupation.file; }
 
 // What the reports need to know of the campaign and its plan, looked up once.
 class PlanFacts {
 public:
-    PlanFacts(const Campaign& campaign, const ProcessingPlan& plan) : campaign_(campaign), plan_(plan) {
+    PlanFacts(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale)
+        : campaign_(campaign), plan_(plan), scale_(scale) {
         for (const PlanNetwork& network : plan.networks)
             kept_ += static_cast<std::size_t>(
                 std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
     }
 
     const Project& Before() const { return campaign_.project; }
+    DisplayScale Scale() const { return scale_; }
+    std::string Time(double gpsSeconds) const { return min_lumo_field::Display_Time(gpsSeconds, scale_); }
+    std::string Named_Time(double gpsSeconds) const { return min_lumo_field::Display_Time_Named(gpsSeconds, scale_); }
+    std::string Iso_Time(double gpsSeconds) const { return min_lumo_field::Display_Time_Iso(gpsSeconds, scale_); }
+    // "start GPST": a column of times in the report's scale.
+    std::string Time_Heading(const char* what) const {
+        return std::string(what) + " " + min_lumo_field::Display_Scale_Name(scale_);
+    }
     const Project& After() const { return plan_.oriented.after; }
     const std::string& Name(int32_t station) const { return Before().stations[static_cast<std::size_t>(station)].name; }
     const ProjectObservation& Observation(const PlanRow& row) const {
@@ -54,19 +61,32 @@ public:
     const CampaignObservation& Origin(const PlanRow& row) const {
         return campaign_.observations[static_cast<std::size_t>(row.observation)];
     }
-    // Sources are one per file, named after it.
-    const std::string& Source_Name(int32_t occupation) const {
-        return Before()
-            .sources[static_cast<std::size_t>(campaign_.files.occupationFile[static_cast<std::size_t>(occupation)])]
-            .name;
+    // The files of an occupation by the paths given on the command line,
+    // joined with " + " when it has several.
+    std::string Files_Text(int32_t occupation) const {
+        return Occupation_Files_Text(campaign_.files.occupations[static_cast<std::size_t>(occupation)]);
     }
     // The files at the row's from and to ends, in the processing direction.
     std::pair<std::string, std::string> Files(const PlanRow& row) const {
         const CampaignObservation& origin = Origin(row);
         const ProjectBaseline& stored = Before().baselines[static_cast<std::size_t>(Observation(row).baseline)];
         const bool turned = stored.fromStation != row.fromStation;
-        return {Source_Name(turned ? origin.toOccupation : origin.fromOccupation),
-                Source_Name(turned ? origin.fromOccupation : origin.toOccupation)};
+        return {Files_Text(turned ? origin.toOccupation : origin.fromOccupation),
+                Files_Text(turned ? origin.fromOccupation : origin.toOccupation)};
+    }
+    // The common data time of the row's two occupations.
+    double Common_Seconds(const PlanRow& row) const { return Observation(row).timeSpan; }
+    // The first and last common instant of the network's observations.
+    std::pair<double, double> Span_Gps(const PlanNetwork& network) const {
+        double first = 0.0, last = 0.0;
+        bool any = false;
+        for (const PlanRow& row : network.rows) {
+            const CampaignObservation& origin = Origin(row);
+            first = any ? std::min(first, origin.startGps) : origin.startGps;
+            last = any ? std::max(last, origin.endGps) : origin.endGps;
+            any = true;
+        }
+        return {first, last};
     }
     std::size_t Kept() const { return kept_; }
     std::size_t Observations() const { return Before().observations.size(); }
@@ -99,6 +119,7 @@ public:
 private:
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
+    DisplayScale scale_;
     std::size_t kept_ = 0;
 };
 
@@ -111,23 +132,25 @@ std::string Kilometres_Text(const std::optional<double>& metres) {
 // ---- Text ---------------------------------------------------------------
 
 std::string Network_Text(const PlanFacts& facts, const PlanNetwork& network) {
+    const auto [first, last] = facts.Span_Gps(network);
     std::string text = fmt::format(
         "\nTime-network {} (session{} {}), {} to {}: {}, {}\n", network.index, network.sessions.size() == 1 ? "" : "s",
-        fmt::join(network.sessions, ", "), Format_Iso_Time(network.earliestStart), Format_Iso_Time(network.latestEnd),
+        fmt::join(network.sessions, ", "), facts.Named_Time(first), facts.Named_Time(last),
         Plural(static_cast<std::size_t>(network.stationCount), "station"), Plural(network.rows.size(), "observation"));
-    TextTable process({">#", "from", "to", "start", "end", ">overlap h:mm", ">length km", ">level", ">score", "state"});
-    TextTable spare({"from", "to", "start", "end", ">overlap h:mm", ">length km", ">score", "reason"});
+    const std::string start = facts.Time_Heading("start"), end = facts.Time_Heading("end");
+    TextTable process({">#", "from", "to", start, end, ">overlap h:mm:ss", ">length km", ">level", ">score", "state"});
+    TextTable spare({"from", "to", start, end, ">overlap h:mm:ss", ">length km", ">score", "reason"});
     for (const PlanRow& row : network.rows) {
-        const ProjectObservation& observation = facts.Observation(row);
-        const std::string overlap = Hours_And_Minutes(observation.timeSpan);
+        const CampaignObservation& origin = facts.Origin(row);
+        const std::string overlap = Hours_Minutes_Seconds(facts.Common_Seconds(row));
+        const std::string from = facts.Time(origin.startGps), to = facts.Time(origin.endGps);
         if (row.selected)
-            process.Add_Row({std::to_string(row.step), facts.Name(row.fromStation), facts.Name(row.toStation),
-                             observation.start.text, observation.end.text, overlap, Kilometres_Text(row.lengthMetres),
-                             Level_Text(row.level), std::to_string(row.score), row.state});
+            process.Add_Row({std::to_string(row.step), facts.Name(row.fromStation), facts.Name(row.toStation), from, to,
+                             overlap, Kilometres_Text(row.lengthMetres), Level_Text(row.level),
+                             std::to_string(row.score), row.state});
         else
-            spare.Add_Row({facts.Name(row.fromStation), facts.Name(row.toStation), observation.start.text,
-                           observation.end.text, overlap, Kilometres_Text(row.lengthMetres), std::to_string(row.score),
-                           row.reason});
+            spare.Add_Row({facts.Name(row.fromStation), facts.Name(row.toStation), from, to, overlap,
+                           Kilometres_Text(row.lengthMetres), std::to_string(row.score), row.reason});
     }
     const std::size_t processed = static_cast<std::size_t>(
         std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
