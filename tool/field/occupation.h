@@ -10,6 +10,12 @@
 
 namespace min_lumo_field {
 
+// A stretch of data without a gap longer than the maximum gap.
+struct DataSpan {
+    double startGps = 0.0, endGps = 0.0;  // GPS seconds of its first and last epoch
+    int64_t epochCount = 0;               // observation epochs in it; 0 for an occupation log's line
+};
+
 struct Occupation {
     std::string file;                  // the path as given
     std::string station;               // MARKER NAME trimmed, or the first four characters of the file name
@@ -24,6 +30,22 @@ struct Occupation {
     int64_t epochCount = 0;
     std::string format;                // e.g. "RINEX 3.03, gzip", "Compact RINEX 3.0 (RINEX 3.04)"
     std::vector<std::string> warnings; // one line each, already naming the file
+
+    // The occupation's data.  Files of one station whose data touch or
+    // overlap within the maximum gap are joined into one occupation.
+    std::vector<std::string> files;    // every file joined into it, paths as given, in time order
+    std::vector<DataSpan> spans;       // the data split at gaps longer than the maximum gap, in time order
+    double intervalSeconds = 0.0;      // the file's INTERVAL, else the most common epoch spacing; 0 unknown
+    double completeness = 0.0;         // epochs against those expected at the interval over the spans (0..1); 0 unknown
+    int32_t gapCount = 0;              // gaps longer than the maximum gap (between spans)
+    double longestGapSeconds = 0.0;    // the longest of them; 0 without
+
+    // The header as written (trimmed), for the occupation table.
+    std::string markerName, markerNumber;  // MARKER NAME, MARKER NUMBER
+    std::string receiverNumber, receiverVersion;  // REC # / TYPE / VERS (the type is `receiver`)
+    std::string antennaType, antennaNumber;       // ANT # / TYPE
+    double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N, metres
+    std::string fileStationId;         // station ID from the file name (4 characters of a short name, 9 of a long one); empty if none
 };
 
 // A file that cannot be read as field data.  what() reads FILE:LINE: REASON,

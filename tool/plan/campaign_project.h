@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tool/field/occupation.h"
@@ -32,10 +33,17 @@ struct CampaignFiles {
 CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing);
 
 struct CampaignOptions {
-    // Occupations must overlap by at least this much (and by more than
-    // nothing) to give an observation.
+    // Occupations must share at least this much common data time (and more
+    // than nothing) to give an observation.
     double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
     std::vector<std::string> controls;  // station names, matched ignoring ASCII letter case
+    // A gap in the data longer than this splits it into spans; 0 means per
+    // occupation: 10 times its interval, and at least 2 minutes.
+    double maximumGapMinutes = 0.0;
+    // --station FILE=NAME: the station of one file (FILE as given, or any
+    // path to the same file).
+    std::vector<std::pair<std::string, std::string>> fileStations;
+    bool stationsFromFileNames = false;  // --station-names file
 };
 
 // What the project's records do not say about where they came from.
@@ -46,17 +54,25 @@ struct CampaignStation {
 };
 
 struct CampaignObservation {
-    int32_t fromOccupation = -1;  // the occupations at the baseline's stored from and to ends
+    int32_t fromOccupation = -1;  // the occupations (Campaign::occupations) at the baseline's stored from and to ends
     int32_t toOccupation = -1;
-    double startGps = 0.0, endGps = 0.0;  // the overlap, GPS seconds
-    std::string session;                  // day of year and letter, e.g. 135A
+    double startGps = 0.0, endGps = 0.0;  // the first and last common instant, GPS seconds
+    double commonSeconds = 0.0;           // common data time: total length of the intersection of the two occupations' spans
+    std::string session;                  // GPS day of year of the session's first observation and letter, e.g. 135A
+    int32_t fromFile = -1, toFile = -1;   // CampaignFiles::files index: the file of each occupation holding most of the common time
 };
 
 struct Campaign {
     CampaignOptions options;  // as it was formed with
-    CampaignFiles files;
-    std::vector<int32_t> occupationStation;         // project station of each occupation; -1 without epochs
-    std::vector<CampaignStation> stations;          // by project station index
+    CampaignFiles files;      // as read: one occupation per file (per line of a log)
+    // The occupations as formed: files of one station joined, the same data
+    // once, spans from the epochs.  Each lists its files (`files`, paths as
+    // given) and `occupationFiles` their indices into files.files.  Read
+    // occupations without epochs are left out, and so are copies.
+    std::vector<min_lumo_field::Occupation> occupations;
+    std::vector<std::vector<int32_t>> occupationFiles;
+    std::vector<int32_t> occupationStation;         // project station of each occupation
+    std::vector<CampaignStation> stations;          // by project station index; occupations index Campaign::occupations
     std::vector<CampaignObservation> observations;  // by project observation index
     Project project;
     std::vector<std::string> warnings;  // the files' warnings, then the forming's
