@@ -23,6 +23,7 @@
 #ifdef MIN_LUMO_FIELD_FILES
 #include "tool/field/rinex_campaign.h"
 #include "tool/plan/campaign_project.h"
+#include "tool/plan/occupation_table.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #endif
@@ -51,18 +52,6 @@ std::optional<Project> Load_Valid_Project(const std::string& path, Violations& v
 void Print_Violations(const std::string& path, const Violations& violations) {
     for (const Violation& violation : violations) Print_Error(path + ": " + Format_Violation(violation));
     Print_Error(fmt::format("{}: {} problem{}; nothing was run", path, violations.size(), violations.size() == 1 ? "" : "s"));
-}
-
-struct PendingFile {
-    std::string path;
-    std::string content;
-};
-
-// Every output is prepared before the first is written, so a failure while
-// preparing leaves no file behind.
-void Write_All(const std::vector<PendingFile>& files) {
-    for (const PendingFile& file : files)
-        if (!file.path.empty()) Write_File_Atomically(file.path, file.content);
 }
 
 std::string Title(const std::string& path, const char* what) {
@@ -148,7 +137,9 @@ int Run_Minimise(const RunOptions& options) {
         if (options.explain || options.json || !options.svg.empty() || !options.geojson.empty())
             Explain_Decisions(*project, result);
         const MapView view = Minimise_View(result);
-        Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
+        // Every output is prepared before the first is written, and then they
+        // are written all or none.
+        Write_All_Or_None({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
                    {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
                    {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}});
         Print(options.json ? Minimise_Report_Json(*project, result, options.explain)
@@ -169,7 +160,9 @@ int Run_Orient(const RunOptions& options) {
         const bool drawn = !options.svg.empty() || !options.geojson.empty();
         const std::optional<MapView> view =
             drawn ? std::optional<MapView>(Orient_View(*project, result)) : std::nullopt;
-        Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
+        // Every output is prepared before the first is written, and then they
+        // are written all or none.
+        Write_All_Or_None({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
                    {view ? options.geojson : "", view && !options.geojson.empty() ? Geojson_Text(*view) : ""},
                    {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}});
         Print(options.json ? Orient_Report_Json(*project, result) : Orient_Report_Text(*project, result));
@@ -196,24 +189,41 @@ int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& op
         if (!output.empty() || options.folder.empty())
             throw std::invalid_argument("generate rinex writes a folder of files: give it with --output-dir");
         min_lumo_field::RinexCampaignOptions campaign;
-        if (shape.stations != 0) campaign.stations = shape.stations;
-        if (options.days != 0) campaign.days = options.days;
-        if (shape.sessions != 0) campaign.sessions = shape.sessions;
-        if (shape.receivers != 0) campaign.receivers = shape.receivers;
-        if (options.interval != 0) campaign.intervalSeconds = options.interval;
+        // A count given must be one; one not given takes the default.
+        const auto take = [](const std::optional<int32_t>& given, const char* option, int32_t& value) {
+            if (!given) return;
+            if (*given <= 0) throw std::invalid_argument(fmt::format("{} {}: must be at least 1", option, *given));
+            value = *given;
+        };
+        take(options.stations, "--stations", campaign.stations);
+        take(options.days, "--days", campaign.days);
+        take(options.sessions, "--sessions", campaign.sessions);
+        take(options.receivers, "--receivers", campaign.receivers);
+        take(options.interval, "--interval", campaign.intervalSeconds);
         campaign.seed = shape.seed;
+        campaign.fieldFaults = options.fieldFaults;
+        std::error_code error;
+        if (!options.force && std::filesystem::is_directory(options.folder, error)
+            && !std::filesystem::is_empty(options.folder, error))
+            throw std::invalid_argument(fmt::format(
+                "--output-dir {}: the folder is not empty, and a campaign written into it would mix with what is "
+                "there; give an empty or new folder, or --force to write into it anyway",
+                options.folder));
         const auto written = min_lumo_field::Write_Rinex_Campaign(campaign, options.folder);
-        Print(fmt::format("{}: {} RINEX files, {} day{} of {} session{} with {} receivers on {} stations, {} s epochs\n",
+        Print(fmt::format("{}: {} RINEX files, {} day{} of {} session{} with {} receivers on {} stations, {} s epochs{}\n",
                           options.folder, written.size(), campaign.days, campaign.days == 1 ? "" : "s", campaign.sessions,
                           campaign.sessions == 1 ? "" : "s", campaign.receivers, campaign.stations,
-                          campaign.intervalSeconds));
+                          campaign.intervalSeconds,
+                          campaign.fieldFaults ? ", and a day of field faults" : ""));
         return exitSuccess;
     });
 }
 
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
+        const DisplayScale scale = options.utc ? DisplayScale::Utc : DisplayScale::Gps;
         CampaignFiles files = Read_Campaign_Files(options.files, options.keepGoing);
+        // Warnings reach the terminal in every mode, and the JSON as well.
         const auto printWarnings = [](const std::vector<std::string>& warnings) {
             for (const std::string& warning : warnings) Print_Error("warning: " + warning);
         };
@@ -222,7 +232,10 @@ int Run_Plan(const PlanOptions& options) {
             Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", options.files.size()));
             return exitBadInput;
         }
-        const Campaign campaign = Form_Campaign(std::move(files), {options.minimumOverlapMinutes, options.controls});
+        CampaignOptions forming;
+        forming.minimumOverlapMinutes = options.minimumOverlapMinutes;
+        forming.controls = options.controls;
+        const Campaign campaign = Form_Campaign(std::move(files), forming);
         const Violations violations = Validate_Project(campaign.project);
         if (!violations.empty()) {
             Print_Violations("min_lumo plan", violations);
@@ -231,12 +244,17 @@ int Run_Plan(const PlanOptions& options) {
         const LoadedLibrary library(options.library);
         const ProcessingPlan plan = Plan_Processing(campaign, library);
         if (plan.status != 0) {
-            printWarnings(Plan_Warnings(campaign, plan));
-            if (campaign.project.observations.empty())
-                Print_Error(fmt::format("min_lumo: no two occupations of different stations overlap by at least {} min, so "
-                                        "there is nothing to plan; the library reports: {}",
-                                        options.minimumOverlapMinutes, plan.message));
-            else Print_Error(fmt::format("min_lumo: the library reported a failure: {}", plan.message));
+            const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
+            const std::string why =
+                campaign.project.observations.empty()
+                    ? fmt::format("no two occupations of different stations overlap by at least {} min, so there is "
+                                  "nothing to plan; the library reports: {}",
+                                  options.minimumOverlapMinutes, plan.message)
+                    : fmt::format("the library reported a failure: {}", plan.message);
+            Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
+                               : Unplanned_Report_Text(campaign, why, scale));
+            printWarnings(warnings);
+            Print_Error("min_lumo: " + why);
             return exitLibraryFailure;
         }
         MapView view = Minimise_View(plan.minimised);
@@ -247,12 +265,15 @@ int Run_Plan(const PlanOptions& options) {
                                               campaign.files.files.size() == 1 ? "" : "s");
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
-        Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
-                   {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
-                   {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}});
-        Print(options.json ? Plan_Report_Json(campaign, plan) : Plan_Report_Text(campaign, plan));
-        if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
+        std::vector<PendingOutput> outputs = {
+            {options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
+            {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan, scale)},
+            {options.occupationsCsv, options.occupationsCsv.empty() ? "" : Occupations_Csv_Text(campaign, scale)},
+            {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
+            {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}};
+        Write_All_Or_None(outputs);
+        Print(options.json ? Plan_Report_Json(campaign, plan, scale) : Plan_Report_Text(campaign, plan, scale));
+        printWarnings(Plan_Warnings(campaign, plan));
         return exitSuccess;
     });
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,15 +41,18 @@ inline constexpr const char* fieldFilesUnavailable =
     "unavailable in this build: the Windows tool is built without GeographicLib, so it neither reads nor writes "
     "RINEX files; use the Linux tool";
 
+// Counts and the interval as given; none when not given (the default then).
 struct RinexGenerateOptions {
-    int32_t days = 0;      // 0: the default
-    int32_t interval = 0;  // seconds between epochs; 0: the default
-    std::string folder;    // required
+    std::optional<int32_t> stations, days, sessions, receivers;
+    std::optional<int32_t> interval;  // seconds between epochs
+    std::string folder;               // required
+    bool force = false;               // write into a folder that is not empty
+    bool fieldFaults = false;         // add a day of field situations
 };
 
 #ifdef MIN_LUMO_FIELD_FILES
-// Uses the stations, sessions, receivers and seed of `shape`; `output` must
-// be empty (the files go into the folder).
+// Uses the seed of `shape`; `output` must be empty (the files go into the
+// folder).
 int Run_Generate_Rinex(const ShapeOptions& shape, const RinexGenerateOptions& options, const std::string& output);
 
 // `plan`: from RINEX files and occupation logs to a processing plan.
@@ -58,7 +62,9 @@ struct PlanOptions {
     double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
     bool keepGoing = false;  // leave unreadable files out instead of stopping
     bool json = false;
+    bool utc = false;    // show times in UTC instead of GPS time
     std::string csv;     // the plan rows for a spreadsheet
+    std::string occupationsCsv;  // the occupation table for a spreadsheet
     std::string output;  // the project formed from the files, as a project file
     std::string geojson;
     std::string svg;

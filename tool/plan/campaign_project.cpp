@@ -271,7 +271,8 @@ private:
             observation.timeSpan = pair.endGps - pair.startGps;
             Records().observations.push_back(std::move(observation));
             campaign_.observations.push_back(
-                {pair.fromOccupation, pair.toOccupation, pair.startGps, pair.endGps, sessions[i]});
+                {pair.fromOccupation, pair.toOccupation, pair.startGps, pair.endGps, pair.endGps - pair.startGps,
+                 sessions[i], -1, -1});
         }
     }
 

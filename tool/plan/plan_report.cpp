@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "tool/field/gnss_time.h"
+#include "tool/plan/occupation_table.h"
+#include "tool/plan/report_fields.h"
 #include "tool/text_table.h"
 
 namespace min_lumo_tool {
@@ -15,8 +17,8 @@ namespace min_lumo_tool {
 namespace {
 
 using Json = nlohmann::ordered_json;
+using min_lumo_field::DisplayScale;
 
-constexpr int64_t minutesPerHour = 60;
 constexpr double metresPerKilometre = 1000.0;
 constexpr double millimetresPerMetre = 1000.0;
 
@@ -32,7 +34,11 @@ constexpr double reportedDegreeSteps = 1e9;
 double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
 double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
 
-std::string Occupation_Files_Text(const min_lumo_field::Occupation& occupation) { return occupation.file; }
+// Occupations as formed: joined files and copies count once.  A campaign
+// whose forming kept them as read has none of its own.
+std::size_t Occupation_Count(const Campaign& campaign) {
+    return campaign.occupations.empty() ? campaign.files.occupations.size() : campaign.occupations.size();
+}
 
 // What the reports need to know of the campaign and its plan, looked up once.
 class PlanFacts {
@@ -61,21 +67,30 @@ public:
     const CampaignObservation& Origin(const PlanRow& row) const {
         return campaign_.observations[static_cast<std::size_t>(row.observation)];
     }
-    // The files of an occupation by the paths given on the command line,
-    // joined with " + " when it has several.
-    std::string Files_Text(int32_t occupation) const {
-        return Occupation_Files_Text(campaign_.files.occupations[static_cast<std::size_t>(occupation)]);
+    // The file of each end, by the path given on the command line: the file
+    // holding most of the common time when the forming says which.
+    std::string File_Text(int32_t file, int32_t occupation) const {
+        if (file >= 0) return campaign_.files.files[static_cast<std::size_t>(file)];
+        const auto& occupations = campaign_.occupations.empty() ? campaign_.files.occupations : campaign_.occupations;
+        const min_lumo_field::Occupation& read = occupations[static_cast<std::size_t>(occupation)];
+        return read.files.empty() ? read.file : Joined_Files(read.files);
     }
     // The files at the row's from and to ends, in the processing direction.
     std::pair<std::string, std::string> Files(const PlanRow& row) const {
         const CampaignObservation& origin = Origin(row);
         const ProjectBaseline& stored = Before().baselines[static_cast<std::size_t>(Observation(row).baseline)];
         const bool turned = stored.fromStation != row.fromStation;
-        return {Files_Text(turned ? origin.toOccupation : origin.fromOccupation),
-                Files_Text(turned ? origin.fromOccupation : origin.toOccupation)};
+        std::pair<std::string, std::string> files = {File_Text(origin.fromFile, origin.fromOccupation),
+                                                     File_Text(origin.toFile, origin.toOccupation)};
+        if (turned) std::swap(files.first, files.second);
+        return files;
     }
-    // The common data time of the row's two occupations.
-    double Common_Seconds(const PlanRow& row) const { return Observation(row).timeSpan; }
+    // The common data time of the row's two occupations (the overlap's
+    // length when the forming gives none).
+    double Common_Seconds(const PlanRow& row) const {
+        const double common = Origin(row).commonSeconds;
+        return common > 0.0 ? common : Observation(row).timeSpan;
+    }
     // The first and last common instant of the network's observations.
     std::pair<double, double> Span_Gps(const PlanNetwork& network) const {
         double first = 0.0, last = 0.0;
@@ -227,39 +242,20 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
     return stations;
 }
 
-Json Occupations_Json(const Campaign& campaign) {
-    Json occupations = Json::array();
-    const auto& read = campaign.files.occupations;
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        const min_lumo_field::Occupation& occupation = read[i];
-        const int32_t station = campaign.occupationStation[i];
-        Json entry = {{"file", occupation.file},
-                      {"station", station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
-                                               : occupation.station},
-                      {"first", occupation.hasEpochs ? Json(Gps_Time_Text(occupation.firstGps)) : Json(nullptr)},
-                      {"last", occupation.hasEpochs ? Json(Gps_Time_Text(occupation.lastGps)) : Json(nullptr)},
-                      {"epochs", occupation.epochCount},
-                      {"format", occupation.format},
-                      {"receiver", occupation.receiver}};
-        occupations.push_back(entry);
-    }
-    return occupations;
-}
-
 Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow& row) {
-    const ProjectObservation& observation = facts.Observation(row);
+    const CampaignObservation& origin = facts.Origin(row);
     const auto [fromFile, toFile] = facts.Files(row);
     Json entry = {{"network", network.index},
                   {"order", row.step > 0 ? Json(row.step) : Json(nullptr)},
-                  {"session", facts.Origin(row).session},
+                  {"session", origin.session},
                   {"label", facts.After().observations[static_cast<std::size_t>(row.observation)].label},
                   {"from", facts.Name(row.fromStation)},
                   {"to", facts.Name(row.toStation)},
                   {"fromFile", fromFile},
                   {"toFile", toFile},
-                  {"start", observation.start.text},
-                  {"end", observation.end.text},
-                  {"overlapSeconds", observation.timeSpan},
+                  {"start", facts.Iso_Time(origin.startGps)},
+                  {"end", facts.Iso_Time(origin.endGps)},
+                  {"overlapSeconds", facts.Common_Seconds(row)},
                   {"lengthMetres", row.lengthMetres ? Json(To_Millimetre(*row.lengthMetres)) : Json(nullptr)},
                   {"level", row.level},
                   {"score", row.score},
@@ -269,26 +265,7 @@ Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow&
     return entry;
 }
 
-// ---- CSV ----------------------------------------------------------------
-
-// A field as a spreadsheet reads it back: quoted when it holds a separator,
-// a quote or a line end, quotes doubled.
-std::string Csv_Field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 }  // namespace
-
-std::string Hours_And_Minutes(double seconds) {
-    const auto minutes = static_cast<int64_t>(std::llround(seconds / secondsPerMinute));
-    return fmt::format("{}:{:02}", minutes / minutesPerHour, minutes % minutesPerHour);
-}
 
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan) {
     std::vector<std::string> warnings = campaign.warnings;
@@ -299,37 +276,49 @@ std::vector<std::string> Plan_Warnings(const Campaign& campaign, const Processin
     return warnings;
 }
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan) {
-    const PlanFacts facts(campaign, plan);
+namespace {
+
+std::string Time_Scale_Line(DisplayScale scale) {
+    return scale == DisplayScale::Gps ? "Times in GPS time (GPST), as receivers and file names keep it; --utc for UTC\n"
+                                      : "Times in UTC\n";
+}
+
+}  // namespace
+
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale) {
+    const PlanFacts facts(campaign, plan, scale);
     const Project& project = campaign.project;
     std::string controls;
     for (const ProjectControl& control : project.controls) controls += (controls.empty() ? "" : ", ") + control.name;
     std::string text =
         fmt::format("Plan of {}: {} of {}, {} of {} in {}\n", Plural(campaign.files.files.size(), "file"),
-                    Plural(campaign.files.occupations.size(), "occupation"), Plural(project.stations.size(), "station"),
+                    Plural(Occupation_Count(campaign), "occupation"), Plural(project.stations.size(), "station"),
                     Plural(project.observations.size(), "observation"), Plural(project.baselines.size(), "baseline"),
                     Plural(plan.networks.size(), "time-network"));
     text += fmt::format("Overlaps of at least {} min; controls: {}\n", campaign.options.minimumOverlapMinutes,
                         controls.empty() ? "none" : controls);
+    text += Time_Scale_Line(scale);
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
     for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network);
     text += Stations_Text(facts, campaign);
     text += Summary_Text(facts, campaign, plan.summary);
+    text += Occupation_Table_Text(campaign, scale);
     return text;
 }
 
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan) {
-    const PlanFacts facts(campaign, plan);
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale) {
+    const PlanFacts facts(campaign, plan, scale);
     Json controls = Json::array();
     for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
     Json networks = Json::array();
     Json rows = Json::array();
     for (const PlanNetwork& network : plan.networks) {
+        const auto [first, last] = facts.Span_Gps(network);
         networks.push_back({{"network", network.index},
                             {"sessions", network.sessions},
-                            {"firstStart", Format_Iso_Time(network.earliestStart)},
-                            {"lastEnd", Format_Iso_Time(network.latestEnd)},
+                            {"firstStart", facts.Iso_Time(first)},
+                            {"lastEnd", facts.Iso_Time(last)},
                             {"observations", network.rows.size()},
                             {"stations", network.stationCount}});
         for (const PlanRow& row : network.rows) rows.push_back(Row_Json(facts, network, row));
@@ -343,10 +332,11 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     for (const auto& [from, to] : plan.summary.bridges)
         bridges.push_back({{"from", facts.Name(from)}, {"to", facts.Name(to)}});
     const Json document = {{"command", "plan"},
+                           {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
                            {"stations", Stations_Json(facts, campaign)},
-                           {"occupations", Occupations_Json(campaign)},
+                           {"occupations", Occupations_Json(campaign, scale)},
                            {"networks", networks},
                            {"plan", rows},
                            {"summary",
@@ -358,37 +348,59 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     return document.dump(2) + "\n";
 }
 
-std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan) {
-    const PlanFacts facts(campaign, plan);
-    std::string text =
-        "network,order,session,label,from,to,start,end,overlap,overlap_seconds,length_km,level,score,state,process,"
-        "from_file,to_file,reason\n";
+std::string Unplanned_Report_Text(const Campaign& campaign, const std::string& why, DisplayScale scale) {
+    std::string text = fmt::format("Nothing to plan from {}: {} of {}\n", Plural(campaign.files.files.size(), "file"),
+                                   Plural(Occupation_Count(campaign), "occupation"),
+                                   Plural(campaign.project.stations.size(), "station"));
+    text += why + "\n";
+    text += Time_Scale_Line(scale);
+    text += Occupation_Table_Text(campaign, scale);
+    return text;
+}
+
+std::string Unplanned_Report_Json(const Campaign& campaign, const std::string& why,
+                                  const std::vector<std::string>& warnings, DisplayScale scale) {
+    Json stations = Json::array();
+    for (const ProjectStation& station : campaign.project.stations) stations.push_back(station.name);
+    const Json document = {{"command", "plan"},
+                           {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
+                           {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
+                           {"planned", false},
+                           {"reason", why},
+                           {"stations", stations},
+                           {"occupations", Occupations_Json(campaign, scale)},
+                           {"warnings", warnings}};
+    return document.dump(2) + "\n";
+}
+
+std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale) {
+    const PlanFacts facts(campaign, plan, scale);
+    std::string text = Csv_Line({"network", "order", "session", "label", "from", "to", "start", "end", "time_scale",
+                                 "overlap", "overlap_seconds", "length_km", "level", "score", "state", "process",
+                                 "from_file", "to_file", "reason"});
     for (const PlanNetwork& network : plan.networks)
         for (const PlanRow& row : network.rows) {
-            const ProjectObservation& observation = facts.Observation(row);
+            const CampaignObservation& origin = facts.Origin(row);
             const auto [fromFile, toFile] = facts.Files(row);
-            const std::vector<std::string> fields = {
-                std::to_string(network.index),
-                row.step > 0 ? std::to_string(row.step) : "",
-                facts.Origin(row).session,
-                facts.After().observations[static_cast<std::size_t>(row.observation)].label,
-                facts.Name(row.fromStation),
-                facts.Name(row.toStation),
-                observation.start.text,
-                observation.end.text,
-                Hours_And_Minutes(observation.timeSpan),
-                fmt::format("{}", observation.timeSpan),
-                row.lengthMetres ? fmt::format("{:.3f}", *row.lengthMetres / metresPerKilometre) : "",
-                row.level >= 0 ? std::to_string(row.level) : "",
-                std::to_string(row.score),
-                row.state,
-                row.selected ? "yes" : "no",
-                fromFile,
-                toFile,
-                row.reason};
-            std::string line;
-            for (const std::string& field : fields) line += (line.empty() ? "" : ",") + Csv_Field(field);
-            text += line + "\n";
+            text += Csv_Line({std::to_string(network.index),
+                              row.step > 0 ? std::to_string(row.step) : "",
+                              origin.session,
+                              facts.After().observations[static_cast<std::size_t>(row.observation)].label,
+                              facts.Name(row.fromStation),
+                              facts.Name(row.toStation),
+                              facts.Iso_Time(origin.startGps),
+                              facts.Iso_Time(origin.endGps),
+                              min_lumo_field::Display_Scale_Name(scale),
+                              Hours_Minutes_Seconds(facts.Common_Seconds(row)),
+                              fmt::format("{}", facts.Common_Seconds(row)),
+                              row.lengthMetres ? fmt::format("{:.3f}", *row.lengthMetres / metresPerKilometre) : "",
+                              row.level >= 0 ? std::to_string(row.level) : "",
+                              std::to_string(row.score),
+                              row.state,
+                              row.selected ? "yes" : "no",
+                              fromFile,
+                              toFile,
+                              row.reason});
         }
     return text;
 }

@@ -1,27 +1,38 @@
 // The processing plan as a surveyor reads it: aligned text, JSON for
-// machines, CSV for a spreadsheet.  Every time is a UTC date (ISO 8601),
-// never a count of seconds.
+// machines, CSV for a spreadsheet.  Times are shown in one scale, GPS time
+// unless UTC is asked for, never as a count of seconds: in text as
+// "2024-05-14 08:00:00 GPST" (tables name the scale in their heading), in
+// JSON and CSV as ISO 8601 text with the scale named beside it.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "tool/field/gnss_time.h"
 #include "tool/plan/campaign_project.h"
 #include "tool/plan/processing_plan.h"
 
 namespace min_lumo_tool {
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan);
+using min_lumo_field::DisplayScale;
 
-// {"stations", "occupations", "networks", "plan", "summary", "warnings", ...}:
-// one plan row per observation, the kept rows of each time-network in
-// processing order.
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan);
+// The plan by time-network, the stations, the weak points, then the
+// occupation table.
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale);
+
+// {"command", "timeScale", "stations", "occupations", "networks", "plan",
+// "summary", "warnings", ...}: one plan row per observation, the kept rows of
+// each time-network in processing order.
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale);
+
+// When nothing can be planned: why, and every occupation read, so that the
+// surveyor sees what the files hold.
+std::string Unplanned_Report_Text(const Campaign& campaign, const std::string& why, DisplayScale scale);
+std::string Unplanned_Report_Json(const Campaign& campaign, const std::string& why,
+                                  const std::vector<std::string>& warnings, DisplayScale scale);
 
 // One line per observation, in the order of the plan, with a heading line.
-std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan);
-
-// "2:05" for 2 hours and 5 minutes (to the nearest minute).
-std::string Hours_And_Minutes(double seconds);
+std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale);
 
 // Every warning of the campaign and of the plan, in order.
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan);
