@@ -12,6 +12,7 @@
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
+#include "tool/plan/observation_labels.h"
 #include "tool/validator.h"
 
 namespace min_lumo_tool {
@@ -359,7 +360,9 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
 }
 
 Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options) {
-    return CampaignBuilder(std::move(files), options).Build();
+    Campaign campaign = CampaignBuilder(std::move(files), options).Build();
+    Label_Observations_Uniquely(campaign);
+    return campaign;
 }
 
 }  // namespace min_lumo_tool
