@@ -55,18 +55,13 @@ public:
         return campaign_.observations[static_cast<std::size_t>(row.observation)];
     }
     // Sources are one per file, named after it.
-    const std::string& Source_Name(int32_t occupation) const {
-        return Before()
-            .sources[static_cast<std::size_t>(campaign_.files.occupationFile[static_cast<std::size_t>(occupation)])]
-            .name;
-    }
+    const std::string& Source_Name(int32_t file) const { return Before().sources[static_cast<std::size_t>(file)].name; }
     // The files at the row's from and to ends, in the processing direction.
     std::pair<std::string, std::string> Files(const PlanRow& row) const {
         const CampaignObservation& origin = Origin(row);
         const ProjectBaseline& stored = Before().baselines[static_cast<std::size_t>(Observation(row).baseline)];
         const bool turned = stored.fromStation != row.fromStation;
-        return {Source_Name(turned ? origin.toOccupation : origin.fromOccupation),
-                Source_Name(turned ? origin.fromOccupation : origin.toOccupation)};
+        return {Source_Name(turned ? origin.toFile : origin.fromFile), Source_Name(turned ? origin.fromFile : origin.toFile)};
     }
     std::size_t Kept() const { return kept_; }
     std::size_t Observations() const { return Before().observations.size(); }
@@ -209,7 +204,8 @@ Json Occupations_Json(const Campaign& campaign) {
     const auto& read = campaign.files.occupations;
     for (std::size_t i = 0; i < read.size(); ++i) {
         const min_lumo_field::Occupation& occupation = read[i];
-        const int32_t station = campaign.occupationStation[i];
+        const int32_t joined = campaign.readOccupation.empty() ? -1 : campaign.readOccupation[i];
+        const int32_t station = joined >= 0 ? campaign.occupationStation[static_cast<std::size_t>(joined)] : -1;
         Json entry = {{"file", occupation.file},
                       {"station", station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
                                                : occupation.station},
