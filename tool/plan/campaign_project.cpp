@@ -121,6 +121,10 @@ private:
         std::vector<bool> used(options_.fileStations.size(), false);
         for (std::size_t i = 0; i < read.size(); ++i) {
             Occupation& occupation = read[i];
+            // Occupations made without their epochs hold data from the first
+            // to the last, as a log's line does.
+            if (occupation.hasEpochs && occupation.epochRuns.empty())
+                occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, 0}};
             const std::string& path = File_Of_Read(static_cast<int32_t>(i));
             bool named = false;
             for (std::size_t k = 0; k < options_.fileStations.size(); ++k) {
@@ -657,6 +661,11 @@ std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::v
         if (min_lumo_field::Field_File_Kind(path.string()) == min_lumo_field::FieldFileKind::Other) ++skipped;
         else found.push_back(path.string());
     }
+    if (found.empty())
+        throw FieldFileError(folder, 0,
+                             skipped > 0 ? fmt::format("no RINEX observation file or occupation log in this folder ({} "
+                                                       "other file{})", skipped, skipped == 1 ? "" : "s")
+                                         : std::string("no RINEX observation file or occupation log in this folder"));
     if (skipped > 0)
         warnings.push_back(Located(folder, 0,
                                    fmt::format("{} file{} neither RINEX observation data nor an occupation log; skipped",
@@ -675,7 +684,14 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
     for (const std::string& path : paths) {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            for (std::string& file : Field_Files_In_Folder(path, read.warnings)) {
+            std::vector<std::string> found;
+            try {
+                found = Field_Files_In_Folder(path, read.warnings);
+            } catch (const FieldFileError& folderError) {
+                if (!keepGoing) throw;
+                read.warnings.push_back(std::string(folderError.what()) + " (left out)");
+            }
+            for (std::string& file : found) {
                 const bool log = min_lumo_field::Field_File_Kind(file) == min_lumo_field::FieldFileKind::OccupationLog;
                 expanded.emplace_back(std::move(file), log);
             }

@@ -58,7 +58,10 @@ CampaignFiles Files(std::vector<Occupation> occupations) {
 
 Campaign Formed(std::vector<Occupation> occupations, double minimumOverlapMinutes = defaultMinimumOverlapMinutes,
                 std::vector<std::string> controls = {}) {
-    return Form_Campaign(Files(std::move(occupations)), {minimumOverlapMinutes, std::move(controls)});
+    CampaignOptions options;
+    options.minimumOverlapMinutes = minimumOverlapMinutes;
+    options.controls = std::move(controls);
+    return Form_Campaign(Files(std::move(occupations)), options);
 }
 
 std::vector<std::string> Labels(const Campaign& campaign) {
@@ -300,7 +303,8 @@ TEST(CampaignProjectTest, AnOccupationWithoutEpochsIsNoStation) {
     occupations[1].hasEpochs = false;
     const Campaign campaign = Formed(std::move(occupations));
     ASSERT_EQ(campaign.project.stations.size(), 1U);
-    EXPECT_EQ(campaign.occupationStation, (std::vector<int32_t>{0, -1}));
+    EXPECT_EQ(campaign.readOccupation, (std::vector<int32_t>{0, -1}));
+    EXPECT_EQ(campaign.occupationStation, (std::vector<int32_t>{0}));
     EXPECT_TRUE(campaign.project.observations.empty());
 }
 

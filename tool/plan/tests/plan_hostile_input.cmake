@@ -68,7 +68,7 @@ hostile(bad_time.csv "BASE,2024-05-14T07:30:00Z,yesterday\n" ":1: field 3 (end):
 hostile(short_line.csv "station,start,end\nBASE,2024-05-14T07:30:00Z\n" ":2: 2 fields")
 hostile(no_occupation.csv "# nothing logged\n" ": the log holds no occupation")
 list(APPEND cases a_folder.rnx missing.rnx)
-set(expected_a_folder.rnx ": is a folder, not a file")
+set(expected_a_folder.rnx ": no RINEX observation file or occupation log in this folder")
 set(expected_missing.rnx ": cannot be opened")
 
 set(paths "")
