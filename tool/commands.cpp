@@ -232,10 +232,14 @@ int Run_Plan(const PlanOptions& options) {
             Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", options.files.size()));
             return exitBadInput;
         }
-        CampaignOptions forming;
-        forming.minimumOverlapMinutes = options.minimumOverlapMinutes;
-        forming.controls = options.controls;
-        const Campaign campaign = Form_Campaign(std::move(files), forming);
+        CampaignOptions campaignOptions;
+        campaignOptions.minimumOverlapMinutes = options.minimumOverlapMinutes;
+        campaignOptions.controls = options.controls;
+        campaignOptions.maximumGapMinutes = options.maximumGapMinutes;
+        for (const std::string& assignment : options.fileStations)
+            campaignOptions.fileStations.push_back(Parse_Station_Assignment(assignment));
+        campaignOptions.stationsFromFileNames = options.stationNames == "file";
+        const Campaign campaign = Form_Campaign(std::move(files), campaignOptions);
         const Violations violations = Validate_Project(campaign.project);
         if (!violations.empty()) {
             Print_Violations("min_lumo plan", violations);

@@ -60,6 +60,9 @@ struct PlanOptions {
     std::vector<std::string> files;     // RINEX observation files and CSV occupation logs
     std::vector<std::string> controls;  // station names
     double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
+    double maximumGapMinutes = 0.0;         // 0: 10 times each file's interval, at least 2 minutes
+    std::vector<std::string> fileStations;  // --station FILE=NAME
+    std::string stationNames;               // --station-names: "file" or empty
     bool keepGoing = false;  // leave unreadable files out instead of stopping
     bool json = false;
     bool utc = false;    // show times in UTC instead of GPS time

@@ -96,6 +96,14 @@ int main(int argc, char** argv) {
         ->add_option("--min-overlap", plan.minimumOverlapMinutes,
                      "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
         ->check(CLI::NonNegativeNumber);
+    planCommand
+        ->add_option("--max-gap", plan.maximumGapMinutes,
+                     "a gap in a file's data longer than this splits it, in minutes (default 10 epochs, at least 2)")
+        ->check(CLI::PositiveNumber);
+    planCommand->add_option("--station", plan.fileStations, "FILE=NAME: the station of one file; repeat for more")
+        ->allow_extra_args(false);
+    planCommand->add_option("--station-names", plan.stationNames, "file: take every station from its file name")
+        ->check(CLI::IsMember({"file"}));
     planCommand->add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
     planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
     planCommand->add_flag("--utc", plan.utc, "show times in UTC instead of GPS time (GPST)");

@@ -16,6 +16,13 @@ struct DataSpan {
     int64_t epochCount = 0;               // observation epochs in it; 0 for an occupation log's line
 };
 
+// Epochs from firstGps to lastGps, `count` of them evenly spaced; count 0
+// is an occupation log's line: data at every instant between the ends.
+struct EpochRun {
+    double firstGps = 0.0, lastGps = 0.0;
+    int64_t count = 0;
+};
+
 struct Occupation {
     std::string file;                  // the path as given
     std::string station;               // MARKER NAME trimmed, or the first four characters of the file name
@@ -34,6 +41,7 @@ struct Occupation {
     // The occupation's data.  Files of one station whose data touch or
     // overlap within the maximum gap are joined into one occupation.
     std::vector<std::string> files;    // every file joined into it, paths as given, in time order
+    std::vector<EpochRun> epochRuns;   // the epochs, in time order, without repeats
     std::vector<DataSpan> spans;       // the data split at gaps longer than the maximum gap, in time order
     double intervalSeconds = 0.0;      // the file's INTERVAL, else the most common epoch spacing; 0 unknown
     double completeness = 0.0;         // epochs against those expected at the interval over the spans (0..1); 0 unknown
@@ -46,7 +54,20 @@ struct Occupation {
     std::string antennaType, antennaNumber;       // ANT # / TYPE
     double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N, metres
     std::string fileStationId;         // station ID from the file name (4 characters of a short name, 9 of a long one); empty if none
+    // How `station` was chosen when not from the marker name as written
+    // (empty or a receiver default), naming the file; formation drops it
+    // when the station is named otherwise.
+    std::string stationWarning;
 };
+
+// A marker name that says nothing: empty, or a receiver's default (SITE,
+// UNKNOWN, MARKER, DEFAULT and the like, matched ignoring letter case).
+bool Is_Placeholder_Marker(const std::string& markerName);
+
+// The station ID of a RINEX file name: the four characters of a short name
+// (ssssdddf.yyt, upper-cased), the nine of a long one (SSSSMRCCC_...);
+// empty when the name follows neither convention.
+std::string File_Station_Id(const std::string& path);
 
 // A file that cannot be read as field data.  what() reads FILE:LINE: REASON,
 // or FILE: REASON when no line applies (line 0).

@@ -102,6 +102,10 @@ private:
         occupation.lastGps = Read_Time(fields, 2);
         if (occupation.lastGps < occupation.firstGps) Fail_Field(2, fields[2], "is before the start");
         occupation.hasEpochs = true;
+        occupation.files = {occupation.file};
+        occupation.markerName = occupation.station;
+        // Data at every instant from start to end: one continuous run.
+        occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, 0}};
         if (fields.size() == fieldsWithPosition) {
             const double latitude = Read_Number(fields, 3, -90.0, 90.0);
             const double longitude = Read_Number(fields, 4, -180.0, 180.0);

@@ -22,8 +22,9 @@
 
 namespace min_lumo_field {
 
-// Each occupation has file = the log's path, firstGps and lastGps from the
-// start and end, hasEpochs true and epochCount 0, and positionKnown when
+// Each occupation has file = the log's path (also its one `files`),
+// firstGps and lastGps from the start and end, one continuous epoch run
+// between them, hasEpochs true and epochCount 0, and positionKnown when
 // the line gives a position.  Throws FieldFileError naming the line and the
 // field for anything else; a log without any occupation is an error too.
 std::vector<Occupation> Read_Occupation_Log(const std::string& path);

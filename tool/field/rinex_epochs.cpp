@@ -73,6 +73,7 @@ public:
         if (junkRuns_ > maximumJunkWarnings)
             Warn(0, fmt::format("{} more runs of lines that are neither an epoch record nor its data were skipped",
                                 junkRuns_ - maximumJunkWarnings));
+        summary_.runs = runs_.Finish();
         return summary_;
     }
 
@@ -120,6 +121,7 @@ private:
         }
         previousGps_ = gps;
         ++summary_.count;
+        runs_.Add(gps);
     }
 
     // True when the line read is the file's last, cut inside: it must not count.
@@ -264,6 +266,7 @@ private:
     std::vector<std::string>& warnings_;
     const EpochLayout layout_;
     EpochSummary summary_;
+    EpochRunBuilder runs_;
     double previousGps_ = 0.0;
 
     int64_t pending_ = 0;       // announced lines still to skip

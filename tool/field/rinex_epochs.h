@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tool/field/epoch_runs.h"
 #include "tool/field/gnss_time.h"
 #include "tool/field/line_reader.h"
 #include "tool/field/rinex_header.h"
@@ -38,6 +39,7 @@ bool Parse_Epoch_Line(std::string_view line, EpochLayout layout, EpochRecord& re
 struct EpochSummary {
     int64_t count = 0;  // observation epochs (flags 0 and 1)
     double firstGps = 0.0, lastGps = 0.0;  // earliest and latest of them, GPS seconds
+    std::vector<EpochRun> runs;            // all of them, in time order, without repeats
 };
 
 // Reads the epoch records after the header to the end of the data.  Lines

@@ -21,6 +21,8 @@ constexpr std::size_t compactVersionWidth = 20;
 constexpr std::size_t observationTypeCountWidth = 6;  // I6
 constexpr std::size_t fileTypeColumn = 20, satelliteSystemColumn = 40;
 constexpr std::size_t receiverTypeColumn = 20, receiverTypeWidth = 20;
+constexpr std::size_t receiverNumberWidth = 20, receiverVersionColumn = 40, receiverVersionWidth = 20;
+constexpr std::size_t antennaNumberWidth = 20, antennaTypeColumn = 20, antennaTypeWidth = 20;
 constexpr std::size_t coordinateWidth = 14;  // 3F14.4
 constexpr std::size_t timeSystemAfterColumn = 30;  // after the date and time of TIME OF FIRST OBS
 constexpr int64_t largestObservationTypeCount = 999;
@@ -202,6 +204,7 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         line.size() > satelliteSystemColumn && line[satelliteSystemColumn] != ' ' ? line[satelliteSystemColumn] : 'G';
 
     bool markerSeen = false, receiverSeen = false, positionSeen = false, typesSeen = false;
+    bool markerNumberSeen = false, antennaSeen = false, deltaSeen = false, intervalSeen = false;
     std::optional<TimeSystem> statedSystem;
     std::string statedCode;
     int64_t timeLine = 0;
@@ -217,6 +220,25 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         } else if (!receiverSeen && Label_Is(line, "REC # / TYPE / VERS")) {
             receiverSeen = true;
             header.receiverType = std::string(Trimmed(Columns(line, receiverTypeColumn, receiverTypeWidth)));
+            header.receiverNumber = std::string(Trimmed(Columns(line, 0, receiverNumberWidth)));
+            header.receiverVersion = std::string(Trimmed(Columns(line, receiverVersionColumn, receiverVersionWidth)));
+        } else if (!markerNumberSeen && Label_Is(line, "MARKER NUMBER")) {
+            markerNumberSeen = true;
+            header.markerNumber = std::string(Trimmed(Columns(line, 0, labelColumn)));
+        } else if (!antennaSeen && Label_Is(line, "ANT # / TYPE")) {
+            antennaSeen = true;
+            header.antennaNumber = std::string(Trimmed(Columns(line, 0, antennaNumberWidth)));
+            header.antennaType = std::string(Trimmed(Columns(line, antennaTypeColumn, antennaTypeWidth)));
+        } else if (!deltaSeen && Label_Is(line, "ANTENNA: DELTA H/E/N")) {
+            deltaSeen = true;
+            if (!Read_Position(line, header.antennaHeight, header.antennaEast, header.antennaNorth)) {
+                header.antennaHeight = header.antennaEast = header.antennaNorth = 0.0;
+                warnings.push_back(Located(name, lines.Line_Number(), "ANTENNA: DELTA H/E/N is not three numbers; taken as 0"));
+            }
+        } else if (!intervalSeen && Label_Is(line, "INTERVAL")) {
+            intervalSeen = true;
+            const std::optional<double> interval = Parse_Real_Field(Columns(line, 0, labelColumn));
+            if (interval && *interval > 0.0) header.intervalSeconds = *interval;
         } else if (!positionSeen && Label_Is(line, "APPROX POSITION XYZ")) {
             positionSeen = true;
             header.positionGiven = Read_Position(line, header.x, header.y, header.z);

@@ -19,7 +19,12 @@ struct RinexHeader {
     int major = 0;               // RINEX 2, 3 or 4
     std::string version;         // as written, e.g. "3.03"
     std::string markerName;      // trimmed; empty when absent or blank
+    std::string markerNumber;    // trimmed
     std::string receiverType;    // trimmed
+    std::string receiverNumber, receiverVersion;  // REC # / TYPE / VERS, trimmed
+    std::string antennaNumber, antennaType;       // ANT # / TYPE, trimmed
+    double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N
+    double intervalSeconds = 0.0;  // INTERVAL; 0 when absent or not a positive number
     bool positionGiven = false;  // APPROX POSITION XYZ read, 0,0,0 included
     double x = 0.0, y = 0.0, z = 0.0;
     int observationTypes = 0;    // RINEX 2: # / TYPES OF OBSERV

@@ -20,13 +20,41 @@ constexpr double nearestPlausibleRadiusMetres = 6.2e6;
 constexpr double farthestPlausibleRadiusMetres = 6.5e6;
 constexpr std::size_t stationIdentifierLength = 4;
 
-// The four-character station identifier that RINEX file names start with,
-// upper-cased (RINEX 2 names are written in lower case, marker names are not).
+// The first four characters of a file name that follows no naming
+// convention, upper-cased (RINEX 2 names are written in lower case, marker
+// names are not).
 std::string Station_From_File_Name(const std::string& path) {
     std::string name = std::filesystem::path(path).filename().string();
     name = name.substr(0, stationIdentifierLength);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name;
+}
+
+// The marker name as written, unless it says nothing: then the file name's
+// station ID (or, without one and without any marker name, the name's
+// first four characters), with a warning.
+void Name_Station(Occupation& occupation) {
+    occupation.station = occupation.markerName;
+    if (!Is_Placeholder_Marker(occupation.markerName)) return;
+    if (occupation.markerName.empty()) {
+        occupation.station = occupation.fileStationId.empty() ? Station_From_File_Name(occupation.file)
+                                                              : occupation.fileStationId;
+        occupation.stationWarning = Located(
+            occupation.file, 0,
+            fmt::format("no MARKER NAME in the header; station '{}' taken from the file name", occupation.station));
+    } else if (!occupation.fileStationId.empty()) {
+        occupation.station = occupation.fileStationId;
+        occupation.stationWarning = Located(
+            occupation.file, 0,
+            fmt::format("MARKER NAME '{}' looks like a receiver's default; station '{}' taken from the file name",
+                        occupation.markerName, occupation.station));
+    } else {
+        occupation.stationWarning = Located(
+            occupation.file, 0,
+            fmt::format("MARKER NAME '{}' looks like a receiver's default and the file name gives no station ID; "
+                        "name the station with --station FILE=NAME",
+                        occupation.markerName));
+    }
 }
 
 std::string Format_Name(const RinexHeader& header, bool gzip) {
@@ -55,16 +83,25 @@ Occupation Read_From(LineReader& lines) {
     const RinexHeader header = Read_Rinex_Header(lines, occupation.warnings);
     occupation.format = Format_Name(header, lines.Gzip());
     occupation.receiver = header.receiverType;
-    occupation.station = header.markerName;
-    if (occupation.station.empty()) {
-        occupation.station = Station_From_File_Name(occupation.file);
-        occupation.warnings.push_back(Located(
-            occupation.file, 0,
-            fmt::format("no MARKER NAME in the header; station '{}' taken from the file name", occupation.station)));
-    }
+    occupation.files = {occupation.file};
+    occupation.markerName = header.markerName;
+    occupation.markerNumber = header.markerNumber;
+    occupation.receiverNumber = header.receiverNumber;
+    occupation.receiverVersion = header.receiverVersion;
+    occupation.antennaType = header.antennaType;
+    occupation.antennaNumber = header.antennaNumber;
+    occupation.antennaHeight = header.antennaHeight;
+    occupation.antennaEast = header.antennaEast;
+    occupation.antennaNorth = header.antennaNorth;
+    occupation.fileStationId = File_Station_Id(occupation.file);
+    Name_Station(occupation);
+    if (!occupation.stationWarning.empty()) occupation.warnings.push_back(occupation.stationWarning);
     Take_Position(occupation, header);
 
-    const EpochSummary epochs = Scan_Epochs(lines, header, occupation.warnings);
+    EpochSummary epochs = Scan_Epochs(lines, header, occupation.warnings);
+    occupation.epochRuns = std::move(epochs.runs);
+    occupation.intervalSeconds =
+        header.intervalSeconds > 0.0 ? header.intervalSeconds : Most_Common_Spacing(occupation.epochRuns);
     if (!lines.Stream_Problem().empty())
         occupation.warnings.push_back(Located(occupation.file, lines.Line_Number(), lines.Stream_Problem()));
     occupation.epochCount = epochs.count;

@@ -9,6 +9,8 @@
 
 #include <fmt/format.h>
 
+#include "tool/field/epoch_runs.h"
+#include "tool/field/field_file_kind.h"
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
@@ -31,6 +33,14 @@ constexpr int32_t lettersInAlphabet = 26;
 constexpr double widestOccupationSpreadMetres = 100.0;
 // A --control list longer than this is shown shortened in messages.
 constexpr std::size_t mostStationsNamed = 20;
+// Stations of different names closer than this are probably one point.
+constexpr double samePointMetres = 1.0;
+
+bool Is_Log_Occupation(const Occupation& occupation) {
+    return occupation.epochRuns.size() == 1 && occupation.epochRuns.front().count == 0;
+}
+
+double Distance_Metres(const Occupation& a, const Occupation& b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
 
 bool Is_Occupation_Log(const std::string& path) {
     return Ascii_Lowered(fs::path(path).extension().string()) == ".csv";
@@ -44,8 +54,9 @@ ProjectTime Utc_Project_Time(double gpsSeconds) {
     return {Parse_Iso_Time(text).value_or(utc), text};
 }
 
-int64_t Utc_Day(double utcSeconds) {
-    return static_cast<int64_t>(std::floor(utcSeconds / static_cast<double>(min_lumo_field::secondsPerDay)));
+// The day of a GPS instant on the GPS calendar, as RINEX file names count it.
+int64_t Gps_Day(double gpsSeconds) {
+    return static_cast<int64_t>(std::floor(gpsSeconds / static_cast<double>(min_lumo_field::secondsPerDay)));
 }
 
 std::string Session_Letters(int32_t sessionOfDay) {
@@ -68,18 +79,257 @@ public:
         if (!(options_.minimumOverlapMinutes >= 0.0) || !std::isfinite(options_.minimumOverlapMinutes))
             throw CampaignError(
                 fmt::format("--min-overlap {}: must be zero or more minutes", options_.minimumOverlapMinutes));
+        if (!(options_.maximumGapMinutes >= 0.0) || !std::isfinite(options_.maximumGapMinutes))
+            throw CampaignError(fmt::format("--max-gap {}: must be more than zero minutes", options_.maximumGapMinutes));
+        Name_Stations();
+        Form_Occupations();
         Form_Sources();
         Form_Stations();
+        Warn_Look_Alike_Stations();
         Form_Observations();
         Form_Controls();
         return std::move(campaign_);
     }
 
 private:
-    const std::vector<Occupation>& Occupations() const { return campaign_.files.occupations; }
+    const std::vector<Occupation>& Read() const { return campaign_.files.occupations; }
+    const Occupation& Read_At(int32_t index) const { return Read()[static_cast<std::size_t>(index)]; }
+    const std::vector<Occupation>& Occupations() const { return campaign_.occupations; }
     const Occupation& Occupation_At(int32_t index) const { return Occupations()[static_cast<std::size_t>(index)]; }
+    const std::string& File_Of_Read(int32_t index) const {
+        return campaign_.files.files[static_cast<std::size_t>(campaign_.files.occupationFile[static_cast<std::size_t>(index)])];
+    }
     Project& Records() { return campaign_.project; }
     const Project& Records() const { return campaign_.project; }
+
+    double Maximum_Gap_Seconds(double intervalSeconds) const {
+        return options_.maximumGapMinutes > 0.0 ? options_.maximumGapMinutes * secondsPerMinute
+                                                : min_lumo_field::Default_Maximum_Gap_Seconds(intervalSeconds);
+    }
+
+    // ---- Station identity ------------------------------------------------
+
+    // True when `given` names the file read as `path`: the same text, the
+    // same path once tidied, or the same file on disk.
+    static bool Same_File(const std::string& given, const std::string& path) {
+        if (given == path || fs::path(given).lexically_normal() == fs::path(path).lexically_normal()) return true;
+        std::error_code error;
+        return fs::equivalent(given, path, error);
+    }
+
+    void Name_Stations() {
+        std::vector<Occupation>& read = campaign_.files.occupations;
+        std::vector<bool> used(options_.fileStations.size(), false);
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            Occupation& occupation = read[i];
+            // Occupations made without their epochs hold data from the first
+            // to the last, as a log's line does.
+            if (occupation.hasEpochs && occupation.epochRuns.empty())
+                occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, 0}};
+            const std::string& path = File_Of_Read(static_cast<int32_t>(i));
+            bool named = false;
+            for (std::size_t k = 0; k < options_.fileStations.size(); ++k) {
+                const auto& [file, name] = options_.fileStations[k];
+                if (!Same_File(file, path)) continue;
+                used[k] = true;
+                if (Is_Log_Occupation(occupation))
+                    throw CampaignError(fmt::format("--station {}={}: {} is an occupation log, whose lines name their "
+                                                    "stations; --station names the station of a RINEX file",
+                                                    file, name, path));
+                occupation.station = name;
+                named = true;
+            }
+            if (!named && options_.stationsFromFileNames && !Is_Log_Occupation(occupation)) {
+                if (occupation.fileStationId.empty())
+                    throw CampaignError(fmt::format(
+                        "--station-names file: {}: the file name follows neither RINEX naming convention (ssssdddf.yyo "
+                        "or a long name of nine characters before _), so it names no station; rename the file or "
+                        "name its station with --station {}=NAME",
+                        path, path));
+                occupation.station = occupation.fileStationId;
+                named = true;
+            }
+            if (!named && !occupation.stationWarning.empty()) campaign_.warnings.push_back(occupation.stationWarning);
+        }
+        for (std::size_t k = 0; k < options_.fileStations.size(); ++k) {
+            const auto& [file, name] = options_.fileStations[k];
+            if (name.empty() || name.size() > longestStationName)
+                throw CampaignError(fmt::format("--station {}={}: the name must be 1 to {} characters", file, name,
+                                                longestStationName));
+            if (!used[k])
+                throw CampaignError(fmt::format("--station {}={}: {} is not among the files read", file, name, file));
+        }
+    }
+
+    // ---- Occupations: the same data once, files of one station joined ----
+
+    std::string Receiver_Text(const Occupation& occupation) const {
+        if (occupation.receiverNumber.empty() && occupation.receiver.empty()) return "an unnamed receiver";
+        return fmt::format("receiver {} {}", occupation.receiver.empty() ? "?" : occupation.receiver,
+                           occupation.receiverNumber.empty() ? "(no serial number)" : "serial " + occupation.receiverNumber);
+    }
+
+    // Two files of one station recorded at the same time by different
+    // receivers, or far apart, are two points under one name.
+    void Refuse_Two_Points(int32_t a, int32_t b) const {
+        const Occupation& first = Read_At(a);
+        const Occupation& second = Read_At(b);
+        const bool receiversDiffer = !first.receiverNumber.empty() && !second.receiverNumber.empty()
+                                     && Ascii_Lowered(first.receiverNumber) != Ascii_Lowered(second.receiverNumber);
+        const bool positioned = first.positionKnown && second.positionKnown;
+        const double distance = positioned ? Distance_Metres(first, second) : 0.0;
+        if (!receiversDiffer && !(distance > widestOccupationSpreadMetres)) return;
+        throw CampaignError(fmt::format(
+            "{} and {} both hold station {} at the same time, but {}: two points under one name. Name each file's "
+            "station with --station FILE=NAME (or --station-names file to take every station from its file name)",
+            File_Of_Read(a), File_Of_Read(b), first.station,
+            fmt::format("{}{}", receiversDiffer ? fmt::format("they were recorded by {} and {}", Receiver_Text(first),
+                                                              Receiver_Text(second))
+                                                : fmt::format("they were recorded by {}", Receiver_Text(first)),
+                        positioned ? fmt::format(" {:.1f} m apart", distance) : std::string(" (positions unknown)"))));
+    }
+
+    // The data of `b` that lies within `a` in time: the same data (one a
+    // copy of the other, or a cut of it), or new data of the station.
+    enum class Sameness { Different, SecondWithinFirst, FirstWithinSecond };
+    Sameness Compare_Data(int32_t a, int32_t b) const {
+        const Occupation& first = Read_At(a);
+        const Occupation& second = Read_At(b);
+        if (Is_Log_Occupation(first) != Is_Log_Occupation(second)) return Sameness::Different;
+        if (min_lumo_field::Epochs_Within(second.epochRuns, first.epochRuns)) return Sameness::SecondWithinFirst;
+        if (min_lumo_field::Epochs_Within(first.epochRuns, second.epochRuns)) return Sameness::FirstWithinSecond;
+        return Sameness::Different;
+    }
+
+    void Warn_Copy(int32_t kept, int32_t dropped, bool identical) {
+        campaign_.warnings.push_back(fmt::format(
+            "{}: {} {} (station {}); read once", File_Of_Read(dropped),
+            identical ? "the same data as" : "all its epochs are also in", File_Of_Read(kept), Read_At(kept).station));
+        campaign_.copies.push_back({dropped, kept});
+    }
+
+    bool Identical(int32_t a, int32_t b) const {
+        return Read_At(a).epochRuns.size() == Read_At(b).epochRuns.size()
+               && min_lumo_field::Epochs_Within(Read_At(a).epochRuns, Read_At(b).epochRuns)
+               && min_lumo_field::Epochs_Within(Read_At(b).epochRuns, Read_At(a).epochRuns);
+    }
+
+    // The read occupations of each station, in time order, grouped into
+    // occupations: each next one joins the group when its data start within
+    // the maximum gap of the group's end.
+    void Form_Occupations() {
+        std::map<std::string, std::vector<int32_t>> byStation;
+        for (std::size_t i = 0; i < Read().size(); ++i)
+            if (Read()[i].hasEpochs) byStation[Ascii_Lowered(Read()[i].station)].push_back(static_cast<int32_t>(i));
+        std::vector<std::vector<int32_t>> groups;
+        for (auto& [name, members] : byStation) {
+            std::stable_sort(members.begin(), members.end(),
+                             [&](int32_t a, int32_t b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
+            std::vector<int32_t> group;
+            double groupEnd = 0.0, groupInterval = 0.0;
+            for (const int32_t next : members) {
+                const Occupation& read = Read_At(next);
+                const double gap = Maximum_Gap_Seconds(std::max(groupInterval, read.intervalSeconds));
+                if (!group.empty() && read.firstGps - groupEnd > gap) {
+                    groups.push_back(std::move(group));
+                    group.clear();
+                }
+                if (!Take_Into_Group(group, next)) continue;
+                groupEnd = group.size() == 1 ? read.lastGps : std::max(groupEnd, read.lastGps);
+                groupInterval = group.size() == 1 ? read.intervalSeconds : std::max(groupInterval, read.intervalSeconds);
+            }
+            if (!group.empty()) groups.push_back(std::move(group));
+        }
+        // Occupations in the order of their first read occupation.
+        std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
+            return *std::min_element(a.begin(), a.end()) < *std::min_element(b.begin(), b.end());
+        });
+        for (const std::vector<int32_t>& group : groups) Join(group);
+        campaign_.readOccupation.assign(Read().size(), -1);
+        for (std::size_t i = 0; i < campaign_.occupationReads.size(); ++i)
+            for (const int32_t read : campaign_.occupationReads[i])
+                campaign_.readOccupation[static_cast<std::size_t>(read)] = static_cast<int32_t>(i);
+        // A copy of a copy is resolved once its keeper is known.
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (const auto& [copy, kept] : campaign_.copies) {
+                const int32_t target = campaign_.readOccupation[static_cast<std::size_t>(kept)];
+                if (campaign_.readOccupation[static_cast<std::size_t>(copy)] != target) {
+                    campaign_.readOccupation[static_cast<std::size_t>(copy)] = target;
+                    changed = true;
+                }
+            }
+        }
+    }
+
+    // Adds `next` to the group unless it is a copy of data already there;
+    // a group member that is a copy of `next`'s data gives way to it.
+    // False when `next` was left out.
+    bool Take_Into_Group(std::vector<int32_t>& group, int32_t next) {
+        const Occupation& read = Read_At(next);
+        std::vector<int32_t> overlapping;
+        for (const int32_t member : group)
+            if (Read_At(member).lastGps >= read.firstGps - min_lumo_field::sameEpochSeconds) overlapping.push_back(member);
+        for (const int32_t member : overlapping) Refuse_Two_Points(member, next);
+        for (const int32_t member : overlapping) {
+            const Sameness sameness = Compare_Data(member, next);
+            if (sameness == Sameness::SecondWithinFirst) {
+                Warn_Copy(member, next, Identical(member, next));
+                return false;
+            }
+            if (sameness == Sameness::FirstWithinSecond) {
+                Warn_Copy(next, member, false);
+                group.erase(std::find(group.begin(), group.end(), member));
+            }
+        }
+        for (const int32_t member : group)
+            if (Read_At(member).lastGps >= read.firstGps - min_lumo_field::sameEpochSeconds && member != next)
+                campaign_.warnings.push_back(fmt::format(
+                    "{} and {}: station {} in both at the same time, not the same data; joined into one occupation",
+                    File_Of_Read(member), File_Of_Read(next), read.station));
+        group.push_back(next);
+        return true;
+    }
+
+    void Join(const std::vector<int32_t>& group) {
+        std::vector<int32_t> members = group;
+        std::stable_sort(members.begin(), members.end(),
+                         [&](int32_t a, int32_t b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
+        Occupation joined = Read_At(members.front());
+        joined.files.clear();
+        joined.warnings.clear();
+        std::vector<int32_t> fileIndices;
+        std::vector<const std::vector<min_lumo_field::EpochRun>*> parts;
+        int64_t mostEpochs = -1;
+        for (const int32_t member : members) {
+            const Occupation& read = Read_At(member);
+            const int32_t file = campaign_.files.occupationFile[static_cast<std::size_t>(member)];
+            if (std::find(fileIndices.begin(), fileIndices.end(), file) == fileIndices.end()) {
+                fileIndices.push_back(file);
+                joined.files.push_back(campaign_.files.files[static_cast<std::size_t>(file)]);
+            }
+            joined.warnings.insert(joined.warnings.end(), read.warnings.begin(), read.warnings.end());
+            parts.push_back(&read.epochRuns);
+            joined.firstGps = std::min(joined.firstGps, read.firstGps);
+            joined.lastGps = std::max(joined.lastGps, read.lastGps);
+            if (read.epochCount > mostEpochs && read.intervalSeconds > 0.0) {
+                mostEpochs = read.epochCount;
+                joined.intervalSeconds = read.intervalSeconds;
+            }
+            if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
+        }
+        if (members.size() > 1) {
+            joined.epochRuns = min_lumo_field::Union_Of_Runs(parts);
+            joined.epochCount = 0;
+            for (const min_lumo_field::EpochRun& run : joined.epochRuns) joined.epochCount += run.count;
+        }
+        min_lumo_field::Set_Spans(joined, Maximum_Gap_Seconds(joined.intervalSeconds));
+        campaign_.occupations.push_back(std::move(joined));
+        campaign_.occupationFiles.push_back(std::move(fileIndices));
+        campaign_.occupationReads.push_back(std::move(members));
+    }
+
+    // ---- Records ----------------------------------------------------------
 
     void Form_Sources() {
         for (const std::string& file : campaign_.files.files) {
@@ -95,7 +345,6 @@ private:
         std::vector<std::string> names;
         std::vector<int32_t> provisional(Occupations().size(), -1);
         for (std::size_t i = 0; i < Occupations().size(); ++i) {
-            if (!Occupations()[i].hasEpochs) continue;
             const std::string& name = Occupations()[i].station;
             const auto [found, isNew] = byLoweredName.emplace(Ascii_Lowered(name), static_cast<int32_t>(names.size()));
             if (isNew) names.push_back(name);
@@ -113,7 +362,6 @@ private:
         campaign_.stations.resize(names.size());
         campaign_.occupationStation.assign(Occupations().size(), -1);
         for (std::size_t i = 0; i < Occupations().size(); ++i) {
-            if (provisional[i] < 0) continue;
             const int32_t station = finalIndex[static_cast<std::size_t>(provisional[i])];
             campaign_.occupationStation[i] = station;
             campaign_.stations[static_cast<std::size_t>(station)].occupations.push_back(static_cast<int32_t>(i));
@@ -122,7 +370,6 @@ private:
             Records().stations.push_back(Station_Record(names[static_cast<std::size_t>(provisionalIndex)],
                                                         campaign_.stations[Records().stations.size()]));
     }
-
     ProjectStation Station_Record(const std::string& name, CampaignStation& station) {
         double sumX = 0.0, sumY = 0.0, sumZ = 0.0;
         int32_t positioned = 0;
@@ -164,19 +411,63 @@ private:
         return record;
     }
 
+    // Stations of different names within a metre: swept in order of x, so
+    // that only neighbours within a metre in x are compared.
+    void Warn_Look_Alike_Stations() {
+        std::vector<int32_t> positioned;
+        for (std::size_t i = 0; i < campaign_.stations.size(); ++i)
+            if (campaign_.stations[i].positionKnown) positioned.push_back(static_cast<int32_t>(i));
+        const auto station = [&](int32_t i) -> const CampaignStation& { return campaign_.stations[static_cast<std::size_t>(i)]; };
+        std::sort(positioned.begin(), positioned.end(), [&](int32_t a, int32_t b) { return station(a).x < station(b).x; });
+        std::vector<std::pair<int32_t, int32_t>> pairs;
+        for (std::size_t i = 0; i < positioned.size(); ++i)
+            for (std::size_t j = i + 1; j < positioned.size() && station(positioned[j]).x - station(positioned[i]).x <= samePointMetres; ++j) {
+                const CampaignStation& a = station(positioned[i]);
+                const CampaignStation& b = station(positioned[j]);
+                if (std::hypot(a.x - b.x, a.y - b.y, a.z - b.z) <= samePointMetres)
+                    pairs.emplace_back(std::min(positioned[i], positioned[j]), std::max(positioned[i], positioned[j]));
+            }
+        // Stations within a metre of each other, chained, are one warning.
+        std::vector<int32_t> cluster(campaign_.stations.size());
+        for (std::size_t i = 0; i < cluster.size(); ++i) cluster[i] = static_cast<int32_t>(i);
+        const auto root = [&](int32_t i) {
+            while (cluster[static_cast<std::size_t>(i)] != i) i = cluster[static_cast<std::size_t>(i)];
+            return i;
+        };
+        for (const auto& [a, b] : pairs) {
+            const int32_t first = root(a), second = root(b);
+            cluster[static_cast<std::size_t>(std::max(first, second))] = std::min(first, second);
+        }
+        std::map<int32_t, std::vector<int32_t>> members;
+        for (const auto& [a, b] : pairs) {
+            members[root(a)].push_back(a);
+            members[root(a)].push_back(b);
+        }
+        for (auto& [first, stations] : members) {
+            std::sort(stations.begin(), stations.end());
+            stations.erase(std::unique(stations.begin(), stations.end()), stations.end());
+            std::string names;
+            for (const int32_t i : stations)
+                names += (names.empty() ? "" : (i == stations.back() ? " and " : ", ")) + Records().stations[static_cast<std::size_t>(i)].name;
+            campaign_.warnings.push_back(fmt::format(
+                "stations {} lie within {} m of each other: the same point under two names? (--station FILE=NAME "
+                "names a file's station)",
+                names, samePointMetres));
+        }
+    }
+
     struct Pairing {
         int32_t fromOccupation, toOccupation;
         int32_t fromStation, toStation;
-        double startGps, endGps;
+        min_lumo_field::CommonTime common;
     };
 
-    // Every pair of occupations of different stations that overlap long
-    // enough.  Overlaps are taken on GPS seconds, which have no leap second
+    // Every pair of occupations of different stations whose common data
+    // time is long enough.  Times are GPS seconds, which have no leap second
     // inside them, so a duration is exact.
     std::vector<Pairing> Overlapping_Pairs() const {
-        std::vector<int32_t> byStart;
-        for (std::size_t i = 0; i < Occupations().size(); ++i)
-            if (campaign_.occupationStation[i] >= 0) byStart.push_back(static_cast<int32_t>(i));
+        std::vector<int32_t> byStart(Occupations().size());
+        for (std::size_t i = 0; i < byStart.size(); ++i) byStart[i] = static_cast<int32_t>(i);
         std::stable_sort(byStart.begin(), byStart.end(),
                          [&](int32_t a, int32_t b) { return Occupation_At(a).firstGps < Occupation_At(b).firstGps; });
         const double shortest = options_.minimumOverlapMinutes * secondsPerMinute;
@@ -191,19 +482,19 @@ private:
                 int32_t stationA = campaign_.occupationStation[static_cast<std::size_t>(a)];
                 int32_t stationB = campaign_.occupationStation[static_cast<std::size_t>(b)];
                 if (stationA == stationB) continue;
-                const double start = later.firstGps;
-                const double end = std::min(earlier.lastGps, later.lastGps);
-                if (!(end - start > 0.0) || end - start < shortest) continue;
+                const min_lumo_field::CommonTime common = min_lumo_field::Common_Time(earlier.spans, later.spans);
+                if (!(common.seconds > 0.0) || common.seconds < shortest) continue;
                 // Stations are ordered by name, so the lower index sorts first.
                 if (stationB < stationA) {
                     std::swap(a, b);
                     std::swap(stationA, stationB);
                 }
-                pairs.push_back({a, b, stationA, stationB, start, end});
+                pairs.push_back({a, b, stationA, stationB, common});
             }
         }
         const auto key = [&](const Pairing& p) {
-            return std::tie(p.startGps, p.endGps, Records().stations[static_cast<std::size_t>(p.fromStation)].name,
+            return std::tie(p.common.startGps, p.common.endGps,
+                            Records().stations[static_cast<std::size_t>(p.fromStation)].name,
                             Records().stations[static_cast<std::size_t>(p.toStation)].name, p.fromOccupation,
                             p.toOccupation);
         };
@@ -211,33 +502,47 @@ private:
         return pairs;
     }
 
-    // Sessions: within each UTC day, the maximal runs of observations that
-    // overlap in time, one after another in start order.
-    std::vector<std::string> Sessions(const std::vector<Pairing>& pairs) const {
+    // Sessions: the maximal runs of observations that overlap in time, one
+    // after another in start order.  A session is named after the GPS day
+    // of its first observation, as RINEX file names are, and keeps that name
+    // when it runs past midnight; its letter counts the sessions begun on
+    // that day.
+    static std::vector<std::string> Sessions(const std::vector<Pairing>& pairs) {
         std::vector<std::string> sessions;
-        int64_t day = 0;
-        int32_t sessionOfDay = -1;
+        std::map<int64_t, int32_t> sessionsOfDay;
+        std::string current;
         double latestEnd = 0.0;
         for (const Pairing& pair : pairs) {
-            const double utcStart = min_lumo_field::Utc_Seconds_From_Gps(pair.startGps);
-            if (sessionOfDay < 0 || Utc_Day(utcStart) != day) {
-                day = Utc_Day(utcStart);
-                sessionOfDay = 0;
-                latestEnd = pair.endGps;
-            } else if (pair.startGps >= latestEnd) {
-                ++sessionOfDay;
+            if (current.empty() || pair.common.startGps >= latestEnd) {
+                const int32_t sessionOfDay = sessionsOfDay[Gps_Day(pair.common.startGps)]++;
+                current = Session_Token(pair.common.startGps, sessionOfDay);
+                latestEnd = pair.common.endGps;
             }
-            latestEnd = std::max(latestEnd, pair.endGps);
-            sessions.push_back(Session_Token(utcStart, sessionOfDay));
+            latestEnd = std::max(latestEnd, pair.common.endGps);
+            sessions.push_back(current);
         }
         return sessions;
+    }
+
+    // The file of an occupation that holds most of the common time.
+    int32_t File_For(int32_t occupation, const min_lumo_field::CommonTime& common) const {
+        int32_t best = -1;
+        double bestSeconds = -1.0;
+        for (const int32_t read : campaign_.occupationReads[static_cast<std::size_t>(occupation)]) {
+            const Occupation& part = Read_At(read);
+            const double seconds = std::min(part.lastGps, common.endGps) - std::max(part.firstGps, common.startGps);
+            if (seconds > bestSeconds) {
+                bestSeconds = seconds;
+                best = campaign_.files.occupationFile[static_cast<std::size_t>(read)];
+            }
+        }
+        return best;
     }
 
     void Form_Observations() {
         const std::vector<Pairing> pairs = Overlapping_Pairs();
         const std::vector<std::string> sessions = Sessions(pairs);
         std::map<std::pair<int32_t, int32_t>, int32_t> openBaseline;
-        const std::vector<int32_t>& fileOf = campaign_.files.occupationFile;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             const Pairing& pair = pairs[i];
             const auto observationIndex = static_cast<int32_t>(Records().observations.size());
@@ -256,6 +561,16 @@ private:
             ProjectBaseline& baseline = Records().baselines[static_cast<std::size_t>(found->second)];
             baseline.observations.push_back(observationIndex);
 
+            CampaignObservation origin;
+            origin.fromOccupation = pair.fromOccupation;
+            origin.toOccupation = pair.toOccupation;
+            origin.startGps = pair.common.startGps;
+            origin.endGps = pair.common.endGps;
+            origin.commonSeconds = pair.common.seconds;
+            origin.session = sessions[i];
+            origin.fromFile = File_For(pair.fromOccupation, pair.common);
+            origin.toFile = File_For(pair.toOccupation, pair.common);
+
             ProjectObservation observation;
             observation.baseline = found->second;
             observation.baselineSlot = static_cast<int32_t>(baseline.observations.size() - 1);
@@ -263,17 +578,15 @@ private:
                 Observation_Label(Records().stations[static_cast<std::size_t>(pair.fromStation)].name, sessions[i],
                                   Records().stations[static_cast<std::size_t>(pair.toStation)].name,
                                   static_cast<int32_t>(baseline.observations.size()));
-            observation.fromSource = fileOf[static_cast<std::size_t>(pair.fromOccupation)];
-            observation.toSource = fileOf[static_cast<std::size_t>(pair.toOccupation)];
+            observation.fromSource = origin.fromFile;
+            observation.toSource = origin.toFile;
             observation.fromSourceName = Records().sources[static_cast<std::size_t>(observation.fromSource)].name;
             observation.toSourceName = Records().sources[static_cast<std::size_t>(observation.toSource)].name;
-            observation.start = Utc_Project_Time(pair.startGps);
-            observation.end = Utc_Project_Time(pair.endGps);
-            observation.timeSpan = pair.endGps - pair.startGps;
+            observation.start = Utc_Project_Time(pair.common.startGps);
+            observation.end = Utc_Project_Time(pair.common.endGps);
+            observation.timeSpan = pair.common.seconds;
             Records().observations.push_back(std::move(observation));
-            campaign_.observations.push_back(
-                {pair.fromOccupation, pair.toOccupation, pair.startGps, pair.endGps, pair.endGps - pair.startGps,
-                 sessions[i], -1, -1});
+            campaign_.observations.push_back(std::move(origin));
         }
     }
 
@@ -324,22 +637,77 @@ std::string Observation_Label(const std::string& from, const std::string& sessio
     return first + " " + tokens[1] + " " + second + " " + tokens[3];
 }
 
-std::string Session_Token(double utcSeconds, int32_t sessionOfDay) {
-    const int64_t dayOfYear = min_lumo_kit::Day_Of_Year(min_lumo_kit::Civil_From_Days(Utc_Day(utcSeconds)));
+std::string Session_Token(double gpsSeconds, int32_t sessionOfDay) {
+    const int64_t dayOfYear = min_lumo_kit::Day_Of_Year(min_lumo_kit::Civil_From_Days(Gps_Day(gpsSeconds)));
     return fmt::format("{:03}{}", dayOfYear, Session_Letters(sessionOfDay));
 }
+
+namespace {
+
+// The field files in a folder and below it, recognised by their content, in
+// the order of their paths; what else is there is counted.
+std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::vector<std::string>& warnings) {
+    std::vector<std::string> found;
+    std::error_code error;
+    fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied, error);
+    if (error) throw FieldFileError(folder, 0, "cannot read the folder: " + error.message());
+    std::vector<fs::path> paths;
+    for (const fs::directory_entry& entry : walk) {
+        std::error_code kindError;
+        if (entry.is_regular_file(kindError)) paths.push_back(entry.path());
+    }
+    std::sort(paths.begin(), paths.end());
+    int64_t skipped = 0;
+    for (const fs::path& path : paths) {
+        if (min_lumo_field::Field_File_Kind(path.string()) == min_lumo_field::FieldFileKind::Other) ++skipped;
+        else found.push_back(path.string());
+    }
+    if (found.empty())
+        throw FieldFileError(folder, 0,
+                             skipped > 0 ? fmt::format("no RINEX observation file or occupation log in this folder ({} "
+                                                       "other file{})", skipped, skipped == 1 ? "" : "s")
+                                         : std::string("no RINEX observation file or occupation log in this folder"));
+    if (skipped > 0)
+        warnings.push_back(Located(folder, 0,
+                                   fmt::format("{} file{} neither RINEX observation data nor an occupation log; skipped",
+                                               skipped, skipped == 1 ? " is" : "s are")));
+    return found;
+}
+
+}  // namespace
 
 CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing) {
     CampaignFiles read;
     std::set<std::string> seen;
+    // A folder stands for the field files in it; a file in it is a log
+    // when its content says so.
+    std::vector<std::pair<std::string, bool>> expanded;  // path, log
     for (const std::string& path : paths) {
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            std::vector<std::string> found;
+            try {
+                found = Field_Files_In_Folder(path, read.warnings);
+            } catch (const FieldFileError& folderError) {
+                if (!keepGoing) throw;
+                read.warnings.push_back(std::string(folderError.what()) + " (left out)");
+            }
+            for (std::string& file : found) {
+                const bool log = min_lumo_field::Field_File_Kind(file) == min_lumo_field::FieldFileKind::OccupationLog;
+                expanded.emplace_back(std::move(file), log);
+            }
+        } else {
+            expanded.emplace_back(path, Is_Occupation_Log(path));
+        }
+    }
+    for (const auto& [path, log] : expanded) {
         if (!seen.insert(fs::path(path).lexically_normal().string()).second) {
             read.warnings.push_back(Located(path, 0, "given more than once; read once"));
             continue;
         }
         std::vector<Occupation> occupations;
         try {
-            if (Is_Occupation_Log(path))
+            if (log)
                 occupations = min_lumo_field::Read_Occupation_Log(path);
             else
                 occupations.push_back(min_lumo_field::Read_Occupation(path));
@@ -351,12 +719,22 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
         const auto file = static_cast<int32_t>(read.files.size());
         read.files.push_back(path);
         for (Occupation& occupation : occupations) {
-            read.warnings.insert(read.warnings.end(), occupation.warnings.begin(), occupation.warnings.end());
+            // How the station was named is told when the campaign is formed,
+            // and not when the station is named otherwise.
+            for (const std::string& warning : occupation.warnings)
+                if (warning != occupation.stationWarning) read.warnings.push_back(warning);
             read.occupationFile.push_back(file);
             read.occupations.push_back(std::move(occupation));
         }
     }
     return read;
+}
+
+std::pair<std::string, std::string> Parse_Station_Assignment(const std::string& text) {
+    const std::size_t equals = text.rfind('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size())
+        throw CampaignError(fmt::format("--station {}: give it as FILE=NAME", text));
+    return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
 Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options) {

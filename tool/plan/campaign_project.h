@@ -27,7 +27,9 @@ struct CampaignFiles {
 };
 
 // Reads RINEX observation files and, for names ending in .csv (any letter
-// case), occupation logs.  A file that cannot be read throws
+// case), occupation logs.  A folder stands for the RINEX observation files
+// and occupation logs in it and below it, told by their content; the other
+// files there are counted in one warning.  A file that cannot be read throws
 // min_lumo_field::FieldFileError, unless `keepGoing`: then it becomes a
 // warning and is left out.  A path given twice is read once.
 CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing);
@@ -71,6 +73,12 @@ struct Campaign {
     // occupations without epochs are left out, and so are copies.
     std::vector<min_lumo_field::Occupation> occupations;
     std::vector<std::vector<int32_t>> occupationFiles;
+    std::vector<std::vector<int32_t>> occupationReads;     // files.occupations joined into each, in time order
+    // The occupation each read occupation went into (a copy: the kept one's);
+    // -1 for one without epochs.
+    std::vector<int32_t> readOccupation;
+    // Read occupations left out as copies of data read already: (left out, kept).
+    std::vector<std::pair<int32_t, int32_t>> copies;
     std::vector<int32_t> occupationStation;         // project station of each occupation
     std::vector<CampaignStation> stations;          // by project station index; occupations index Campaign::occupations
     std::vector<CampaignObservation> observations;  // by project observation index
@@ -79,24 +87,40 @@ struct Campaign {
 };
 
 // A campaign that cannot be formed as asked: an unknown or overlong control
-// name, a negative overlap.  The message says what and why.
+// name, a negative overlap or gap, a --station naming no file read, two
+// points under one name.  The message says what and why.
 class CampaignError : public std::invalid_argument {
 public:
     using std::invalid_argument::invalid_argument;
 };
 
 // Forms the project:
-// - stations: one per marker name, matched ignoring ASCII letter case (the
+// - station names: --station FILE=NAME, else with --station-names file the
+//   file name's station ID, else the marker name (a receiver default gives
+//   way to the file name's station ID, with a warning);
+// - occupations: per station, read occupations in time order, each joining
+//   the one before when its data start within the maximum gap of its end;
+//   one whose epochs all lie in another's is left out as a copy (warned);
+//   overlapping ones of different receivers or more than 100 m apart are
+//   refused (CampaignError), other overlapping ones joined (warned); spans
+//   from the epochs split at gaps longer than the maximum gap;
+// - stations: one per station name, matched ignoring ASCII letter case (the
 //   first spelling seen is kept), ordered by name; positioned at the mean
 //   of the Earth-centred positions of the occupations that give one;
 // - sources: one per file, ratio 1/1, named after the file;
-// - observations: one per overlapping pair of occupations, from the later
-//   start to the earlier end, ordered by start, end and station names;
+// - observations: one per pair of occupations of different stations whose
+//   common data time (the intersection of their spans) is long enough, from
+//   the first to the last common instant, ordered by start, end and station
+//   names; sessions named by the GPS day of their first observation;
 // - baselines: one per station pair (another once a baseline holds as many
 //   observations as the host allows), stored from the station whose name
 //   sorts first;
 // - labels FROM SESSION TO N, and the controls.
 Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options);
+
+// FILE=NAME of --station (split at the last '='); CampaignError when either
+// side is empty.
+std::pair<std::string, std::string> Parse_Station_Assignment(const std::string& text);
 
 // FROM SESSION TO N within the label's 31 characters: each token cut to
 // what a token may hold, and when the four still do not fit, the longer
@@ -104,8 +128,9 @@ Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options);
 std::string Observation_Label(const std::string& from, const std::string& session, const std::string& to,
                               int32_t occurrence);
 
-// The session token of a UTC day and a session's number within it (from 0):
-// the day of year in three digits and A ... Z, AA, AB ...
-std::string Session_Token(double utcSeconds, int32_t sessionOfDay);
+// The session token of a GPS day (the day of a GPS instant on the GPS
+// calendar, as RINEX file names count days) and a session's number within
+// it (from 0): the day of year in three digits and A ... Z, AA, AB ...
+std::string Session_Token(double gpsSeconds, int32_t sessionOfDay);
 
 }  // namespace min_lumo_tool

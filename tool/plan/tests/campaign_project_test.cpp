@@ -303,7 +303,8 @@ TEST(CampaignProjectTest, AnOccupationWithoutEpochsIsNoStation) {
     occupations[1].hasEpochs = false;
     const Campaign campaign = Formed(std::move(occupations));
     ASSERT_EQ(campaign.project.stations.size(), 1U);
-    EXPECT_EQ(campaign.occupationStation, (std::vector<int32_t>{0, -1}));
+    EXPECT_EQ(campaign.readOccupation, (std::vector<int32_t>{0, -1}));
+    EXPECT_EQ(campaign.occupationStation, (std::vector<int32_t>{0}));
     EXPECT_TRUE(campaign.project.observations.empty());
 }
 

@@ -1,0 +1,212 @@
+// Epochs kept as runs, the spans they give at a maximum gap, and the common
+// data time of two span lists.  Every expectation is worked out by hand from
+// the epochs of the case (seconds from an arbitrary origin).
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tool/field/epoch_runs.h"
+
+namespace min_lumo_field {
+namespace {
+
+std::vector<EpochRun> Runs(const std::vector<double>& epochs) {
+    EpochRunBuilder builder;
+    for (const double epoch : epochs) builder.Add(epoch);
+    return builder.Finish();
+}
+
+struct SpanCase {
+    const char* name;
+    std::vector<double> epochs;
+    double maximumGapSeconds;
+    std::vector<DataSpan> spans;
+    double intervalSeconds;
+    double longestGapSeconds;
+    double completeness;
+};
+
+// Times as h:mm:ss from the day's start.
+constexpr double H(int hours, int minutes, int seconds = 0) { return hours * 3600.0 + minutes * 60.0 + seconds; }
+
+TEST(EpochRuns, SpansGapsIntervalAndCompleteness) {
+    const SpanCase cases[] = {
+        // The real-file shape: six epochs over 2 h 26 min are three spans.
+        {"six_epochs_three_spans",
+         {H(0, 0), H(0, 0, 30), H(1, 10), H(2, 25), H(2, 25, 30), H(2, 26)},
+         300.0,
+         {{H(0, 0), H(0, 0, 30), 2}, {H(1, 10), H(1, 10), 1}, {H(2, 25), H(2, 26), 3}},
+         30.0, H(1, 15), 1.0},
+        // Five minutes of data and a stray epoch three hours later.
+        {"stray_epoch",
+         {H(8, 0), H(8, 0, 30), H(8, 1), H(8, 1, 30), H(8, 2), H(8, 2, 30), H(8, 3), H(8, 3, 30), H(8, 4),
+          H(8, 4, 30), H(8, 5), H(11, 5)},
+         300.0,
+         {{H(8, 0), H(8, 5), 11}, {H(11, 5), H(11, 5), 1}},
+         30.0, H(3, 0), 1.0},
+        // A gap of 2.5 minutes stays inside the span at 5 minutes' maximum;
+        // the 4 missing epochs show in the completeness: 10 of 14.
+        {"short_gap_inside",
+         {H(9, 0), H(9, 0, 30), H(9, 1), H(9, 1, 30), H(9, 4), H(9, 4, 30), H(9, 5), H(9, 5, 30), H(9, 6), H(9, 6, 30)},
+         300.0,
+         {{H(9, 0), H(9, 6, 30), 10}},
+         30.0, 0.0, 10.0 / 14.0},
+        // The same at a 2-minute maximum: two spans, each complete.
+        {"short_gap_splits",
+         {H(9, 0), H(9, 0, 30), H(9, 1), H(9, 1, 30), H(9, 4), H(9, 4, 30), H(9, 5), H(9, 5, 30), H(9, 6), H(9, 6, 30)},
+         120.0,
+         {{H(9, 0), H(9, 1, 30), 4}, {H(9, 4), H(9, 6, 30), 6}},
+         30.0, 150.0, 1.0},
+        // Out of order, and one epoch twice: sorted, counted once.
+        {"unordered_and_repeated",
+         {H(7, 1), H(7, 0), H(7, 0, 30), H(7, 0, 30), H(7, 1, 30)},
+         300.0,
+         {{H(7, 0), H(7, 1, 30), 4}},
+         30.0, 0.0, 1.0},
+        // Evenly spaced but farther apart than the maximum gap: each alone.
+        {"sparse_even_epochs",
+         {H(6, 0), H(6, 10), H(6, 20)},
+         120.0,
+         {{H(6, 0), H(6, 0), 1}, {H(6, 10), H(6, 10), 1}, {H(6, 20), H(6, 20), 1}},
+         600.0, 600.0, 1.0},
+        {"one_epoch", {H(5, 0)}, 120.0, {{H(5, 0), H(5, 0), 1}}, 0.0, 0.0, 0.0},
+    };
+    for (const SpanCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Occupation occupation;
+        occupation.epochRuns = Runs(c.epochs);
+        occupation.intervalSeconds = Most_Common_Spacing(occupation.epochRuns);
+        EXPECT_DOUBLE_EQ(occupation.intervalSeconds, c.intervalSeconds);
+        Set_Spans(occupation, c.maximumGapSeconds);
+        ASSERT_EQ(occupation.spans.size(), c.spans.size());
+        for (std::size_t i = 0; i < c.spans.size(); ++i) {
+            EXPECT_DOUBLE_EQ(occupation.spans[i].startGps, c.spans[i].startGps) << i;
+            EXPECT_DOUBLE_EQ(occupation.spans[i].endGps, c.spans[i].endGps) << i;
+            EXPECT_EQ(occupation.spans[i].epochCount, c.spans[i].epochCount) << i;
+        }
+        EXPECT_EQ(occupation.gapCount, static_cast<int32_t>(c.spans.size()) - 1);
+        EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, c.longestGapSeconds);
+        EXPECT_NEAR(occupation.completeness, c.completeness, 1e-12);
+    }
+}
+
+TEST(EpochRuns, EvenEpochsAreOneRunAndExpandBackExactly) {
+    std::vector<double> epochs;
+    const double start = 1.4e9;  // GPS seconds of a recent day: the precision a reader works at
+    for (int k = 0; k < 86400; ++k) epochs.push_back(start + k);
+    const std::vector<EpochRun> runs = Runs(epochs);
+    ASSERT_EQ(runs.size(), 1U);
+    EXPECT_EQ(runs[0].count, 86400);
+    const std::vector<double> back = Expand_Epochs(runs);
+    ASSERT_EQ(back.size(), epochs.size());
+    for (std::size_t k = 0; k < back.size(); k += 997) EXPECT_NEAR(back[k], epochs[k], 1e-6) << k;
+}
+
+TEST(EpochRuns, DefaultMaximumGap) {
+    const struct {
+        double interval, gap;
+    } cases[] = {{0.0, 120.0}, {1.0, 120.0}, {12.0, 120.0}, {15.0, 150.0}, {30.0, 300.0}, {60.0, 600.0}};
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(Default_Maximum_Gap_Seconds(c.interval), c.gap) << c.interval;
+}
+
+TEST(EpochRuns, WhetherOneFilesEpochsLieInAnothers) {
+    const std::vector<double> whole = {H(8, 0), H(8, 0, 30), H(8, 1), H(8, 1, 30), H(8, 2)};
+    const struct {
+        const char* name;
+        std::vector<double> part;
+        bool within;
+    } cases[] = {
+        {"identical", whole, true},
+        {"cut_short", {H(8, 0, 30), H(8, 1)}, true},
+        {"every_other", {H(8, 0), H(8, 1), H(8, 2)}, true},
+        {"offset_by_15_s", {H(8, 0, 15), H(8, 0, 45)}, false},
+        {"one_beyond", {H(8, 1, 30), H(8, 2), H(8, 2, 30)}, false},
+        {"before", {H(7, 59, 30)}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Epochs_Within(Runs(c.part), Runs(whole)), c.within) << c.name;
+    // A log's continuous line holds every instant between its ends.
+    const std::vector<EpochRun> logged = {{H(7, 0), H(9, 0), 0}};
+    EXPECT_TRUE(Epochs_Within(Runs(whole), logged));
+    EXPECT_FALSE(Epochs_Within(logged, Runs(whole)));
+}
+
+TEST(EpochRuns, UnionOfTouchingAndOverlappingFiles) {
+    // Two hourly files back to back stay two runs; overlapping ones count
+    // their shared epochs once.
+    const std::vector<EpochRun> first = Runs({H(8, 0), H(8, 0, 30), H(8, 1)});
+    const std::vector<EpochRun> second = Runs({H(8, 1, 30), H(8, 2)});
+    const std::vector<EpochRun> touching = Union_Of_Runs({&first, &second});
+    int64_t epochs = 0;
+    for (const EpochRun& run : touching) epochs += run.count;
+    EXPECT_EQ(epochs, 5);
+    const std::vector<EpochRun> overlapping = Runs({H(8, 0, 30), H(8, 1), H(8, 1, 30)});
+    const std::vector<EpochRun> joined = Union_Of_Runs({&first, &overlapping});
+    epochs = 0;
+    for (const EpochRun& run : joined) epochs += run.count;
+    EXPECT_EQ(epochs, 4);
+    EXPECT_DOUBLE_EQ(joined.front().firstGps, H(8, 0));
+    EXPECT_DOUBLE_EQ(joined.back().lastGps, H(8, 1, 30));
+}
+
+TEST(EpochRuns, CommonTimeIsTheIntersectionOfSpans) {
+    const struct {
+        const char* name;
+        std::vector<DataSpan> first, second;
+        double seconds, start, end;
+    } cases[] = {
+        // The rover's six epochs against a base from 1:53 to 3:00: one minute.
+        {"one_minute_shared",
+         {{H(0, 0), H(0, 0, 30), 2}, {H(1, 10), H(1, 10), 1}, {H(2, 25), H(2, 26), 3}},
+         {{H(1, 53), H(3, 0), 135}},
+         60.0, H(2, 25), H(2, 26)},
+        // Pieces of no length (a lone epoch) do not count.
+        {"lone_epoch_inside",
+         {{H(8, 0), H(8, 5), 11}, {H(11, 5), H(11, 5), 1}},
+         {{H(7, 0), H(12, 0), 601}},
+         300.0, H(8, 0), H(8, 5)},
+        {"two_pieces",
+         {{H(8, 0), H(9, 0), 121}, {H(10, 0), H(11, 0), 121}},
+         {{H(8, 30), H(10, 30), 241}},
+         3600.0, H(8, 30), H(10, 30)},
+        {"disjoint", {{H(8, 0), H(9, 0), 121}}, {{H(9, 30), H(10, 0), 61}}, 0.0, 0.0, 0.0},
+        {"touching_only", {{H(8, 0), H(9, 0), 121}}, {{H(9, 0), H(10, 0), 121}}, 0.0, 0.0, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool swapped : {false, true}) {
+            const CommonTime common = swapped ? Common_Time(c.second, c.first) : Common_Time(c.first, c.second);
+            EXPECT_DOUBLE_EQ(common.seconds, c.seconds);
+            EXPECT_DOUBLE_EQ(common.startGps, c.start);
+            EXPECT_DOUBLE_EQ(common.endGps, c.end);
+        }
+    }
+}
+
+TEST(StationNames, PlaceholdersAndFileNameIds) {
+    const struct {
+        const char* marker;
+        bool placeholder;
+    } markers[] = {{"", true},        {"SITE", true},  {"site", true},   {"Unknown", true}, {"MARKER", true},
+                   {"default", true}, {"????", true},  {"0000", true},   {"BASE", false},   {"ROV1_01", false},
+                   {"MRKR", false},   {"SITE7", false}, {"p433", false}};
+    for (const auto& c : markers) EXPECT_EQ(Is_Placeholder_Marker(c.marker), c.placeholder) << "'" << c.marker << "'";
+    const struct {
+        const char* path;
+        const char* id;
+    } files[] = {
+        {"field/rov11350.24o", "ROV1"},
+        {"ROV21350.24O.gz", "ROV2"},
+        {"a/b/base135a.24d", "BASE"},
+        {"CEDA00USA_R_20182100000_23H_15S_MO.rnx.gz", "CEDA00USA"},
+        {"P43300USA_R_20190012056_17M_15S_MO.crx", "P43300USA"},
+        {"LOG_0001.24o", ""},
+        {"wxyz_no_marker.rnx", ""},
+        {"site.rnx", ""},
+    };
+    for (const auto& c : files) EXPECT_EQ(File_Station_Id(c.path), c.id) << c.path;
+}
+
+}  // namespace
+}  // namespace min_lumo_field
