@@ -28,12 +28,6 @@ constexpr double reportedFractionSteps = 1e4;
 
 double Rounded(double value, double steps) { return std::round(value * steps) / steps; }
 
-// The occupations as formed; before any was formed (a campaign from a
-// forming that keeps them as read), the occupations as read.
-const std::vector<Occupation>& Formed_Occupations(const Campaign& campaign) {
-    return campaign.occupations.empty() ? campaign.files.occupations : campaign.occupations;
-}
-
 std::vector<std::string> Files_Of(const Occupation& occupation) {
     return occupation.files.empty() ? std::vector<std::string>{occupation.file} : occupation.files;
 }
@@ -46,7 +40,7 @@ struct OccupationLine {
 
 // By station name, then by first epoch: a station's occupations side by side.
 std::vector<OccupationLine> Lines(const Campaign& campaign) {
-    const std::vector<Occupation>& occupations = Formed_Occupations(campaign);
+    const std::vector<Occupation>& occupations = campaign.occupations;
     std::vector<OccupationLine> lines;
     std::vector<int32_t> stationOf;
     for (std::size_t i = 0; i < occupations.size(); ++i) {

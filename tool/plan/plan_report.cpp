@@ -34,11 +34,8 @@ constexpr double reportedDegreeSteps = 1e9;
 double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
 double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
 
-// Occupations as formed: joined files and copies count once.  A campaign
-// whose forming kept them as read has none of its own.
-std::size_t Occupation_Count(const Campaign& campaign) {
-    return campaign.occupations.empty() ? campaign.files.occupations.size() : campaign.occupations.size();
-}
+// Occupations as formed: joined files and copies count once.
+std::size_t Occupation_Count(const Campaign& campaign) { return campaign.occupations.size(); }
 
 // What the reports need to know of the campaign and its plan, looked up once.
 class PlanFacts {
@@ -67,30 +64,18 @@ public:
     const CampaignObservation& Origin(const PlanRow& row) const {
         return campaign_.observations[static_cast<std::size_t>(row.observation)];
     }
-    // The file of each end, by the path given on the command line: the file
-    // holding most of the common time when the forming says which.
-    std::string File_Text(int32_t file, int32_t occupation) const {
-        if (file >= 0) return campaign_.files.files[static_cast<std::size_t>(file)];
-        const auto& occupations = campaign_.occupations.empty() ? campaign_.files.occupations : campaign_.occupations;
-        const min_lumo_field::Occupation& read = occupations[static_cast<std::size_t>(occupation)];
-        return read.files.empty() ? read.file : Joined_Files(read.files);
-    }
-    // The files at the row's from and to ends, in the processing direction.
+    // The files at the row's from and to ends, in the processing direction,
+    // by the paths given on the command line: at each end the file holding
+    // most of the common time.
     std::pair<std::string, std::string> Files(const PlanRow& row) const {
         const CampaignObservation& origin = Origin(row);
         const ProjectBaseline& stored = Before().baselines[static_cast<std::size_t>(Observation(row).baseline)];
         const bool turned = stored.fromStation != row.fromStation;
-        std::pair<std::string, std::string> files = {File_Text(origin.fromFile, origin.fromOccupation),
-                                                     File_Text(origin.toFile, origin.toOccupation)};
-        if (turned) std::swap(files.first, files.second);
-        return files;
+        const auto path = [&](int32_t file) { return campaign_.files.files[static_cast<std::size_t>(file)]; };
+        return {path(turned ? origin.toFile : origin.fromFile), path(turned ? origin.fromFile : origin.toFile)};
     }
-    // The common data time of the row's two occupations (the overlap's
-    // length when the forming gives none).
-    double Common_Seconds(const PlanRow& row) const {
-        const double common = Origin(row).commonSeconds;
-        return common > 0.0 ? common : Observation(row).timeSpan;
-    }
+    // The common data time of the row's two occupations.
+    double Common_Seconds(const PlanRow& row) const { return Origin(row).commonSeconds; }
     // The first and last common instant of the network's observations.
     std::pair<double, double> Span_Gps(const PlanNetwork& network) const {
         double first = 0.0, last = 0.0;
