@@ -5,17 +5,17 @@
 # files to a processing plan.
 # The drawings, the GeoJSON and the plan are left in the build folder.
 #
-#   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/linux)
+#   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/demo)
 set -euo pipefail
 
 build=${1:?usage: $0 BUILD_FOLDER}
 root=$(cd "$(dirname "$0")/.." && pwd)
 tool="$build/bin/min_lumo"
 sample="$root/examples/sample_campaign.json"
-out="$build/demo"
+out="$build/output"
 
 if [ ! -x "$tool" ]; then
-  echo "demo: $tool is missing; build first (make build-linux)" >&2
+  echo "demo: $tool is missing; build first (make build-demo)" >&2
   exit 2
 fi
 mkdir -p "$out"

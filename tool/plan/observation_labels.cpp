@@ -5,12 +5,20 @@
 
 #include <fmt/format.h>
 
+#include "hostkit/project_model.h"
 #include "tool/plan/campaign_project.h"
-#include "tool/validator.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
 
 namespace {
+
+using min_lumo_kit::Default_Label;
+using min_lumo_kit::longestLabelToken;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
 
 // The station's token as a label would hold it: the first token of a
 // default label, so white space and overlong names are treated alike.

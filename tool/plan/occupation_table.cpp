@@ -9,7 +9,7 @@
 #include <fmt/format.h>
 
 #include "tool/plan/report_fields.h"
-#include "tool/text_table.h"
+#include "tool/output/text_table.h"
 
 namespace min_lumo_tool {
 

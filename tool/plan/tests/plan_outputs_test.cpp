@@ -1,6 +1,7 @@
 // What the plan's outputs promise, worked out by hand: overlaps in hours,
 // minutes and seconds; observation labels that stay distinct when long
 // names are cut; and the outputs of a run written all or none.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,10 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tool/atomic_file.h"
+#include "hostkit/project_model.h"
+#include "tool/output/atomic_file.h"
 #include "tool/plan/observation_labels.h"
 #include "tool/plan/report_fields.h"
-#include "tool/validator.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
 namespace {
@@ -82,8 +84,8 @@ TEST(PlanOutputs, LabelsStayDistinctWhenLongNamesAreCut) {
         std::set<std::string> distinct;
         for (const std::string& label : labels) {
             EXPECT_LE(label.size(), longestLabel) << label;
-            EXPECT_EQ(Label_Tokens(label).size(), labelTokenCount) << label;
-            for (const std::string& token : Label_Tokens(label)) EXPECT_LE(token.size(), longestLabelToken) << label;
+            EXPECT_EQ(Label_Tokens(label).size(), min_lumo_kit::labelTokenCount) << label;
+            for (const std::string& token : Label_Tokens(label)) EXPECT_LE(token.size(), min_lumo_kit::longestLabelToken) << label;
             distinct.insert(Ascii_Lowered(label));
         }
         EXPECT_EQ(distinct.size(), labels.size());

@@ -1,0 +1,33 @@
+// `plan`: from RINEX files and occupation logs to a processing plan,
+// explained and drawn.  Built only where the field files are read.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tool/plan/campaign_project.h"
+
+namespace min_lumo_tool {
+
+struct PlanOptions {
+    std::vector<std::string> files;     // RINEX observation files and CSV occupation logs
+    std::vector<std::string> controls;  // station names
+    double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
+    double maximumGapMinutes = 0.0;         // 0: 10 times each file's interval, at least 2 minutes
+    std::vector<std::string> fileStations;  // --station FILE=NAME
+    std::string stationNames;               // --station-names: "file" or empty
+    bool keepGoing = false;  // leave unreadable files out instead of stopping
+    bool json = false;
+    bool utc = false;            // show times in UTC instead of GPS time
+    std::string csv;             // the plan rows for a spreadsheet
+    std::string occupationsCsv;  // the occupation table for a spreadsheet
+    std::string output;          // the project formed from the files, as a project file
+    std::string geojson;
+    std::string svg;
+    std::string library;
+};
+
+// Returns the process exit code.
+int Run_Plan(const PlanOptions& options);
+
+}  // namespace min_lumo_tool
