@@ -64,6 +64,11 @@ string(ASCII 255 byte_ff)
 string(ASCII 192 byte_c0)
 hostile(non_utf8_name "{\"stations\": [{\"name\": \"B${byte_ff}${byte_c0}SE\"}]}")
 hostile(non_utf8_outside "{\"stations\": []${byte_ff}}")
+# A key given twice in one object: nothing may quietly drop the first list.
+hostile(repeated_key "{\"stations\": [{\"name\": \"A\"}], \"stations\": []}")
+string(REGEX REPLACE "}[ \n]*$" ",\n  \"stations\": []\n}\n" sample_with_stations_twice "${sample}")
+hostile(sample_with_stations_twice "${sample_with_stations_twice}")
+hostile(repeated_field_of_a_record "{\"stations\": [{\"name\": \"A\", \"latitude\": 1, \"latitude\": 2}]}")
 # Nothing at all.
 hostile(empty "")
 hostile(only_space " \n\t ")

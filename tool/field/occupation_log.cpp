@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <map>
+#include <string>
 
 #include <fmt/format.h>
 
@@ -23,12 +25,12 @@ constexpr double highestHeightMetres = 10000.0;
 constexpr std::string_view utf8ByteOrderMark = "\xef\xbb\xbf";
 constexpr std::string_view logFormat = "occupation log (CSV)";
 
+char Ascii_Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool Equal_Ignoring_Case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Ascii_Lower(a[i]) != Ascii_Lower(b[i])) return false;
     return true;
 }
 
@@ -58,7 +60,10 @@ public:
             const std::vector<std::string_view> fields = Split_Fields(content);
             const bool heading = first && Equal_Ignoring_Case(fields.front(), "station");
             first = false;
-            if (heading) continue;
+            if (heading) {
+                Refuse_Repeated_Columns(fields);
+                continue;
+            }
             occupations.push_back(Read_Line(fields));
         }
         if (!lines_.Stream_Problem().empty()) Fail(lines_.Line_Number(), lines_.Stream_Problem());
@@ -69,6 +74,21 @@ public:
 private:
     [[noreturn]] void Fail(int64_t line, const std::string& reason) const {
         throw FieldFileError(lines_.Name(), line, reason);
+    }
+
+    // A heading naming a column twice leaves the surveyor's meaning open
+    // (the heading is matched ignoring case, so "Start" repeats "start").
+    void Refuse_Repeated_Columns(const std::vector<std::string_view>& heading) const {
+        std::map<std::string, std::size_t> seen;  // lower-case name: its field index
+        for (std::size_t i = 0; i < heading.size(); ++i) {
+            if (heading[i].empty()) continue;
+            std::string name(heading[i]);
+            for (char& c : name) c = Ascii_Lower(c);
+            const auto [first, fresh] = seen.emplace(std::move(name), i);
+            if (!fresh)
+                Fail(lines_.Line_Number(), fmt::format("the heading names the column '{}' twice (fields {} and {})",
+                                                       heading[i], first->second + 1, i + 1));
+        }
     }
 
     [[noreturn]] void Fail_Field(std::size_t index, std::string_view value, const std::string& what) const {

@@ -10,8 +10,9 @@
 // -hh:mm, and a time without a zone is UTC), and optionally latitude and
 // longitude in degrees and the height in metres on WGS 84 (all three or
 // none).  Fields are separated by commas and trimmed of blanks; there is no
-// quoting.  A first line whose first field is "station" is a heading; blank
-// lines and lines starting with '#' are skipped.
+// quoting.  A first line whose first field is "station" is a heading (any
+// letter case; one naming a column twice is refused); blank lines and lines
+// starting with '#' are skipped.
 #pragma once
 
 #include <string>

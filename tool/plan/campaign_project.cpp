@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 #include <tuple>
@@ -202,8 +203,8 @@ private:
                         positioned ? fmt::format(" {:.1f} m apart", distance) : std::string(" (positions unknown)"))));
     }
 
-    // The data of `b` that lies within `a` in time: the same data (one a
-    // copy of the other, or a cut of it), or new data of the station.
+    // Two overlapping files of one station: the epochs of one all lie in
+    // the other's (a copy, or a cut of it), or they are different data.
     enum class Sameness { Different, SecondWithinFirst, FirstWithinSecond };
     Sameness Compare_Data(int32_t a, int32_t b) const {
         const Occupation& first = Read_At(a);
@@ -330,6 +331,12 @@ private:
                 joined.intervalSeconds = read.intervalSeconds;
             }
             if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
+            else if (joined.positionKnown && read.positionKnown && Distance_Metres(joined, read) > widestOccupationSpreadMetres)
+                campaign_.warnings.push_back(fmt::format(
+                    "{} and {}: station {} one after the other but {:.0f} m apart; joined into one occupation, "
+                    "though they may be two markers of one name (--station FILE=NAME names them apart)",
+                    campaign_.files.files[static_cast<std::size_t>(fileIndices.front())],
+                    campaign_.files.files[static_cast<std::size_t>(file)], joined.station, Distance_Metres(joined, read)));
         }
         if (members.size() > 1) {
             joined.epochRuns = min_lumo_field::Union_Of_Runs(parts);
@@ -540,7 +547,7 @@ private:
     // The file of an occupation that holds most of the common time.
     int32_t File_For(int32_t occupation, const min_lumo_field::CommonTime& common) const {
         int32_t best = -1;
-        double bestSeconds = -1.0;
+        double bestSeconds = -std::numeric_limits<double>::infinity();
         for (const int32_t read : campaign_.occupationReads[static_cast<std::size_t>(occupation)]) {
             const Occupation& part = Read_At(read);
             const double seconds = std::min(part.lastGps, common.endGps) - std::max(part.firstGps, common.startGps);
@@ -658,9 +665,11 @@ std::string Session_Token(double gpsSeconds, int32_t sessionOfDay) {
 namespace {
 
 // The field files in a folder and below it, recognised by their content, in
-// the order of their paths; what else is there is counted.
-std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::vector<std::string>& warnings) {
-    std::vector<std::string> found;
+// the order of their paths, each with whether it is an occupation log; what
+// else is there is counted.
+std::vector<std::pair<std::string, bool>> Field_Files_In_Folder(const std::string& folder,
+                                                                std::vector<std::string>& warnings) {
+    std::vector<std::pair<std::string, bool>> found;
     std::error_code error;
     fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied, error);
     if (error) throw FieldFileError(folder, 0, "cannot read the folder: " + error.message());
@@ -672,8 +681,9 @@ std::vector<std::string> Field_Files_In_Folder(const std::string& folder, std::v
     std::sort(paths.begin(), paths.end());
     int64_t skipped = 0;
     for (const fs::path& path : paths) {
-        if (min_lumo_field::Field_File_Kind(path.string()) == min_lumo_field::FieldFileKind::Other) ++skipped;
-        else found.push_back(path.string());
+        const min_lumo_field::FieldFileKind kind = min_lumo_field::Field_File_Kind(path.string());
+        if (kind == min_lumo_field::FieldFileKind::Other) ++skipped;
+        else found.emplace_back(path.string(), kind == min_lumo_field::FieldFileKind::OccupationLog);
     }
     if (found.empty())
         throw FieldFileError(folder, 0,
@@ -698,16 +708,11 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
     for (const std::string& path : paths) {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            std::vector<std::string> found;
             try {
-                found = Field_Files_In_Folder(path, read.warnings);
+                for (auto& file : Field_Files_In_Folder(path, read.warnings)) expanded.push_back(std::move(file));
             } catch (const FieldFileError& folderError) {
                 if (!keepGoing) throw;
                 read.warnings.push_back(std::string(folderError.what()) + " (left out)");
-            }
-            for (std::string& file : found) {
-                const bool log = min_lumo_field::Field_File_Kind(file) == min_lumo_field::FieldFileKind::OccupationLog;
-                expanded.emplace_back(std::move(file), log);
             }
         } else {
             expanded.emplace_back(path, Is_Occupation_Log(path));

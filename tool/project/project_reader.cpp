@@ -1,5 +1,6 @@
 #include "tool/project/project_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -7,6 +8,8 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -469,6 +472,50 @@ std::optional<std::size_t> Too_Deep(const std::string& text) {
     return std::nullopt;
 }
 
+// A key given twice in one object: nlohmann keeps the last and drops the
+// other without a word, so a hand-edited project could lose a whole list.
+struct RepeatedKey {
+    std::string key;
+    std::size_t offset = 0;       // of the repeated key's opening quote
+    std::size_t firstOffset = 0;  // of its first appearance
+};
+
+// The text of a JSON string token (quotes included), unescaped.
+std::string Key_Text(std::string_view token) {
+    if (token.find('\\') == std::string_view::npos) return std::string(token.substr(1, token.size() - 2));
+    return Json::parse(std::string(token)).get<std::string>();
+}
+
+// Every key repeated within one object, in the order of the text.  `text`
+// has parsed as JSON no deeper than deepestNesting, so only strings and
+// brackets need telling apart: a string in an object followed by ':' is a key.
+std::vector<RepeatedKey> Repeated_Keys(const std::string& text) {
+    struct Level {
+        bool object = false;
+        std::map<std::string, std::size_t> keys;  // key: offset of its first appearance
+    };
+    std::vector<Level> levels;
+    std::vector<RepeatedKey> repeated;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '{' || c == '[') {
+            levels.push_back({c == '{', {}});
+        } else if ((c == '}' || c == ']') && !levels.empty()) {
+            levels.pop_back();
+        } else if (c == '"') {
+            const std::size_t start = i;
+            for (++i; i < text.size() && text[i] != '"'; ++i)
+                if (text[i] == '\\') ++i;
+            const std::size_t next = text.find_first_not_of(" \t\r\n", i + 1);
+            if (levels.empty() || !levels.back().object || next == std::string::npos || text[next] != ':') continue;
+            std::string key = Key_Text(std::string_view(text).substr(start, i + 1 - start));
+            const auto [first, fresh] = levels.back().keys.emplace(key, start);
+            if (!fresh) repeated.push_back({std::move(key), start, first->second});
+        }
+    }
+    return repeated;
+}
+
 }  // namespace
 
 ReadResult Read_Project_Text(const std::string& text) {
@@ -487,6 +534,27 @@ ReadResult Read_Project_Text(const std::string& text) {
         ReadResult failed;
         failed.violations.push_back(
             {"JSON", -1, {}, fmt::format("line {}, column {}", line, column), {}, Syntax_Problem(error.what())});
+        return failed;
+    }
+    if (const std::vector<RepeatedKey> repeated = Repeated_Keys(text); !repeated.empty()) {
+        // Where each line starts, so that thousands of repetitions cost one pass.
+        std::vector<std::size_t> lineStarts{0};
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] == '\n') lineStarts.push_back(i + 1);
+        const auto lineAndColumn = [&](std::size_t offset) {
+            const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+            const std::size_t line = static_cast<std::size_t>(next - lineStarts.begin());
+            return std::pair<std::size_t, std::size_t>{line, offset - lineStarts[line - 1] + 1};
+        };
+        ReadResult failed;
+        for (const RepeatedKey& key : repeated) {
+            const auto [line, column] = lineAndColumn(key.offset);
+            const auto [firstLine, firstColumn] = lineAndColumn(key.firstOffset);
+            failed.violations.push_back({"JSON", -1, {}, fmt::format("line {}, column {}", line, column), {},
+                                         fmt::format("key {} given again in the same object (first on line {}, "
+                                                     "column {}); only one can be meant",
+                                                     Quote_Value(key.key), firstLine, firstColumn)});
+        }
         return failed;
     }
     return ProjectReader().Read(document);

@@ -1,6 +1,7 @@
 // Reading a project file (JSON) into the tool's project model.  Every problem
-// is collected, not just the first: JSON syntax errors with line and column,
-// wrong types, unknown fields and names that resolve to nothing.
+// is collected, not just the first: JSON syntax errors and keys repeated in
+// one object with line and column, wrong types, unknown fields and names that
+// resolve to nothing.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tool/field/epoch_runs.h"
+#include "tool/field/rinex_reader.h"
 
 namespace min_lumo_field {
 namespace {
@@ -182,6 +183,38 @@ TEST(EpochRuns, CommonTimeIsTheIntersectionOfSpans) {
             EXPECT_DOUBLE_EQ(common.endGps, c.end);
         }
     }
+}
+
+// The real CEDA file (15 s, 2018-07-29): its epochs, read with awk apart
+// from this code, leave three gaps longer than the default 150 s, after
+// 00:18:30 (1,740 s), 13:57:45 (195 s) and 21:23:45 (165 s).  Expected
+// epochs per span at 15 s: 74 + 3,162 + 1,772 + 614 = 5,622, of which the
+// file holds 4,675.
+TEST(EpochRuns, RealFileWithGaps) {
+    Occupation occupation = Read_Occupation(std::string(MIN_LUMO_FIELD_TEST_DATA) + "/CEDA00USA_R_20182100000_23H_15S_MO.rnx.gz");
+    EXPECT_EQ(occupation.fileStationId, "CEDA00USA");
+    EXPECT_EQ(occupation.markerName, "ceda");
+    EXPECT_EQ(occupation.receiverNumber, "3012364");
+    EXPECT_EQ(occupation.antennaType, "TRM59800.80     SCIS");
+    EXPECT_DOUBLE_EQ(occupation.antennaHeight, 0.0083);
+    EXPECT_DOUBLE_EQ(occupation.intervalSeconds, 15.0);
+    Set_Spans(occupation, Default_Maximum_Gap_Seconds(occupation.intervalSeconds));
+    const double day = occupation.firstGps - H(0, 0, 15);
+    const std::vector<std::pair<double, double>> spans = {{H(0, 0, 15), H(0, 18, 30)},
+                                                          {H(0, 47, 30), H(13, 57, 45)},
+                                                          {H(14, 1), H(21, 23, 45)},
+                                                          {H(21, 26, 30), H(23, 59, 45)}};
+    ASSERT_EQ(occupation.spans.size(), spans.size());
+    int64_t epochs = 0;
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        EXPECT_DOUBLE_EQ(occupation.spans[i].startGps - day, spans[i].first) << i;
+        EXPECT_DOUBLE_EQ(occupation.spans[i].endGps - day, spans[i].second) << i;
+        epochs += occupation.spans[i].epochCount;
+    }
+    EXPECT_EQ(epochs, 4675);
+    EXPECT_EQ(occupation.gapCount, 3);
+    EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, 1740.0);
+    EXPECT_NEAR(occupation.completeness, 4675.0 / 5622.0, 1e-12);
 }
 
 TEST(StationNames, PlaceholdersAndFileNameIds) {

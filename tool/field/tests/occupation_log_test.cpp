@@ -77,6 +77,40 @@ TEST(OccupationLog, NamesTheLineAndFieldOfEveryMistake) {
     }
 }
 
+TEST(OccupationLog, RefusesAHeadingThatNamesAColumnTwice) {
+    // The heading is found ignoring letter case, so "Start" repeats "start".
+    const struct {
+        const char* heading;
+        const char* reason;
+    } cases[] = {
+        {"station,start,start", "the heading names the column 'start' twice (fields 2 and 3)"},
+        {"Station,Start,End,Latitude,Longitude,start", "the heading names the column 'start' twice (fields 2 and 6)"},
+        {"station,start,end,height,longitude,HEIGHT", "the heading names the column 'HEIGHT' twice (fields 4 and 6)"},
+        {"station , end , end ", "the heading names the column 'end' twice (fields 2 and 3)"},
+        {"station,start,end,Station", "the heading names the column 'Station' twice (fields 1 and 4)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heading);
+        const std::string log =
+            std::string("# log of 14 May\n") + c.heading + "\nA,2024-05-14T07:30:00Z,2024-05-14T08:30:00Z\n";
+        try {
+            Read_Occupation_Log_From_Memory("log.csv", log);
+            ADD_FAILURE() << "no error";
+        } catch (const FieldFileError& error) {
+            EXPECT_EQ(error.line, 2) << error.what();
+            EXPECT_EQ(error.reason, c.reason) << error.what();
+        }
+    }
+}
+
+TEST(OccupationLog, HeadingNamingEachColumnOnceIsSkipped) {
+    for (const char* heading : {"STATION,start,End,latitude,LONGITUDE,height", "station,start,end", "station,,"}) {
+        SCOPED_TRACE(heading);
+        const std::string log = std::string(heading) + "\nA,2024-05-14T07:30:00Z,2024-05-14T08:30:00Z,47,8,400\n";
+        EXPECT_EQ(Read_Occupation_Log_From_Memory("log.csv", log).size(), 1u);
+    }
+}
+
 TEST(OccupationLog, MissingFileIsAnError) {
     try {
         Read_Occupation_Log("no_such_log.csv");

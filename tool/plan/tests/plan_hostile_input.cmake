@@ -67,6 +67,8 @@ hostile(compressed.crx.bz2 "BZh91AY&SYrest of the file" ": is compressed with bz
 hostile(bad_time.csv "BASE,2024-05-14T07:30:00Z,yesterday\n" ":1: field 3 (end): 'yesterday' is not an ISO 8601 time")
 hostile(short_line.csv "station,start,end\nBASE,2024-05-14T07:30:00Z\n" ":2: 2 fields")
 hostile(no_occupation.csv "# nothing logged\n" ": the log holds no occupation")
+hostile(repeated_column.csv "Station,Start,End,start\nBASE,2024-05-14T07:30:00Z,2024-05-14T08:30:00Z\n"
+        ":1: the heading names the column 'start' twice (fields 2 and 4)")
 list(APPEND cases a_folder.rnx missing.rnx)
 set(expected_a_folder.rnx ": no RINEX observation file or occupation log in this folder")
 set(expected_missing.rnx ": cannot be opened")
