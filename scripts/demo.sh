@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The tool on the sample campaign: minimise with the reasons for every
 # decision, then orient the minimised project; then a generated field
-# campaign, a folder of RINEX files, from the files to a processing plan.
+# campaign with a day of field faults, a folder of RINEX files, from the
+# files to a processing plan.
 # The drawings, the GeoJSON and the plan are left in the build folder.
 #
 #   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/demo)
@@ -39,21 +40,23 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   campaign="$out/rinex_campaign"
   rm -rf "$campaign"
   echo
-  echo "== min_lumo generate rinex: a field campaign of RINEX files"
-  "$tool" generate rinex --stations 10 --days 1 --sessions 3 --receivers 5 --seed 7 --output-dir "$campaign"
-  files=("$campaign"/*.rnx)
-  # RINEX 3 long file names start with the station's four characters.
-  first=$(basename "${files[0]}")
-  control=${first:0:4}
+  echo "== min_lumo generate rinex --field-faults: a field campaign of RINEX files, with a day of field faults"
+  # The last day holds what real field data show: a gap, a restarted
+  # receiver, hourly files of reference station REF1, a duplicate copy,
+  # three rovers left on the default marker name SITE, two names for one point.
+  "$tool" generate rinex --stations 10 --days 1 --sessions 3 --receivers 5 --seed 7 --field-faults \
+    --output-dir "$campaign"
   echo
+  echo "== min_lumo plan rinex_campaign --control REF1 --standard basic"
   # Checked against the basic survey standard: the Checks section and the
   # field list of what to observe again end the report.
-  echo "== min_lumo plan rinex_campaign/*.rnx --control $control --standard basic"
-  "$tool" plan "${files[@]}" --control "$control" --standard basic --checks-csv "$out/campaign_checks.csv" \
+  "$tool" plan "$campaign" --control REF1 --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
+    --occupations-csv "$out/campaign_occupations.csv" \
     --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" | tee "$out/campaign_plan.txt"
-  written+=(campaign_plan.txt campaign_plan.csv campaign_checks.csv campaign_plan.svg campaign_plan_geojson/
-            campaign_project.json)
+  "$tool" plan "$campaign" --control REF1 --json >"$out/campaign_plan.json" 2>/dev/null
+  written+=(campaign_plan.txt campaign_plan.json campaign_plan.csv campaign_occupations.csv campaign_checks.csv
+            campaign_plan.svg campaign_plan_geojson/ campaign_project.json)
 fi
 
 echo

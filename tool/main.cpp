@@ -1,6 +1,7 @@
 // min_lumo: runs a project file through the library exactly as the host
 // does, and reports what it decided.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,16 +70,21 @@ int main(int argc, char** argv) {
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
     generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
     generateCommand->add_option("--seed", shape.seed, "random seed");
-    generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)");
-    generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)");
-    generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
+    CLI::Option* sessionsOption = generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)");
+    CLI::Option* receiversOption = generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)");
+    CLI::Option* stationsOption = generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
     generateCommand->add_option("--rows", shape.rows, "grid rows");
     generateCommand->add_option("--columns", shape.columns, "grid columns");
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
-    // Also where rinex is unavailable, so that a full command line gets to say so.
-    generateCommand->add_option("--days", rinex.days, "days of sessions (rinex)");
-    generateCommand->add_option("--interval", rinex.interval, "seconds between epochs (rinex; default 30)");
+    int32_t days = 0, interval = 0;
+    CLI::Option* daysOption = generateCommand->add_option("--days", days, "days of sessions (rinex)");
+    CLI::Option* intervalOption =
+        generateCommand->add_option("--interval", interval, "seconds between epochs (rinex; default 30)");
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
+    generateCommand->add_flag("--force", rinex.force, "write into a folder that is not empty (rinex)");
+    generateCommand->add_flag("--field-faults", rinex.fieldFaults,
+                              "add a day of field situations: gaps, a restarted receiver, hourly files, a duplicate "
+                              "copy, placeholder marker names, two names for one point (rinex)");
 
     PlanOptions plan;
     CLI::App* planCommand =
@@ -101,7 +107,9 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"file"}));
     planCommand->add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
     planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
+    planCommand->add_flag("--utc", plan.utc, "show times in UTC instead of GPS time (GPST)");
     planCommand->add_option("--csv", plan.csv, "write the plan rows as CSV for a spreadsheet");
+    planCommand->add_option("--occupations-csv", plan.occupationsCsv, "write the occupation table as CSV");
     planCommand->add_option("--output", plan.output, "write the project formed from the files as a project file");
     planCommand->add_option("--geojson", plan.geojson,
                             "write stations, baselines and observations as GeoJSON layers into this folder");
@@ -131,6 +139,15 @@ int main(int argc, char** argv) {
     if (checkCommand->parsed()) return Run_Check(check);
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
     if (orientCommand->parsed()) return Run_Orient(orient);
+    // Counts given, whatever their value, so that a bad one is refused.
+    const auto given = [](const CLI::Option* option, int32_t value) {
+        return option->count() > 0 ? std::optional<int32_t>(value) : std::nullopt;
+    };
+    rinex.stations = given(stationsOption, shape.stations);
+    rinex.sessions = given(sessionsOption, shape.sessions);
+    rinex.receivers = given(receiversOption, shape.receivers);
+    rinex.days = given(daysOption, days);
+    rinex.interval = given(intervalOption, interval);
     if (planCommand->parsed()) {
         plan.standardGiven = standardOption->count() > 0;
         return Run_Plan(plan);

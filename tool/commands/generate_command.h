@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "hostkit/shapes.h"
@@ -15,14 +16,18 @@ int Run_Generate(const min_lumo_kit::ShapeOptions& shape, const std::string& out
 
 inline constexpr const char* rinexShapeName = "rinex";
 
+// Counts and the interval as given; none when not given (the default then).
 struct RinexGenerateOptions {
-    int32_t days = 0;      // 0: the default
-    int32_t interval = 0;  // seconds between epochs; 0: the default
-    std::string folder;    // required
+    std::optional<int32_t> stations, days, sessions, receivers;
+    std::optional<int32_t> interval;  // seconds between epochs
+    std::string folder;               // required
+    bool force = false;               // write into a folder that is not empty
+    bool fieldFaults = false;         // add a day of field situations
 };
 
-// Uses the stations, sessions, receivers and seed of `shape`; `output` must
-// be empty (the files go into the folder).  Returns the process exit code.
+// Uses the seed of `shape`; `output` must be empty (the files go into the
+// folder).  Refuses a count or interval below 1, and a folder that is not
+// empty unless `force`.  Returns the process exit code.
 int Run_Generate_Rinex(const min_lumo_kit::ShapeOptions& shape, const RinexGenerateOptions& options,
                        const std::string& output);
 

@@ -11,29 +11,34 @@
 
 namespace min_lumo_tool {
 
-void Write_All(const std::vector<PendingFile>& files) {
-    for (const PendingFile& file : files)
-        if (!file.path.empty()) Write_File_Atomically(file.path, file.content);
-}
+void Write_All(const std::vector<PendingOutput>& files) { Write_All_Or_None(files); }
 
-std::vector<PendingFile> Geojson_Outputs(const std::string& folder, const std::function<GeoLayers()>& layers) {
+std::vector<PendingOutput> Geojson_Outputs(const std::string& folder, const std::function<GeoLayers()>& layers) {
     if (folder.empty()) return {};
-    std::vector<PendingFile> files;
+    std::vector<PendingOutput> files;
     for (GeojsonFile& file : Geojson_Files(layers()))
         files.push_back({(std::filesystem::path(folder) / file.name).string(), std::move(file.text)});
     return files;
 }
 
-void Write_All(std::vector<PendingFile> files, const std::string& geojsonFolder, std::vector<PendingFile> geojson) {
+void Write_All(std::vector<PendingOutput> files, const std::string& geojsonFolder, std::vector<PendingOutput> geojson) {
+    bool madeFolder = false;
     if (!geojsonFolder.empty()) {
         std::error_code error;
-        std::filesystem::create_directories(geojsonFolder, error);
+        madeFolder = std::filesystem::create_directories(geojsonFolder, error);
         if (!std::filesystem::is_directory(geojsonFolder))
             throw std::runtime_error(fmt::format("--geojson {}: cannot make the folder{}", geojsonFolder,
                                                  error ? ": " + error.message() : ""));
     }
     files.insert(files.end(), std::make_move_iterator(geojson.begin()), std::make_move_iterator(geojson.end()));
-    Write_All(files);
+    try {
+        Write_All(files);
+    } catch (...) {
+        // Nothing was written: a folder made for the layers goes too.
+        std::error_code ignored;
+        if (madeFolder) std::filesystem::remove(geojsonFolder, ignored);
+        throw;
+    }
 }
 
 std::string Title(const std::string& path, const char* what) {

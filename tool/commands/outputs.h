@@ -1,29 +1,27 @@
-// Writing a command's output files: all prepared first, then each written
-// whole, so that a failure while preparing leaves no file behind.
+// Writing a command's output files: all prepared first, then written all or
+// none (Write_All_Or_None), so that a failure while preparing or writing
+// leaves no file behind and no existing one changed.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tool/output/atomic_file.h"
 #include "tool/output/geojson_writer.h"
 
 namespace min_lumo_tool {
 
-struct PendingFile {
-    std::string path;  // empty: not asked for
-    std::string content;
-};
-
-void Write_All(const std::vector<PendingFile>& files);
+// Each output: its path (empty: not asked for) and content; all or none.
+void Write_All(const std::vector<PendingOutput>& files);
 
 // The GeoJSON layers as the files of a --geojson folder (none when the
 // folder is empty: not asked for).
-std::vector<PendingFile> Geojson_Outputs(const std::string& folder, const std::function<GeoLayers()>& layers);
+std::vector<PendingOutput> Geojson_Outputs(const std::string& folder, const std::function<GeoLayers()>& layers);
 
 // The files, then the GeoJSON files into their folder, made here once
 // everything is prepared.
-void Write_All(std::vector<PendingFile> files, const std::string& geojsonFolder, std::vector<PendingFile> geojson);
+void Write_All(std::vector<PendingOutput> files, const std::string& geojsonFolder, std::vector<PendingOutput> geojson);
 
 // A drawing's title: the file's name and what was done to it.
 std::string Title(const std::string& path, const char* what);

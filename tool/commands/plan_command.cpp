@@ -15,6 +15,8 @@
 #include "tool/output/run_map_view.h"
 #include "tool/output/svg_writer.h"
 #include "tool/plan/plan_geojson.h"
+#include "tool/output/atomic_file.h"
+#include "tool/plan/occupation_table.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
@@ -59,9 +61,11 @@ void Restrict_View(MapView& view, const Campaign& campaign, const ProcessingPlan
 
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
+        const DisplayScale scale = options.utc ? DisplayScale::Utc : DisplayScale::Gps;
         std::vector<std::string> paths = options.files;
         const std::optional<StandardProfile> profile = Plan_Standard(options, paths);
         CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing);
+        // Warnings reach the terminal in every mode, and the JSON as well.
         const auto printWarnings = [](const std::vector<std::string>& warnings) {
             for (const std::string& warning : warnings) Print_Error("warning: " + warning);
         };
@@ -86,12 +90,17 @@ int Run_Plan(const PlanOptions& options) {
         const LoadedModule library(options.library);
         ProcessingPlan plan = Plan_Processing(campaign, library);
         if (plan.status != 0) {
-            printWarnings(Plan_Warnings(campaign, plan));
-            if (campaign.project.observations.empty())
-                Print_Error(fmt::format("min_lumo: no two occupations of different stations overlap by at least {} min, so "
-                                        "there is nothing to plan; the library reports: {}",
-                                        options.minimumOverlapMinutes, plan.message));
-            else Print_Error(fmt::format("min_lumo: the library reported a failure: {}", plan.message));
+            const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
+            const std::string why =
+                campaign.project.observations.empty()
+                    ? fmt::format("no two occupations of different stations overlap by at least {} min, so there is "
+                                  "nothing to plan; the library reports: {}",
+                                  options.minimumOverlapMinutes, plan.message)
+                    : fmt::format("the library reported a failure: {}", plan.message);
+            Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
+                               : Unplanned_Report_Text(campaign, why, scale));
+            printWarnings(warnings);
+            Print_Error("min_lumo: " + why);
             return exitLibraryFailure;
         }
         // The standard judges the whole campaign, whatever the outputs show.
@@ -109,13 +118,18 @@ int Run_Plan(const PlanOptions& options) {
                                               campaign.files.files.size() == 1 ? "" : "s");
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
-        Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
-                   {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
-                   {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}},
-                  options.geojson, Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
-        Print(options.json ? Plan_Report_Json(campaign, plan, checked) : Plan_Report_Text(campaign, plan, checked));
-        if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
+        std::vector<PendingOutput> outputs = {
+            {options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
+            {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan, scale)},
+            {options.occupationsCsv,
+             options.occupationsCsv.empty() ? "" : Occupations_Csv_Text(campaign, scale, plan.scope.occupations)},
+            {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
+            {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}};
+        Write_All(std::move(outputs), options.geojson,
+                  Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
+        Print(options.json ? Plan_Report_Json(campaign, plan, scale, checked)
+                           : Plan_Report_Text(campaign, plan, scale, checked));
+        printWarnings(Plan_Warnings(campaign, plan));
         if (options.strict && checks && !checks->Meets()) {
             Print_Error(fmt::format("min_lumo: --strict: the campaign {}", checks->verdict));
             return exitChecksFailed;

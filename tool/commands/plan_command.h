@@ -18,9 +18,11 @@ struct PlanOptions {
     std::string stationNames;               // --station-names: "file" or empty
     bool keepGoing = false;  // leave unreadable files out instead of stopping
     bool json = false;
-    std::string csv;     // the plan rows for a spreadsheet
-    std::string output;  // the project formed from the files, as a project file
-    std::string geojson;  // a folder for the GeoJSON layers
+    bool utc = false;            // show times in UTC instead of GPS time
+    std::string csv;             // the plan rows for a spreadsheet
+    std::string occupationsCsv;  // the occupation table for a spreadsheet
+    std::string output;          // the project formed from the files, as a project file
+    std::string geojson;         // a folder for the GeoJSON layers
     std::string svg;
     std::string library;
     // A survey standard to check the campaign against: a shipped profile's

@@ -110,3 +110,45 @@ std::string Format_Utc_Iso(double utcSeconds) {
 }
 
 }  // namespace min_lumo_field
+
+namespace min_lumo_field {
+
+namespace {
+
+// Date and time of day of whole seconds on a scale without leap seconds,
+// with `separator` between them, and `second` in place of the clock's.
+std::string Date_And_Time(int64_t seconds, char separator, int64_t second) {
+    const min_lumo_kit::CivilDateTime civil = min_lumo_kit::Civil_From_Seconds(seconds);
+    return fmt::format("{:04}-{:02}-{:02}{}{:02}:{:02}:{:02}", civil.year, civil.month, civil.day, separator, civil.hour,
+                       civil.minute, second);
+}
+
+std::string Scaled_Time(double gpsSeconds, DisplayScale scale, char separator) {
+    if (!std::isfinite(gpsSeconds) || std::fabs(gpsSeconds) > 1e14) return fmt::format("{}", gpsSeconds);
+    const auto gps = static_cast<int64_t>(std::floor(gpsSeconds + 0.5));
+    if (scale == DisplayScale::Gps) return Date_And_Time(gps, separator, min_lumo_kit::Civil_From_Seconds(gps).second);
+    const auto gpsValue = static_cast<double>(gps);
+    const int32_t difference = Leap_Seconds_At_Gps(gpsValue);
+    // The second before a new difference takes effect is the inserted one:
+    // UTC counts it as 23:59:60 of the day before.
+    if (Leap_Seconds_At_Gps(gpsValue + 1.0) > difference)
+        return Date_And_Time(gps - difference - 1, separator, secondsPerMinute);
+    const int64_t utc = gps - difference;
+    return Date_And_Time(utc, separator, min_lumo_kit::Civil_From_Seconds(utc).second);
+}
+
+}  // namespace
+
+const char* Display_Scale_Name(DisplayScale scale) { return scale == DisplayScale::Gps ? "GPST" : "UTC"; }
+
+std::string Display_Time(double gpsSeconds, DisplayScale scale) { return Scaled_Time(gpsSeconds, scale, ' '); }
+
+std::string Display_Time_Named(double gpsSeconds, DisplayScale scale) {
+    return Display_Time(gpsSeconds, scale) + " " + Display_Scale_Name(scale);
+}
+
+std::string Display_Time_Iso(double gpsSeconds, DisplayScale scale) {
+    return Scaled_Time(gpsSeconds, scale, 'T') + (scale == DisplayScale::Utc ? "Z" : "");
+}
+
+}  // namespace min_lumo_field

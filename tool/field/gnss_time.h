@@ -69,3 +69,27 @@ inline std::optional<double> Parse_Iso_Utc(std::string_view text) {
 }
 
 }  // namespace min_lumo_field
+
+namespace min_lumo_field {
+
+// The scale in which reports show times: GPS time, the scale of RINEX file
+// names and of the receivers, or UTC.
+enum class DisplayScale { Gps, Utc };
+
+// "GPST" or "UTC", as reports name the scale.
+const char* Display_Scale_Name(DisplayScale scale);
+
+// A GPS instant as date and time of day in `scale`, to the whole second
+// (half a second up): "2024-05-14 08:00:00".  In UTC an instant inside an
+// inserted leap second reads 23:59:60.
+std::string Display_Time(double gpsSeconds, DisplayScale scale);
+
+// The same followed by the scale's name: "2024-05-14 08:00:00 GPST".
+std::string Display_Time_Named(double gpsSeconds, DisplayScale scale);
+
+// ISO 8601 for machines: "2024-05-14T08:00:00" in GPS time (no zone: GPS time
+// is no offset from UTC, so the scale is named beside it), and
+// "2024-05-14T08:00:00Z" in UTC.
+std::string Display_Time_Iso(double gpsSeconds, DisplayScale scale);
+
+}  // namespace min_lumo_field

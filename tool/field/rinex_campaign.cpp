@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include <fmt/format.h>
+#include <zlib.h>
 
 #include "tool/field/gnss_time.h"
 
@@ -151,7 +152,20 @@ struct OccupationPlan {
     int32_t receiver;
     int64_t sessionStart;  // GPS seconds
     int64_t first, last;   // GPS seconds of the first and last epoch
+    // Field situations: no epoch strictly between these two (GPS seconds;
+    // equal: no gap), and a MARKER NAME other than the station's.
+    int64_t gapAfter = 0, gapUntil = 0;
+    std::string markerName;
 };
+
+// The epochs the receiver recorded: every interval from first to last,
+// less those inside the gap.
+int64_t Epoch_Count(const OccupationPlan& plan, int64_t interval) {
+    int64_t count = 0;
+    for (int64_t t = plan.first; t <= plan.last; t += interval)
+        if (!(t > plan.gapAfter && t < plan.gapUntil)) ++count;
+    return count;
+}
 
 std::string File_Name(const OccupationPlan& plan, int32_t interval) {
     const CivilTime start = Civil_Of_Seconds(plan.first);
@@ -205,8 +219,10 @@ void Header_Text(std::string& text, const OccupationPlan& plan, int32_t interval
     Header_Line(text, fmt::format("{:<20}{:<20}{:04}{:02}{:02} 000000 UTC", "min_lumo generate", "min_lumo", first.year,
                                   first.month, first.day),
                 "PGM / RUN BY / DATE");
-    Header_Line(text, plan.station->name, "MARKER NAME");
-    Header_Line(text, plan.station->name, "MARKER NUMBER");
+    Header_Line(text, plan.markerName.empty() ? plan.station->name : plan.markerName, "MARKER NAME");
+    // A receiver left on its default name leaves the number empty too.
+    Header_Line(text, plan.markerName.empty() || plan.markerName == plan.station->name ? plan.station->name : "",
+                "MARKER NUMBER");
     Header_Line(text, "GEODETIC", "MARKER TYPE");
     Header_Line(text, fmt::format("{:<20}{:<40}", "FIELD CREW", "SYNTHETIC CAMPAIGN"), "OBSERVER / AGENCY");
     Header_Line(text, fmt::format("{:<20}{:<20}{:<20}", fmt::format("FR{:05}", plan.receiver + 1), receiverTypes[kind], "1.2.0"),
@@ -253,19 +269,158 @@ void Epoch_Text(std::string& text, const OccupationPlan& plan, const std::vector
 // The file is written an epoch at a time through one buffer: at a short
 // interval a whole file would take megabytes.
 void Write_Rinex_File(const fs::path& path, const OccupationPlan& plan, const std::vector<Satellite>& satellites,
-                      int32_t interval, int64_t epochs) {
+                      int32_t interval) {
     OutputFile file(path);
     std::string text;
     Header_Text(text, plan, interval);
     file.Write(text);
     const auto stationOffset =
         static_cast<int64_t>(plan.station->x - regionX) % stationRangeOffsetSpanMetres * 1000;
-    for (int64_t epoch = 0; epoch < epochs; ++epoch) {
+    for (int64_t gps = plan.first; gps <= plan.last; gps += interval) {
+        if (gps > plan.gapAfter && gps < plan.gapUntil) continue;
         text.clear();
-        Epoch_Text(text, plan, satellites, stationOffset, plan.first + epoch * interval);
+        Epoch_Text(text, plan, satellites, stationOffset, gps);
         file.Write(text);
     }
     file.Close();
+}
+
+// What a written file holds, as the reader will find it.
+Occupation Written_Occupation(const fs::path& path, const OccupationPlan& plan, int64_t epochs) {
+    Occupation occupation;
+    occupation.file = path.string();
+    occupation.station = plan.markerName.empty() ? plan.station->name : plan.markerName;
+    occupation.receiver = receiverTypes[plan.receiver % 2];
+    Set_Earth_Centred_Position(occupation, plan.station->x, plan.station->y, plan.station->z);
+    occupation.hasEpochs = true;
+    occupation.firstGps = static_cast<double>(plan.first);
+    occupation.lastGps = static_cast<double>(plan.last);
+    occupation.epochCount = epochs;
+    occupation.format = "RINEX 3.04";
+    return occupation;
+}
+
+// A gzip member of `bytes` that is the same on every platform: no time, no
+// name, operating system "unknown" (255), zlib's default level.
+std::string Gzip_Bytes(const std::string& bytes) {
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("cannot start zlib's compression");
+    std::string packed(deflateBound(&stream, static_cast<uLong>(bytes.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    stream.avail_in = static_cast<uInt>(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(packed.data());
+    stream.avail_out = static_cast<uInt>(packed.size());
+    const int status = deflate(&stream, Z_FINISH);
+    packed.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END) throw std::runtime_error("zlib could not compress a file copy");
+    const auto crc = static_cast<uint32_t>(crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    const auto size = static_cast<uint32_t>(bytes.size());
+    std::string member = {'\x1f', '\x8b', '\x08', '\0', '\0', '\0', '\0', '\0', '\0', '\xff'};
+    member += packed;
+    for (const uint32_t word : {crc, size})
+        for (int shift = 0; shift < 32; shift += 8) member += static_cast<char>((word >> shift) & 0xffU);
+    return member;
+}
+
+std::string File_Bytes(const fs::path& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    if (!file) throw std::runtime_error(fmt::format("cannot read {}: {}", path.string(), std::strerror(errno)));
+    std::string bytes;
+    char buffer[1 << 16];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) bytes.append(buffer, got);
+    return bytes;
+}
+
+void Write_Bytes(const fs::path& path, const std::string& bytes) {
+    OutputFile file(path);
+    file.Write(bytes);
+    file.Close();
+}
+
+// A station of the field situations: east and north of the region's centre.
+Station Fault_Station(const char* name, int64_t eastMetres, int64_t northMetres) {
+    const auto east = static_cast<double>(eastMetres), north = static_cast<double>(northMetres);
+    return {name, regionX + east * eastX + north * northX, regionY + east * eastY + north * northY,
+            regionZ + east * eastZ + north * northZ};
+}
+
+// Receivers of the field situations, numbered after any a campaign uses.
+constexpr int32_t firstFaultReceiver = 900;
+
+// A day of what field data really look like, on `day` (GPS seconds of its
+// midnight), all tied together by a reference station:
+// - REF1, a reference station, in hourly files from 06:00 to 12:00;
+// - ROV1, 07:00 to 09:00 with a 20 minute gap after 07:40;
+// - ROV2, a receiver restarted: 07:10 to 07:50, then 2.5 minutes later to 09:10
+//   in a second file;
+// - ROV3, 07:20 to 09:20, and the same file again under another name and
+//   gzip-compressed beside it;
+// - three rovers left on the receiver's default marker name SITE, about 1 km
+//   apart, 09:30 to 11:00, their file names carrying ROVA, ROVB and ROVC;
+// - ROV1_01 on ROV1's mark, 10:00 to 11:00: two names for one point.
+void Write_Field_Faults(const fs::path& folder, int64_t day, int32_t interval, SplitMix64& random,
+                        std::vector<Occupation>& written) {
+    const std::vector<Station> stations = {
+        Fault_Station("REF1", 0, 0),       Fault_Station("ROV1", 2000, 1000),  Fault_Station("ROV2", -1500, 2500),
+        Fault_Station("ROV3", 1000, -2000), Fault_Station("ROVA", 3000, 3000), Fault_Station("ROVB", 4000, 3000),
+        Fault_Station("ROVC", 3500, 3866)};
+    const Station& ref1 = stations[0];
+    const Station& rov1 = stations[1];
+    const Station& rov2 = stations[2];
+    const Station& rov3 = stations[3];
+    const std::vector<Satellite> satellites = Satellites_In_View(random);
+    const auto at = [&](int64_t hour, int64_t minute, int64_t second) {
+        return day + hour * secondsPerHour + minute * secondsPerMinute + second;
+    };
+    // Epochs on the interval's grid from `first`, the last at or before `until`.
+    const auto occupation = [&](const Station& station, int32_t receiver, int64_t first, int64_t until) {
+        return OccupationPlan{&station, firstFaultReceiver + receiver, first, first,
+                              first + (until - first) / interval * interval, 0, 0, {}};
+    };
+    const auto write = [&](const OccupationPlan& plan, const std::string& name) {
+        const fs::path path = folder / (name.empty() ? File_Name(plan, interval) : name);
+        Write_Rinex_File(path, plan, satellites, interval);
+        written.push_back(Written_Occupation(path, plan, Epoch_Count(plan, interval)));
+        return path;
+    };
+
+    for (int64_t hour = 6; hour < 12; ++hour)
+        write(occupation(ref1, 0, at(hour, 0, 0), at(hour + 1, 0, 0) - interval), "");
+
+    OccupationPlan gap = occupation(rov1, 1, at(7, 0, 0), at(9, 0, 0));
+    gap.gapAfter = at(7, 40, 0);
+    gap.gapUntil = at(8, 0, 0);
+    write(gap, "");
+
+    const OccupationPlan beforeRestart = occupation(rov2, 2, at(7, 10, 0), at(7, 50, 0));
+    write(beforeRestart, "");
+    write(occupation(rov2, 2, beforeRestart.last + 150, at(9, 10, 0)), "");
+
+    const fs::path original = write(occupation(rov3, 3, at(7, 20, 0), at(9, 20, 0)), "");
+    const std::string bytes = File_Bytes(original);
+    const fs::path renamed = folder / "ROV3_copy.rnx";
+    const fs::path gzipped = fs::path(original.string() + ".gz");
+    Write_Bytes(renamed, bytes);
+    Write_Bytes(gzipped, Gzip_Bytes(bytes));
+    const Occupation copied = written.back();
+    for (const fs::path& copy : {renamed, gzipped}) {
+        written.push_back(copied);
+        written.back().file = copy.string();
+    }
+    written.back().format = "RINEX 3.04, gzip";
+
+    for (int32_t rover = 4; rover < 7; ++rover) {
+        OccupationPlan placeholder = occupation(stations[static_cast<std::size_t>(rover)], rover, at(9, 30, 0), at(11, 0, 0));
+        placeholder.markerName = "SITE";
+        write(placeholder, "");
+    }
+
+    Station renamedPoint = rov1;
+    renamedPoint.name = "ROV1_01";
+    OccupationPlan secondName = occupation(renamedPoint, 7, at(10, 0, 0), at(11, 0, 0));
+    write(secondName, "ROV1_01.rnx");
 }
 
 void Check_Options(const RinexCampaignOptions& options) {
@@ -316,30 +471,17 @@ std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options
                 const auto pick = static_cast<std::size_t>(receiver + random.Below(options.stations - receiver));
                 std::swap(order[static_cast<std::size_t>(receiver)], order[pick]);
                 OccupationPlan plan{&stations[static_cast<std::size_t>(order[static_cast<std::size_t>(receiver)])], receiver,
-                                    sessionStart, 0, 0};
+                                    sessionStart, 0, 0, 0, 0, {}};
                 plan.first = sessionStart + random.Between(0, stagger / interval) * interval;
                 plan.last = sessionStart + occupied - random.Between(0, stagger / interval) * interval;
-                const int64_t epochs = (plan.last - plan.first) / interval + 1;
+                const int64_t epochs = Epoch_Count(plan, interval);
                 const fs::path path = folder / File_Name(plan, options.intervalSeconds);
-                Write_Rinex_File(path, plan, satellites, options.intervalSeconds, epochs);
-
-                Occupation occupation;
-                occupation.file = path.string();
-                occupation.station = plan.station->name;
-                occupation.receiver = receiverTypes[receiver % 2];
-                Set_Earth_Centred_Position(occupation, plan.station->x, plan.station->y, plan.station->z);
-                occupation.hasEpochs = true;
-                occupation.firstGps = static_cast<double>(plan.first);
-                occupation.lastGps = static_cast<double>(plan.last);
-                occupation.epochCount = epochs;
-                occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, epochs}};
-                occupation.intervalSeconds = static_cast<double>(interval);
-                occupation.files = {occupation.file};
-                occupation.markerName = occupation.station;
-                occupation.format = "RINEX 3.04";
-                written.push_back(std::move(occupation));
+                Write_Rinex_File(path, plan, satellites, options.intervalSeconds);
+                written.push_back(Written_Occupation(path, plan, epochs));
             }
         }
+    if (options.fieldFaults)
+        Write_Field_Faults(folder, firstDay + options.days * secondsPerDay, options.intervalSeconds, random, written);
     return written;
 }
 

@@ -1,13 +1,29 @@
-// Output files that either appear whole or not at all.
+// Output files that either appear whole or not at all, alone or as the set
+// of outputs of one run.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace min_lumo_tool {
 
-// Writes `content` to a temporary file in the folder of `path`, then renames
-// it over `path`.  Throws std::runtime_error when either step fails; the
-// temporary file is removed then.
+// One output of a run: where it goes and what it holds.  An empty path means
+// the output was not asked for and is skipped.
+struct PendingOutput {
+    std::string path;
+    std::string content;
+};
+
+// Writes every output, or none: each is written to a temporary file beside
+// its target (the target's name + ".tmp"), and only when all of them were
+// written whole are they renamed into place.  When any step fails, every
+// temporary is removed, every target that existed holds its old bytes again
+// and no new target is left; then std::runtime_error names the target and
+// the reason.  Two outputs to one path are refused before anything is
+// written.
+void Write_All_Or_None(const std::vector<PendingOutput>& outputs);
+
+// One output on its own: Write_All_Or_None of it.
 void Write_File_Atomically(const std::string& path, const std::string& content);
 
 }  // namespace min_lumo_tool

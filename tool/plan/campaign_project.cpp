@@ -17,6 +17,7 @@
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
+#include "tool/plan/observation_labels.h"
 #include "tool/project/validator.h"
 
 namespace min_lumo_tool {
@@ -760,7 +761,9 @@ std::pair<std::string, std::string> Parse_Station_Assignment(const std::string& 
 }
 
 Campaign Form_Campaign(CampaignFiles files, const CampaignOptions& options) {
-    return CampaignBuilder(std::move(files), options).Build();
+    Campaign campaign = CampaignBuilder(std::move(files), options).Build();
+    Label_Observations_Uniquely(campaign);
+    return campaign;
 }
 
 }  // namespace min_lumo_tool

@@ -16,6 +16,8 @@
 #include "tool/output/text_table.h"
 #include "tool/plan/standard_report.h"
 #include "tool/plan/session_filter.h"
+#include "tool/plan/occupation_table.h"
+#include "tool/plan/report_fields.h"
 
 namespace min_lumo_tool {
 
@@ -30,8 +32,8 @@ using min_lumo_kit::secondsPerMinute;
 namespace {
 
 using Json = nlohmann::ordered_json;
+using min_lumo_field::DisplayScale;
 
-constexpr int64_t minutesPerHour = 60;
 constexpr double metresPerKilometre = 1000.0;
 // A station name in a table never gets narrower than this, cut or not.
 constexpr std::size_t narrowestNameColumn = 6;
@@ -40,14 +42,22 @@ std::string Plural(std::size_t count, const char* thing) {
     return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
 
-std::string Gps_Time_Text(double gpsSeconds) {
-    return Format_Iso_Time(min_lumo_field::Utc_Seconds_From_Gps(gpsSeconds));
-}
+// Reports give positions to 1e-9 degrees (0.1 mm) and lengths and heights to
+// the millimetre: the last bits of a conversion differ between mathematical
+// libraries, and no survey needs them.
+constexpr double reportedDegreeSteps = 1e9;
+
+double To_Millimetre(double metres) { return std::round(metres * millimetresPerMetre) / millimetresPerMetre; }
+double To_Reported_Degrees(double degrees) { return std::round(degrees * reportedDegreeSteps) / reportedDegreeSteps; }
+
+// Occupations as formed: joined files and copies count once.
+std::size_t Occupation_Count(const Campaign& campaign) { return campaign.occupations.size(); }
 
 // What the reports need to know of the campaign and its plan, looked up once.
 class PlanFacts {
 public:
-    PlanFacts(const Campaign& campaign, const ProcessingPlan& plan) : campaign_(campaign), plan_(plan) {
+    PlanFacts(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale)
+        : campaign_(campaign), plan_(plan), scale_(scale) {
         for (const PlanNetwork& network : plan.networks) {
             kept_ += static_cast<std::size_t>(
                 std::count_if(network.rows.begin(), network.rows.end(), [](const PlanRow& row) { return row.selected; }));
@@ -56,6 +66,14 @@ public:
     }
 
     const Project& Before() const { return campaign_.project; }
+    DisplayScale Scale() const { return scale_; }
+    std::string Time(double gpsSeconds) const { return min_lumo_field::Display_Time(gpsSeconds, scale_); }
+    std::string Named_Time(double gpsSeconds) const { return min_lumo_field::Display_Time_Named(gpsSeconds, scale_); }
+    std::string Iso_Time(double gpsSeconds) const { return min_lumo_field::Display_Time_Iso(gpsSeconds, scale_); }
+    // "start GPST": a column of times in the report's scale.
+    std::string Time_Heading(const char* what) const {
+        return std::string(what) + " " + min_lumo_field::Display_Scale_Name(scale_);
+    }
     const Project& After() const { return plan_.oriented.after; }
     const std::string& Name(int32_t station) const { return Before().stations[static_cast<std::size_t>(station)].name; }
     const ProjectObservation& Observation(const PlanRow& row) const {
@@ -64,10 +82,22 @@ public:
     const CampaignObservation& Origin(const PlanRow& row) const {
         return campaign_.observations[static_cast<std::size_t>(row.observation)];
     }
-    // Sources are one per file, named after it.
-    const std::string& Source_Name(int32_t file) const { return Before().sources[static_cast<std::size_t>(file)].name; }
     std::pair<std::string, std::string> Files(const PlanRow& row) const { return Plan_Row_Files(campaign_, row); }
     const ProcessingPlan& Plan() const { return plan_; }
+    // The common data time of the row's two occupations.
+    double Common_Seconds(const PlanRow& row) const { return Origin(row).commonSeconds; }
+    // The first and last common instant of the network's observations.
+    std::pair<double, double> Span_Gps(const PlanNetwork& network) const {
+        double first = 0.0, last = 0.0;
+        bool any = false;
+        for (const PlanRow& row : network.rows) {
+            const CampaignObservation& origin = Origin(row);
+            first = any ? std::min(first, origin.startGps) : origin.startGps;
+            last = any ? std::max(last, origin.endGps) : origin.endGps;
+            any = true;
+        }
+        return {first, last};
+    }
     std::size_t Kept() const { return kept_; }
     std::size_t Observations() const { return shown_; }  // those shown
     bool Is_Control(int32_t station) const {
@@ -98,6 +128,7 @@ public:
 private:
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
+    DisplayScale scale_;
     std::size_t kept_ = 0;
     std::size_t shown_ = 0;
 };
@@ -114,26 +145,31 @@ std::string Kilometres_Text(const std::optional<double>& metres) {
 using NameOf = std::function<const std::string&(int32_t station)>;
 
 struct NetworkTables {
-    TextTable process{{">#", "from", "to", "start", "end", ">overlap h:mm", ">length km", ">level", ">score", "state"}};
-    TextTable spare{{"from", "to", "start", "end", ">overlap h:mm", ">length km", ">score", ">note"}};
+    explicit NetworkTables(const PlanFacts& facts)
+        : process({">#", "from", "to", facts.Time_Heading("start"), facts.Time_Heading("end"), ">overlap h:mm:ss",
+                   ">length km", ">level", ">score", "state"}),
+          spare({"from", "to", facts.Time_Heading("start"), facts.Time_Heading("end"), ">overlap h:mm:ss",
+                 ">length km", ">score", ">note"}) {}
+    TextTable process;
+    TextTable spare;
     std::vector<std::string> notes;  // the reasons of the redundant rows, numbered from 1
 };
 
 NetworkTables Network_Tables(const PlanFacts& facts, const PlanNetwork& network, const NameOf& name) {
-    NetworkTables tables;
+    NetworkTables tables(facts);
     for (const PlanRow& row : network.rows) {
-        const ProjectObservation& observation = facts.Observation(row);
-        const std::string overlap = Hours_And_Minutes(observation.timeSpan);
+        const CampaignObservation& origin = facts.Origin(row);
+        const std::string overlap = Hours_Minutes_Seconds(facts.Common_Seconds(row));
+        const std::string from = facts.Time(origin.startGps), to = facts.Time(origin.endGps);
         if (row.selected) {
-            tables.process.Add_Row({std::to_string(row.step), name(row.fromStation), name(row.toStation),
-                                    observation.start.text, observation.end.text, overlap,
-                                    Kilometres_Text(row.lengthMetres), Level_Text(row.level), std::to_string(row.score),
-                                    row.state});
+            tables.process.Add_Row({std::to_string(row.step), name(row.fromStation), name(row.toStation), from, to,
+                                    overlap, Kilometres_Text(row.lengthMetres), Level_Text(row.level),
+                                    std::to_string(row.score), row.state});
         } else {
             tables.notes.push_back(row.reason);
-            tables.spare.Add_Row({name(row.fromStation), name(row.toStation), observation.start.text,
-                                  observation.end.text, overlap, Kilometres_Text(row.lengthMetres),
-                                  std::to_string(row.score), std::to_string(tables.notes.size())});
+            tables.spare.Add_Row({name(row.fromStation), name(row.toStation), from, to, overlap,
+                                  Kilometres_Text(row.lengthMetres), std::to_string(row.score),
+                                  std::to_string(tables.notes.size())});
         }
     }
     return tables;
@@ -180,8 +216,8 @@ std::string Network_Text(const PlanFacts& facts, const PlanNetwork& network, con
     std::string text = "\n" + Wrap_Text(fmt::format("Time-network {} (session{} {}), {} to {}: {}, {}", network.index,
                                                     network.sessions.size() == 1 ? "" : "s",
                                                     fmt::join(network.sessions, ", "),
-                                                    Format_Iso_Time(network.earliestStart),
-                                                    Format_Iso_Time(network.latestEnd),
+                                                    facts.Named_Time(facts.Span_Gps(network).first),
+                                                    facts.Named_Time(facts.Span_Gps(network).second),
                                                     Plural(static_cast<std::size_t>(network.stationCount), "station"),
                                                     Plural(network.rows.size(), "observation")),
                                         reportColumns, "", "  ");
@@ -264,41 +300,20 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
     return stations;
 }
 
-Json Occupations_Json(const Campaign& campaign, const ProcessingPlan& plan) {
-    Json occupations = Json::array();
-    const auto& read = campaign.files.occupations;
-    for (std::size_t i = 0; i < read.size(); ++i) {
-        const min_lumo_field::Occupation& occupation = read[i];
-        const int32_t joined = campaign.readOccupation.empty() ? -1 : campaign.readOccupation[i];
-        if (!plan.scope.occupations.empty() && (joined < 0 || !Shows_Occupation(plan, joined))) continue;
-        const int32_t station = joined >= 0 ? campaign.occupationStation[static_cast<std::size_t>(joined)] : -1;
-        Json entry = {{"file", occupation.file},
-                      {"station", station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
-                                               : occupation.station},
-                      {"first", occupation.hasEpochs ? Json(Gps_Time_Text(occupation.firstGps)) : Json(nullptr)},
-                      {"last", occupation.hasEpochs ? Json(Gps_Time_Text(occupation.lastGps)) : Json(nullptr)},
-                      {"epochs", occupation.epochCount},
-                      {"format", occupation.format},
-                      {"receiver", occupation.receiver}};
-        occupations.push_back(entry);
-    }
-    return occupations;
-}
-
 Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow& row) {
-    const ProjectObservation& observation = facts.Observation(row);
+    const CampaignObservation& origin = facts.Origin(row);
     const auto [fromFile, toFile] = facts.Files(row);
     Json entry = {{"network", network.index},
                   {"order", row.step > 0 ? Json(row.step) : Json(nullptr)},
-                  {"session", facts.Origin(row).session},
+                  {"session", origin.session},
                   {"label", facts.After().observations[static_cast<std::size_t>(row.observation)].label},
                   {"from", facts.Name(row.fromStation)},
                   {"to", facts.Name(row.toStation)},
                   {"fromFile", fromFile},
                   {"toFile", toFile},
-                  {"start", observation.start.text},
-                  {"end", observation.end.text},
-                  {"overlapSeconds", observation.timeSpan},
+                  {"start", facts.Iso_Time(origin.startGps)},
+                  {"end", facts.Iso_Time(origin.endGps)},
+                  {"overlapSeconds", facts.Common_Seconds(row)},
                   {"lengthMetres", row.lengthMetres ? Json(To_Millimetre(*row.lengthMetres)) : Json(nullptr)},
                   {"level", row.level},
                   {"score", row.score},
@@ -310,32 +325,16 @@ Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow&
 
 }  // namespace
 
-std::string Csv_Field(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
 std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row) {
     const Project& project = campaign.project;
     const CampaignObservation& origin = campaign.observations[static_cast<std::size_t>(row.observation)];
     const ProjectObservation& observation = project.observations[static_cast<std::size_t>(row.observation)];
     const ProjectBaseline& stored = project.baselines[static_cast<std::size_t>(observation.baseline)];
-    // Sources are one per file, named after it.
-    const auto file = [&](int32_t index) -> const std::string& {
-        return project.sources[static_cast<std::size_t>(index)].name;
-    };
+    // By the paths given on the command line: at each end the file holding
+    // most of the common time.
+    const auto path = [&](int32_t file) { return campaign.files.files[static_cast<std::size_t>(file)]; };
     const bool turned = stored.fromStation != row.fromStation;
-    return {file(turned ? origin.toFile : origin.fromFile), file(turned ? origin.fromFile : origin.toFile)};
-}
-
-std::string Hours_And_Minutes(double seconds) {
-    const auto minutes = static_cast<int64_t>(std::llround(seconds / secondsPerMinute));
-    return fmt::format("{}:{:02}", minutes / minutesPerHour, minutes % minutesPerHour);
+    return {path(turned ? origin.toFile : origin.fromFile), path(turned ? origin.fromFile : origin.toFile)};
 }
 
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan) {
@@ -347,14 +346,24 @@ std::vector<std::string> Plan_Warnings(const Campaign& campaign, const Processin
     return warnings;
 }
 
-std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, const StandardChecks* checks) {
-    const PlanFacts facts(campaign, plan);
+namespace {
+
+std::string Time_Scale_Line(DisplayScale scale) {
+    return scale == DisplayScale::Gps ? "Times in GPS time (GPST), as receivers and file names keep it; --utc for UTC\n"
+                                      : "Times in UTC\n";
+}
+
+}  // namespace
+
+std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale,
+                             const StandardChecks* checks) {
+    const PlanFacts facts(campaign, plan, scale);
     const Project& project = campaign.project;
     std::string controls;
     for (const ProjectControl& control : project.controls) controls += (controls.empty() ? "" : ", ") + control.name;
     std::string text =
         fmt::format("Plan of {}: {} of {}, {} of {} in {}\n", Plural(campaign.files.files.size(), "file"),
-                    Plural(campaign.files.occupations.size(), "occupation"), Plural(project.stations.size(), "station"),
+                    Plural(Occupation_Count(campaign), "occupation"), Plural(project.stations.size(), "station"),
                     Plural(project.observations.size(), "observation"), Plural(project.baselines.size(), "baseline"),
                     Plural(plan.scope.sessions.empty() ? plan.networks.size() : plan.scope.networksPlanned,
                            "time-network"));
@@ -365,6 +374,7 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
                                       fmt::join(plan.scope.sessions, ", "),
                                       Plural(Campaign_Sessions(campaign).size(), "session")),
                           reportColumns, "", "  ");
+    text += Time_Scale_Line(scale);
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
     if (checks != nullptr) text += fmt::format("Checked against {}: {}\n", checks->profile, checks->verdict);
@@ -378,21 +388,24 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
     for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network, shown);
     text += Stations_Text(facts, campaign, shown, cut);
     text += Summary_Text(facts, campaign, plan.summary);
+    text += Occupation_Table_Text(campaign, scale, plan.scope.occupations);
     if (checks != nullptr) text += Checks_Text(*checks);
     return text;
 }
 
-std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, const StandardChecks* checks) {
-    const PlanFacts facts(campaign, plan);
+std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale,
+                             const StandardChecks* checks) {
+    const PlanFacts facts(campaign, plan, scale);
     Json controls = Json::array();
     for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
     Json networks = Json::array();
     Json rows = Json::array();
     for (const PlanNetwork& network : plan.networks) {
+        const auto [first, last] = facts.Span_Gps(network);
         networks.push_back({{"network", network.index},
                             {"sessions", network.sessions},
-                            {"firstStart", Format_Iso_Time(network.earliestStart)},
-                            {"lastEnd", Format_Iso_Time(network.latestEnd)},
+                            {"firstStart", facts.Iso_Time(first)},
+                            {"lastEnd", facts.Iso_Time(last)},
                             {"observations", network.rows.size()},
                             {"stations", network.stationCount}});
         for (const PlanRow& row : network.rows) rows.push_back(Row_Json(facts, network, row));
@@ -406,10 +419,11 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     for (const auto& [from, to] : plan.summary.bridges)
         bridges.push_back({{"from", facts.Name(from)}, {"to", facts.Name(to)}});
     Json document = {{"command", "plan"},
+                           {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
                            {"stations", Stations_Json(facts, campaign)},
-                           {"occupations", Occupations_Json(campaign, plan)},
+                           {"occupations", Occupations_Json(campaign, scale, plan.scope.occupations)},
                            {"networks", networks},
                            {"plan", rows},
                            {"summary",
@@ -426,37 +440,59 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     return document.dump(2) + "\n";
 }
 
-std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan) {
-    const PlanFacts facts(campaign, plan);
-    std::string text =
-        "network,order,session,label,from,to,start,end,overlap,overlap_seconds,length_km,level,score,state,process,"
-        "from_file,to_file,reason\n";
+std::string Unplanned_Report_Text(const Campaign& campaign, const std::string& why, DisplayScale scale) {
+    std::string text = fmt::format("Nothing to plan from {}: {} of {}\n", Plural(campaign.files.files.size(), "file"),
+                                   Plural(Occupation_Count(campaign), "occupation"),
+                                   Plural(campaign.project.stations.size(), "station"));
+    text += why + "\n";
+    text += Time_Scale_Line(scale);
+    text += Occupation_Table_Text(campaign, scale);
+    return text;
+}
+
+std::string Unplanned_Report_Json(const Campaign& campaign, const std::string& why,
+                                  const std::vector<std::string>& warnings, DisplayScale scale) {
+    Json stations = Json::array();
+    for (const ProjectStation& station : campaign.project.stations) stations.push_back(station.name);
+    const Json document = {{"command", "plan"},
+                           {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
+                           {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
+                           {"planned", false},
+                           {"reason", why},
+                           {"stations", stations},
+                           {"occupations", Occupations_Json(campaign, scale)},
+                           {"warnings", warnings}};
+    return document.dump(2) + "\n";
+}
+
+std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan, DisplayScale scale) {
+    const PlanFacts facts(campaign, plan, scale);
+    std::string text = Csv_Line({"network", "order", "session", "label", "from", "to", "start", "end", "time_scale",
+                                 "overlap", "overlap_seconds", "length_km", "level", "score", "state", "process",
+                                 "from_file", "to_file", "reason"});
     for (const PlanNetwork& network : plan.networks)
         for (const PlanRow& row : network.rows) {
-            const ProjectObservation& observation = facts.Observation(row);
+            const CampaignObservation& origin = facts.Origin(row);
             const auto [fromFile, toFile] = facts.Files(row);
-            const std::vector<std::string> fields = {
-                std::to_string(network.index),
-                row.step > 0 ? std::to_string(row.step) : "",
-                facts.Origin(row).session,
-                facts.After().observations[static_cast<std::size_t>(row.observation)].label,
-                facts.Name(row.fromStation),
-                facts.Name(row.toStation),
-                observation.start.text,
-                observation.end.text,
-                Hours_And_Minutes(observation.timeSpan),
-                fmt::format("{}", observation.timeSpan),
-                row.lengthMetres ? fmt::format("{:.3f}", *row.lengthMetres / metresPerKilometre) : "",
-                row.level >= 0 ? std::to_string(row.level) : "",
-                std::to_string(row.score),
-                row.state,
-                row.selected ? "yes" : "no",
-                fromFile,
-                toFile,
-                row.reason};
-            std::string line;
-            for (const std::string& field : fields) line += (line.empty() ? "" : ",") + Csv_Field(field);
-            text += line + "\n";
+            text += Csv_Line({std::to_string(network.index),
+                              row.step > 0 ? std::to_string(row.step) : "",
+                              origin.session,
+                              facts.After().observations[static_cast<std::size_t>(row.observation)].label,
+                              facts.Name(row.fromStation),
+                              facts.Name(row.toStation),
+                              facts.Iso_Time(origin.startGps),
+                              facts.Iso_Time(origin.endGps),
+                              min_lumo_field::Display_Scale_Name(scale),
+                              Hours_Minutes_Seconds(facts.Common_Seconds(row)),
+                              fmt::format("{}", facts.Common_Seconds(row)),
+                              row.lengthMetres ? fmt::format("{:.3f}", *row.lengthMetres / metresPerKilometre) : "",
+                              row.level >= 0 ? std::to_string(row.level) : "",
+                              std::to_string(row.score),
+                              row.state,
+                              row.selected ? "yes" : "no",
+                              fromFile,
+                              toFile,
+                              row.reason});
         }
     return text;
 }

@@ -6,6 +6,7 @@
 #include <fmt/format.h>
 
 #include "tool/plan/plan_report.h"
+#include "tool/plan/report_fields.h"
 #include "tool/output/text_table.h"
 
 namespace min_lumo_tool {

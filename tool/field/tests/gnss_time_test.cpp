@@ -101,5 +101,47 @@ TEST(GnssTime, IsoTextParses) {
         EXPECT_FALSE(Parse_Iso_Utc(bad)) << bad;
 }
 
+// Times as reports show them.  GPS instants are written as their GPS
+// calendar text; UTC lies 18 s behind since 2017, 17 s before, and the
+// inserted second at the end of 2016-12-31 reads 23:59:60.
+TEST(GnssTime, ReportsShowAGpsInstantInEitherScale) {
+    struct Case {
+        double gps;
+        const char* gpst;
+        const char* utc;
+    } cases[] = {
+        {may14At0730, "2024-05-14 07:30:00", "2024-05-14 07:29:42"},
+        {may14At0730 + 0.49, "2024-05-14 07:30:00", "2024-05-14 07:29:42"},
+        {may14At0730 + 0.5, "2024-05-14 07:30:01", "2024-05-14 07:29:43"},
+        // Just after GPS midnight it is still the day before in UTC.
+        {1715644810.0, "2024-05-14 00:00:10", "2024-05-13 23:59:52"},
+        {1715644818.0, "2024-05-14 00:00:18", "2024-05-14 00:00:00"},
+        // Year's end in GPS time, still 23:59:32 of the same day in UTC.
+        {1735689590.0, "2024-12-31 23:59:50", "2024-12-31 23:59:32"},
+        // Around the leap second: GPS 00:00:16, :17 and :18 of 2017-01-01.
+        {lastLeapUtc + 16.0, "2017-01-01 00:00:16", "2016-12-31 23:59:59"},
+        {lastLeapUtc + 17.0, "2017-01-01 00:00:17", "2016-12-31 23:59:60"},
+        {lastLeapUtc + 18.0, "2017-01-01 00:00:18", "2017-01-01 00:00:00"},
+        {lastLeapUtc + 19.0, "2017-01-01 00:00:19", "2017-01-01 00:00:01"},
+        // Before the first leap second GPS and UTC agree.
+        {gpsStart + 60.0, "1980-01-06 00:01:00", "1980-01-06 00:01:00"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Display_Time(c.gps, DisplayScale::Gps), c.gpst) << c.gps;
+        EXPECT_EQ(Display_Time(c.gps, DisplayScale::Utc), c.utc) << c.gps;
+    }
+}
+
+TEST(GnssTime, ReportsNameTheScale) {
+    EXPECT_EQ(Display_Time_Named(may14At0730, DisplayScale::Gps), "2024-05-14 07:30:00 GPST");
+    EXPECT_EQ(Display_Time_Named(may14At0730, DisplayScale::Utc), "2024-05-14 07:29:42 UTC");
+    // For machines: ISO 8601, Z only for UTC (GPS time is no offset from it).
+    EXPECT_EQ(Display_Time_Iso(may14At0730, DisplayScale::Gps), "2024-05-14T07:30:00");
+    EXPECT_EQ(Display_Time_Iso(may14At0730, DisplayScale::Utc), "2024-05-14T07:29:42Z");
+    EXPECT_EQ(Display_Time_Iso(lastLeapUtc + 17.0, DisplayScale::Utc), "2016-12-31T23:59:60Z");
+    EXPECT_STREQ(Display_Scale_Name(DisplayScale::Gps), "GPST");
+    EXPECT_STREQ(Display_Scale_Name(DisplayScale::Utc), "UTC");
+}
+
 }  // namespace
 }  // namespace min_lumo_field

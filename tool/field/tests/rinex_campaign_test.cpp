@@ -1,6 +1,7 @@
 // Synthetic campaigns: what is written reads back as planned, the same seed
 // writes the same bytes, and the sessions are laid out as promised.
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -143,6 +144,92 @@ TEST(RinexCampaign, RefusesBadOptionsAndUnwritableFolders) {
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::string(error.what()).find("campaign_blocker"), std::string::npos) << error.what();
     }
+}
+
+// The day of field situations after a one-day campaign: 2024-05-15, whose
+// GPS midnight is 1715731200.  Epoch counts at 30 s: a span of S seconds
+// holds S / 30 + 1 epochs; ROV1 loses the 39 epochs strictly between 07:40
+// and 08:00; ROV2's second file starts 150 s after 07:50 and ends at the
+// last epoch on its grid before 09:10.
+TEST(RinexCampaign, FieldFaultsDayHoldsEachSituation) {
+    RinexCampaignOptions options;
+    options.stations = 4;
+    options.sessions = 1;
+    options.receivers = 2;
+    options.fieldFaults = true;
+    const fs::path folder = Fresh_Folder("campaign_field_faults");
+    const std::vector<Occupation> written = Write_Rinex_Campaign(options, folder.string());
+    ASSERT_EQ(written.size(), 2u + 16u);
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator())),
+              written.size());
+    constexpr double day = 1715731200.0;
+    const auto at = [&](int hour, int minute, int second) { return day + hour * 3600.0 + minute * 60.0 + second; };
+    struct Expected {
+        const char* marker;
+        double first, last;
+        int64_t epochs;
+    };
+    const Expected expected[] = {
+        {"REF1", at(6, 0, 0), at(6, 59, 30), 120},   {"REF1", at(7, 0, 0), at(7, 59, 30), 120},
+        {"REF1", at(8, 0, 0), at(8, 59, 30), 120},   {"REF1", at(9, 0, 0), at(9, 59, 30), 120},
+        {"REF1", at(10, 0, 0), at(10, 59, 30), 120}, {"REF1", at(11, 0, 0), at(11, 59, 30), 120},
+        {"ROV1", at(7, 0, 0), at(9, 0, 0), 241 - 39},
+        {"ROV2", at(7, 10, 0), at(7, 50, 0), 81},    {"ROV2", at(7, 52, 30), at(9, 10, 0), 156},
+        {"ROV3", at(7, 20, 0), at(9, 20, 0), 241},   {"ROV3", at(7, 20, 0), at(9, 20, 0), 241},
+        {"ROV3", at(7, 20, 0), at(9, 20, 0), 241},
+        {"SITE", at(9, 30, 0), at(11, 0, 0), 181},   {"SITE", at(9, 30, 0), at(11, 0, 0), 181},
+        {"SITE", at(9, 30, 0), at(11, 0, 0), 181},
+        {"ROV1_01", at(10, 0, 0), at(11, 0, 0), 121},
+    };
+    std::vector<Occupation> read;
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const Occupation& plan = written[2 + i];
+        SCOPED_TRACE(plan.file);
+        read.push_back(Read_Occupation(plan.file));
+        EXPECT_EQ(read.back().markerName, expected[i].marker);
+        EXPECT_EQ(read.back().firstGps, expected[i].first);
+        EXPECT_EQ(read.back().lastGps, expected[i].last);
+        EXPECT_EQ(read.back().epochCount, expected[i].epochs);
+        EXPECT_EQ(plan.epochCount, expected[i].epochs);
+    }
+    // The copies: the same bytes under another name, and gzip of them.
+    EXPECT_EQ(fs::path(written[12].file).filename(), "ROV3_copy.rnx");
+    EXPECT_EQ(written[13].file, written[11].file + ".gz");
+    EXPECT_EQ(Read_Bytes(written[12].file), Read_Bytes(written[11].file));
+    EXPECT_EQ(read[11].format, "RINEX 3.04, gzip");
+    // The placeholder markers: file names carry ROVA, ROVB, ROVC; 1 km apart.
+    const auto distance = [](const Occupation& a, const Occupation& b) {
+        return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
+    };
+    for (std::size_t i = 12; i < 15; ++i)
+        EXPECT_EQ(fs::path(written[2 + i].file).filename().string().substr(0, 4), std::string("ROV") + char('A' + i - 12));
+    EXPECT_NEAR(distance(read[12], read[13]), 1000.0, 1.0);
+    EXPECT_NEAR(distance(read[12], read[14]), 1000.0, 1.0);
+    EXPECT_NEAR(distance(read[13], read[14]), 1000.0, 1.0);
+    // Two names for one point; a restarted receiver keeps its serial number.
+    EXPECT_EQ(fs::path(written[17].file).filename(), "ROV1_01.rnx");
+    EXPECT_LT(distance(read[15], read[6]), 0.001);
+    EXPECT_EQ(read[7].receiverNumber, read[8].receiverNumber);
+    EXPECT_NE(read[12].receiverNumber, read[13].receiverNumber);
+}
+
+TEST(RinexCampaign, FieldFaultsSameSeedSameBytes) {
+    RinexCampaignOptions options;
+    options.stations = 3;
+    options.sessions = 1;
+    options.receivers = 2;
+    options.fieldFaults = true;
+    const auto first = Write_Rinex_Campaign(options, Fresh_Folder("campaign_faults_a").string());
+    const auto second = Write_Rinex_Campaign(options, Fresh_Folder("campaign_faults_b").string());
+    ASSERT_EQ(first.size(), second.size());
+    for (std::size_t i = 0; i < first.size(); ++i) {
+        EXPECT_EQ(fs::path(first[i].file).filename(), fs::path(second[i].file).filename());
+        EXPECT_EQ(Read_Bytes(first[i].file), Read_Bytes(second[i].file)) << first[i].file;
+    }
+    // A gzip member with no time and "unknown" system, whatever builds it.
+    const std::string gzip = Read_Bytes(first[13].file);
+    ASSERT_GE(gzip.size(), 10u);
+    EXPECT_EQ(gzip.substr(0, 10), std::string("\x1f\x8b\x08\0\0\0\0\0\0\xff", 10));
 }
 
 }  // namespace

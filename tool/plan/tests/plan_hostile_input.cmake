@@ -106,6 +106,44 @@ foreach(case ${cases})
         list(APPEND failures "${case} with --keep-going: the plan is not of the two good files: ${out}")
     endif()
 endforeach()
+
+# Good files, but one output cannot be written (its folder does not exist):
+# the others are not written either, and existing ones keep their bytes.
+# The GeoJSON folder the run would have made is not left behind either.
+set(kept "${SCRATCH}/output.json" "${SCRATCH}/plan.svg")
+foreach(state existing absent)
+    min_lumo_prepare_outputs(${state} ${kept})
+    file(REMOVE_RECURSE "${SCRATCH}/plan_layers")
+    execute_process(COMMAND ${EMULATOR} "${TOOL}" plan ${good} --output "${SCRATCH}/output.json"
+                            --csv "${SCRATCH}/no_such_folder/plan.csv" --svg "${SCRATCH}/plan.svg"
+                            --geojson "${SCRATCH}/plan_layers"
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE errors)
+    math(EXPR runs "${runs} + 1")
+    set(where "an unwritable --csv (outputs ${state})")
+    min_lumo_check_run(failures "${where}" "${status}" 2 errors "cannot write ${SCRATCH}/no_such_folder/plan.csv")
+    min_lumo_check_outputs(failures "${where}" ${state} ${kept})
+    if(EXISTS "${SCRATCH}/plan_layers")
+        list(APPEND failures "${where}: the GeoJSON folder was left behind")
+    endif()
+endforeach()
+
+# generate rinex into a folder that already holds a campaign mixes the two:
+# refused unless --force, and nothing in the folder changes.
+file(GLOB before "${SCRATCH}/good/*")
+execute_process(COMMAND ${EMULATOR} "${TOOL}" generate rinex --stations 3 --sessions 1 --receivers 2 --seed 5
+                        --output-dir "${SCRATCH}/good" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
+math(EXPR runs "${runs} + 1")
+min_lumo_check_run(failures "generate rinex into a campaign" "${status}" 2 errors "the folder is not empty")
+file(GLOB after "${SCRATCH}/good/*")
+if(NOT before STREQUAL after)
+    list(APPEND failures "generate rinex into a campaign: the folder changed: ${after}")
+endif()
+execute_process(COMMAND ${EMULATOR} "${TOOL}" generate rinex --stations 3 --sessions 1 --receivers 2 --seed 5 --force
+                        --output-dir "${SCRATCH}/good" RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
+math(EXPR runs "${runs} + 1")
+if(NOT status STREQUAL "0")
+    list(APPEND failures "generate rinex --force into a campaign: exit status ${status}: ${errors}")
+endif()
 file(REMOVE_RECURSE "${SCRATCH}")
 
 min_lumo_report_failures(failures "plan mishandled bad files")

@@ -140,20 +140,13 @@ TEST(ProcessingPlanTest, CsvQuotesWhatASpreadsheetWouldSplit) {
     const Campaign campaign = Formed(Two_Sessions(), {"BASE"});
     const ProcessingPlan plan = Planned(campaign);
     ASSERT_EQ(plan.status, 0);
-    const std::string csv = Plan_Csv_Text(campaign, plan);
+    const std::string csv = Plan_Csv_Text(campaign, plan, DisplayScale::Gps);
     EXPECT_EQ(static_cast<std::size_t>(std::count(csv.begin(), csv.end(), '\n')), 1U + 25U);
-    EXPECT_EQ(csv.rfind("network,order,session,label,from,to,start,end,overlap,", 0), 0U);
+    EXPECT_EQ(csv.rfind("network,order,session,label,from,to,start,end,time_scale,overlap,", 0), 0U);
     // Every rejection names two baselines, so its reason holds a comma.
     EXPECT_NE(csv.find(",rejected,no,"), std::string::npos);
     EXPECT_NE(csv.find(",\"rejected: "), std::string::npos);
     EXPECT_NE(csv.find("\n0,1,135A,BASE 135A "), std::string::npos);
-}
-
-TEST(ProcessingPlanTest, OverlapsInHoursAndMinutes) {
-    const std::pair<double, const char*> cases[] = {{0.0, "0:00"},     {29.9, "0:00"},   {30.0, "0:01"},
-                                                    {3599.0, "1:00"},  {5400.0, "1:30"}, {7500.0, "2:05"},
-                                                    {86400.0, "24:00"}};
-    for (const auto& [seconds, text] : cases) EXPECT_EQ(Hours_And_Minutes(seconds), text) << seconds;
 }
 
 }  // namespace

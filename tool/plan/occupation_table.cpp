@@ -1,0 +1,179 @@
+#include "tool/plan/occupation_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <numeric>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "tool/plan/report_fields.h"
+#include "tool/output/text_table.h"
+
+namespace min_lumo_tool {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+using min_lumo_field::DisplayScale;
+using min_lumo_field::Occupation;
+
+constexpr double percent = 100.0;
+// Positions to 1e-9 degrees (0.1 mm), lengths to 0.1 mm as RINEX headers
+// give them: the last bits of a conversion differ between libraries.
+constexpr double reportedDegreeSteps = 1e9;
+constexpr double reportedMetreSteps = 1e4;
+constexpr double reportedFractionSteps = 1e4;
+
+double Rounded(double value, double steps) { return std::round(value * steps) / steps; }
+
+std::vector<std::string> Files_Of(const Occupation& occupation) {
+    return occupation.files.empty() ? std::vector<std::string>{occupation.file} : occupation.files;
+}
+
+// One line of the table, every value as the reports share it.
+struct OccupationLine {
+    const Occupation* occupation;
+    std::string station;  // the project's station, or the name read when it formed none
+};
+
+// By station name, then by first epoch: a station's occupations side by side.
+std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
+    const std::vector<Occupation>& occupations = campaign.occupations;
+    std::vector<OccupationLine> lines;
+    std::vector<int32_t> stationOf;
+    for (std::size_t i = 0; i < occupations.size(); ++i) {
+        if (!shown.empty() && (i >= shown.size() || !shown[i])) continue;
+        const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
+        lines.push_back({&occupations[i], station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
+                                                       : occupations[i].station});
+        stationOf.push_back(station);
+    }
+    std::vector<std::size_t> order(lines.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    // Occupations that formed no station come last.
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const bool unplacedA = stationOf[a] < 0, unplacedB = stationOf[b] < 0;
+        return std::tie(unplacedA, stationOf[a], lines[a].station, lines[a].occupation->firstGps)
+               < std::tie(unplacedB, stationOf[b], lines[b].station, lines[b].occupation->firstGps);
+    });
+    std::vector<OccupationLine> sorted;
+    for (const std::size_t i : order) sorted.push_back(lines[i]);
+    return sorted;
+}
+
+// An occupation log's line states its times but no epochs.
+std::string Epochs_Text(const Occupation& occupation) {
+    return occupation.epochCount > 0 ? std::to_string(occupation.epochCount) : "-";
+}
+
+std::string Or_Dash(const std::string& text) { return text.empty() ? "-" : text; }
+
+std::string Metres(double metres) { return fmt::format("{:.4f}", metres); }
+
+std::string Interval_Text(const Occupation& occupation) {
+    return occupation.intervalSeconds > 0.0 ? fmt::format("{:g}", occupation.intervalSeconds) : "";
+}
+
+std::string Completeness_Text(const Occupation& occupation) {
+    return occupation.completeness > 0.0 ? fmt::format("{:.1f}", occupation.completeness * percent) : "";
+}
+
+std::string Longest_Gap_Text(const Occupation& occupation) {
+    return occupation.gapCount > 0 ? Hours_Minutes_Seconds(occupation.longestGapSeconds) : "";
+}
+
+}  // namespace
+
+std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
+    const std::string scaleName = min_lumo_field::Display_Scale_Name(scale);
+    TextTable table({"station", "first " + scaleName, "last " + scaleName, ">epochs", ">interval s", ">complete %",
+                     ">gaps", ">longest gap", "receiver", "receiver #", "antenna", "antenna #", ">ant. H m", ">E m",
+                     ">N m", "marker", "marker #", ">latitude", ">longitude", ">height m", "files"});
+    const std::vector<OccupationLine> lines = Lines(campaign, shown);
+    for (const OccupationLine& line : lines) {
+        const Occupation& occupation = *line.occupation;
+        const bool positioned = occupation.positionKnown;
+        table.Add_Row({line.station, min_lumo_field::Display_Time(occupation.firstGps, scale),
+                       min_lumo_field::Display_Time(occupation.lastGps, scale), Epochs_Text(occupation),
+                       Or_Dash(Interval_Text(occupation)), Or_Dash(Completeness_Text(occupation)),
+                       std::to_string(occupation.gapCount), Or_Dash(Longest_Gap_Text(occupation)),
+                       Or_Dash(occupation.receiver), Or_Dash(occupation.receiverNumber), Or_Dash(occupation.antennaType),
+                       Or_Dash(occupation.antennaNumber), Metres(occupation.antennaHeight), Metres(occupation.antennaEast),
+                       Metres(occupation.antennaNorth), Or_Dash(occupation.markerName), Or_Dash(occupation.markerNumber),
+                       positioned ? fmt::format("{:.6f}", occupation.latitude) : "-",
+                       positioned ? fmt::format("{:.6f}", occupation.longitude) : "-",
+                       positioned ? fmt::format("{:.3f}", occupation.height) : "-", Joined_Files(Files_Of(occupation))});
+    }
+    return fmt::format("\nOccupations: {}, by station\n", lines.size()) + table.Render();
+}
+
+Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
+    Json occupations = Json::array();
+    const auto number = [](double value, bool known) { return known ? Json(value) : Json(nullptr); };
+    for (const OccupationLine& line : Lines(campaign, shown)) {
+        const Occupation& occupation = *line.occupation;
+        const bool positioned = occupation.positionKnown;
+        Json spans = Json::array();
+        for (const min_lumo_field::DataSpan& span : occupation.spans)
+            spans.push_back({{"first", min_lumo_field::Display_Time_Iso(span.startGps, scale)},
+                             {"last", min_lumo_field::Display_Time_Iso(span.endGps, scale)},
+                             {"epochs", span.epochCount}});
+        occupations.push_back(
+            {{"station", line.station},
+             {"files", Files_Of(occupation)},
+             {"first", min_lumo_field::Display_Time_Iso(occupation.firstGps, scale)},
+             {"last", min_lumo_field::Display_Time_Iso(occupation.lastGps, scale)},
+             {"epochs", occupation.epochCount},
+             {"intervalSeconds", number(occupation.intervalSeconds, occupation.intervalSeconds > 0.0)},
+             {"completeness",
+              number(Rounded(occupation.completeness, reportedFractionSteps), occupation.completeness > 0.0)},
+             {"gaps", occupation.gapCount},
+             {"longestGapSeconds", occupation.longestGapSeconds},
+             {"spans", spans},
+             {"receiver", occupation.receiver},
+             {"receiverNumber", occupation.receiverNumber},
+             {"receiverVersion", occupation.receiverVersion},
+             {"antenna", occupation.antennaType},
+             {"antennaNumber", occupation.antennaNumber},
+             {"antennaHeight", Rounded(occupation.antennaHeight, reportedMetreSteps)},
+             {"antennaEast", Rounded(occupation.antennaEast, reportedMetreSteps)},
+             {"antennaNorth", Rounded(occupation.antennaNorth, reportedMetreSteps)},
+             {"markerName", occupation.markerName},
+             {"markerNumber", occupation.markerNumber},
+             {"fileStationId", occupation.fileStationId},
+             {"latitude", number(Rounded(occupation.latitude, reportedDegreeSteps), positioned)},
+             {"longitude", number(Rounded(occupation.longitude, reportedDegreeSteps), positioned)},
+             {"height", number(Rounded(occupation.height, reportedMetreSteps), positioned)},
+             {"format", occupation.format}});
+    }
+    return occupations;
+}
+
+std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
+    std::string text = Csv_Line({"station", "files", "first", "last", "time_scale", "epochs", "interval_s",
+                                 "completeness_percent", "gaps", "longest_gap", "longest_gap_s", "receiver",
+                                 "receiver_number", "receiver_version", "antenna", "antenna_number", "antenna_height_m",
+                                 "antenna_east_m", "antenna_north_m", "marker_name", "marker_number", "latitude",
+                                 "longitude", "height_m", "format"});
+    for (const OccupationLine& line : Lines(campaign, shown)) {
+        const Occupation& occupation = *line.occupation;
+        const bool positioned = occupation.positionKnown;
+        text += Csv_Line({line.station, Joined_Files(Files_Of(occupation)),
+                          min_lumo_field::Display_Time_Iso(occupation.firstGps, scale),
+                          min_lumo_field::Display_Time_Iso(occupation.lastGps, scale),
+                          min_lumo_field::Display_Scale_Name(scale), std::to_string(occupation.epochCount),
+                          Interval_Text(occupation), Completeness_Text(occupation), std::to_string(occupation.gapCount),
+                          Longest_Gap_Text(occupation), fmt::format("{:g}", occupation.longestGapSeconds),
+                          occupation.receiver, occupation.receiverNumber, occupation.receiverVersion,
+                          occupation.antennaType, occupation.antennaNumber, Metres(occupation.antennaHeight),
+                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), occupation.markerName,
+                          occupation.markerNumber, positioned ? fmt::format("{:.9f}", occupation.latitude) : "",
+                          positioned ? fmt::format("{:.9f}", occupation.longitude) : "",
+                          positioned ? fmt::format("{:.4f}", occupation.height) : "", occupation.format});
+    }
+    return text;
+}
+
+}  // namespace min_lumo_tool
