@@ -19,7 +19,6 @@ job=${1:-test}
 demo_packages=(
   cmake make g++
   nlohmann-json3-dev libcli11-dev libfmt-dev zlib1g-dev
-  libgeographiclib-dev
 )
 test_packages=(
   "${demo_packages[@]}"
@@ -29,7 +28,9 @@ test_packages=(
   # The 32-bit tool reads field files too; its zlib is the i386 one.
   zlib1g-dev:i386
   clang-14 libclang-rt-14-dev
-  # GeographicLib checks the tool's geodetic conversion on Linux.  Debian's
+  # GeographicLib checks the tool's geodetic conversion on Linux.
+  libgeographiclib-dev
+  # Debian's
   # libgeographiclib-dev cannot be installed for two architectures at once
   # (its CMake module clashes), so the 32-bit build takes the runtime library
   # and the (identical) headers of the 64-bit -dev package.
