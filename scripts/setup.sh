@@ -28,12 +28,11 @@ test_packages=(
   # The 32-bit tool reads field files too; its zlib is the i386 one.
   zlib1g-dev:i386
   clang-14 libclang-rt-14-dev
-  # GeographicLib checks the tool's geodetic conversion on Linux.
-  libgeographiclib-dev
-  # Debian's
+  # GeographicLib checks the tool's geodetic conversion.  Debian's
   # libgeographiclib-dev cannot be installed for two architectures at once
   # (its CMake module clashes), so the 32-bit build takes the runtime library
   # and the (identical) headers of the 64-bit -dev package.
+  libgeographiclib-dev
   libgeographiclib23:i386
   # Reports are checked the way a person sees them: GDAL reads the GeoJSON,
   # Debian's Chromium renders the HTML, driven from Node.js.
