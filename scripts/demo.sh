@@ -47,14 +47,15 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   "$tool" generate rinex --stations 10 --days 1 --sessions 3 --receivers 5 --seed 7 --field-faults \
     --output-dir "$campaign"
   echo
-  echo "== min_lumo plan rinex_campaign --control REF1 --standard basic"
+  echo "== min_lumo plan rinex_campaign --control A000 --control REF1 --standard basic"
   # Checked against the basic survey standard: the Checks section and the
   # field list of what to observe again end the report.
-  "$tool" plan "$campaign" --control REF1 --standard basic --checks-csv "$out/campaign_checks.csv" \
+  # A000 holds the first days, REF1 the day of field faults.
+  "$tool" plan "$campaign" --control A000 --control REF1 --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
     --occupations-csv "$out/campaign_occupations.csv" \
     --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" | tee "$out/campaign_plan.txt"
-  "$tool" plan "$campaign" --control REF1 --json >"$out/campaign_plan.json" 2>/dev/null
+  "$tool" plan "$campaign" --control A000 --control REF1 --json >"$out/campaign_plan.json" 2>/dev/null
   written+=(campaign_plan.txt campaign_plan.json campaign_plan.csv campaign_occupations.csv campaign_checks.csv
             campaign_plan.svg campaign_plan_geojson/ campaign_project.json)
 fi
