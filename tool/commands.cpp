@@ -1,5 +1,6 @@
 #include "tool/commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -17,12 +18,15 @@
 #include "tool/project_reader.h"
 #include "tool/project_writer.h"
 #include "tool/reports.h"
-#include "tool/svg_writer.h"
+#include "tool/output/html_report.h"
+#include "tool/output/map_drawing.h"
+#include "tool/output/view_picture.h"
 #include "tool/validator.h"
 
 #ifdef MIN_LUMO_FIELD_FILES
 #include "tool/field/rinex_campaign.h"
 #include "tool/plan/campaign_project.h"
+#include "tool/plan/plan_pictures.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #endif
@@ -67,6 +71,25 @@ void Write_All(const std::vector<PendingFile>& files) {
 
 std::string Title(const std::string& path, const char* what) {
     return fmt::format("{}: {}", std::filesystem::path(path).filename().string(), what);
+}
+
+// The SVG map and the HTML report of a picture, each only when asked for;
+// a map without a single positioned station says so on standard error too.
+struct Pictures {
+    std::string svg, html;
+};
+Pictures Draw_Pictures(const PlanPicture& picture, const std::string& svgPath, const std::string& htmlPath,
+                       bool showRedundant) {
+    Pictures drawn;
+    if (svgPath.empty() && htmlPath.empty()) return drawn;
+    if (std::none_of(picture.stations.begin(), picture.stations.end(),
+                     [](const PictureStation& station) { return station.positioned; }))
+        Print_Error(std::string("warning: ") + noPositionsMessage);
+    MapDrawingOptions options;
+    options.showRedundant = showRedundant;
+    if (!svgPath.empty()) drawn.svg = Map_Svg(picture, options);
+    if (!htmlPath.empty()) drawn.html = Html_Report(picture);
+    return drawn;
 }
 
 MapView Minimise_View(const MinimiseResult& result) {
@@ -148,9 +171,12 @@ int Run_Minimise(const RunOptions& options) {
         if (options.explain || options.json || !options.svg.empty() || !options.geojson.empty())
             Explain_Decisions(*project, result);
         const MapView view = Minimise_View(result);
+        const Pictures pictures = Draw_Pictures(Map_View_Picture(view, Title(options.project, "minimised")),
+                                                options.svg, options.html, options.showRedundant);
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
                    {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}});
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html}});
         Print(options.json ? Minimise_Report_Json(*project, result, options.explain)
                            : Minimise_Report_Text(*project, result, options.explain));
         for (const int32_t observation : result.disagreements)
@@ -166,12 +192,17 @@ int Run_Orient(const RunOptions& options) {
         if (!project) return exitBadInput;
         const LoadedLibrary library(options.library);
         const OrientResult result = Run_Orientation(*project, library);
-        const bool drawn = !options.svg.empty() || !options.geojson.empty();
+        const bool drawn = !options.svg.empty() || !options.geojson.empty() || !options.html.empty();
         const std::optional<MapView> view =
             drawn ? std::optional<MapView>(Orient_View(*project, result)) : std::nullopt;
+        const Pictures pictures =
+            view ? Draw_Pictures(Map_View_Picture(*view, Title(options.project, "oriented")), options.svg, options.html,
+                                 options.showRedundant)
+                 : Pictures{};
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
                    {view ? options.geojson : "", view && !options.geojson.empty() ? Geojson_Text(*view) : ""},
-                   {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}});
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html}});
         Print(options.json ? Orient_Report_Json(*project, result) : Orient_Report_Text(*project, result));
         if (!result.unreachedStations.empty() && !options.json)
             Print_Error(fmt::format("warning: no control reaches {} of the {} stations", result.unreachedStations.size(),
@@ -222,7 +253,10 @@ int Run_Plan(const PlanOptions& options) {
             Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", options.files.size()));
             return exitBadInput;
         }
-        const Campaign campaign = Form_Campaign(std::move(files), {options.minimumOverlapMinutes, options.controls});
+        CampaignOptions campaignOptions;
+        campaignOptions.minimumOverlapMinutes = options.minimumOverlapMinutes;
+        campaignOptions.controls = options.controls;
+        const Campaign campaign = Form_Campaign(std::move(files), campaignOptions);
         const Violations violations = Validate_Project(campaign.project);
         if (!violations.empty()) {
             Print_Violations("min_lumo plan", violations);
@@ -243,14 +277,22 @@ int Run_Plan(const PlanOptions& options) {
         view.project = &plan.oriented.after;
         view.reversed = plan.oriented.reversed;
         view.oriented = true;
-        const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
-                                              campaign.files.files.size() == 1 ? "" : "s");
+        PlanPicture picture = Plan_Picture(campaign, plan);
+        if (const std::optional<std::string> unknown = Unknown_Session(picture, options.sessions)) {
+            std::string names;
+            for (const PictureSession& session : picture.sessions) names += (names.empty() ? "" : ", ") + session.name;
+            Print_Error(fmt::format("min_lumo: --session {}: no session of that name; the sessions are {}", *unknown, names));
+            return exitBadInput;
+        }
+        Keep_Sessions(picture, options.sessions);
+        const Pictures pictures = Draw_Pictures(picture, options.svg, options.html, options.showRedundant);
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
                    {options.geojson, options.geojson.empty() ? "" : Geojson_Text(view)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)}});
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html}});
         Print(options.json ? Plan_Report_Json(campaign, plan) : Plan_Report_Text(campaign, plan));
         if (!options.json) printWarnings(Plan_Warnings(campaign, plan));
         return exitSuccess;

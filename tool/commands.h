@@ -23,6 +23,8 @@ struct RunOptions {
     std::string output;   // updated project, written atomically
     std::string geojson;
     std::string svg;
+    std::string html;             // the self-contained HTML report
+    bool showRedundant = false;   // the SVG also draws the redundant observations
     std::string library;  // empty: the library next to the tool
 };
 
@@ -62,6 +64,12 @@ struct PlanOptions {
     std::string output;  // the project formed from the files, as a project file
     std::string geojson;
     std::string svg;
+    std::string html;            // the self-contained HTML report
+    bool showRedundant = false;  // the SVG also draws the redundant observations
+    // --session NAME: only these sessions, in every output.  The pictures
+    // (SVG, HTML) take them through Keep_Sessions; the text, CSV, JSON and
+    // GeoJSON reports read the same list.
+    std::vector<std::string> sessions;
     std::string library;
 };
 int Run_Plan(const PlanOptions& options);

@@ -270,8 +270,13 @@ private:
             observation.end = Utc_Project_Time(pair.endGps);
             observation.timeSpan = pair.endGps - pair.startGps;
             Records().observations.push_back(std::move(observation));
-            campaign_.observations.push_back(
-                {pair.fromOccupation, pair.toOccupation, pair.startGps, pair.endGps, sessions[i]});
+            CampaignObservation origin;
+            origin.fromOccupation = pair.fromOccupation;
+            origin.toOccupation = pair.toOccupation;
+            origin.startGps = pair.startGps;
+            origin.endGps = pair.endGps;
+            origin.session = sessions[i];
+            campaign_.observations.push_back(std::move(origin));
         }
     }
 
