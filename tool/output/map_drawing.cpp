@@ -92,8 +92,13 @@ class MapDrawing {
 public:
     MapDrawing(const PlanPicture& picture, const MapDrawingOptions& options) : picture_(picture), options_(options) {
         for (const PictureStation& station : picture.stations) positioned_ += station.positioned ? 1 : 0;
+        // The legend names the sessions of the lines drawn: kept, with both ends placed.
+        const auto placed = [&](int32_t station) {
+            return station >= 0 && picture.stations[static_cast<std::size_t>(station)].positioned;
+        };
         for (const PictureObservation& observation : picture.observations)
-            if (observation.kept && observation.session >= 0) drawnSessions_.push_back(observation.session);
+            if (observation.kept && observation.session >= 0 && placed(observation.from) && placed(observation.to))
+                drawnSessions_.push_back(observation.session);
         std::sort(drawnSessions_.begin(), drawnSessions_.end());
         drawnSessions_.erase(std::unique(drawnSessions_.begin(), drawnSessions_.end()), drawnSessions_.end());
         // Larger campaigns get a larger canvas, so that labels find room.

@@ -171,39 +171,68 @@
     const box = $('#timeline');
     const rows = [];
     data.stations.forEach((s, i) => { if (data.occupations.some((o) => o.st === i)) rows.push(i); });
-    let first = Infinity, last = -Infinity;
-    for (const o of data.occupations) for (const span of o.spans) { first = Math.min(first, span[0]); last = Math.max(last, span[1]); }
-    for (const s of data.sessions) { first = Math.min(first, s.s); last = Math.max(last, s.e); }
-    if (!isFinite(first)) { box.append(element('p', 'No occupation has an epoch: there is no time to show.')); return; }
-    if (last <= first) last = first + 3600;
+    // Stretches with data or sessions keep their length; the hours between
+    // them (nights) shrink to a break, so that days of work fill the width.
+    const padding = 1200, shortestBreak = 3 * 3600, breakWidth = 24;
+    const stretches = [];
+    for (const o of data.occupations) for (const span of o.spans) stretches.push([span[0] - padding, span[1] + padding]);
+    for (const s of data.sessions) stretches.push([s.s - padding, s.e + padding]);
+    if (!stretches.length) { box.append(element('p', 'No occupation has an epoch: there is no time to show.')); return; }
+    stretches.sort((a, b) => a[0] - b[0]);
+    const pieces = [stretches[0].slice()];
+    for (const [s, e] of stretches.slice(1)) {
+      const lastPiece = pieces[pieces.length - 1];
+      if (s - lastPiece[1] < shortestBreak) lastPiece[1] = Math.max(lastPiece[1], e);
+      else pieces.push([s, e]);
+    }
     const labelWidth = 12 + 7.5 * Math.max(4, ...rows.map((r) => data.stations[r].n.length));
-    const rowHeight = 18, top = 46;
-    const width = Math.max(1100, labelWidth + 40 * data.sessions.length + 60);
+    const rowHeight = 18, top = 50;
+    const active = pieces.reduce((sum, p) => sum + (p[1] - p[0]), 0);
+    const width = Math.max(1100, labelWidth + 60 * data.sessions.length + breakWidth * pieces.length);
     const height = top + rows.length * rowHeight + 8;
-    const x = (seconds) => labelWidth + (seconds - first) / (last - first) * (width - labelWidth - 16);
+    const perSecond = (width - labelWidth - 16 - breakWidth * (pieces.length - 1)) / active;
+    const pieceLeft = [];
+    let left = labelWidth;
+    for (const p of pieces) { pieceLeft.push(left); left += (p[1] - p[0]) * perSecond + breakWidth; }
+    function x(seconds) {
+      let k = pieces.findIndex((p) => seconds <= p[1]);
+      if (k < 0) k = pieces.length - 1;
+      return pieceLeft[k] + (Math.max(seconds, pieces[k][0]) - pieces[k][0]) * perSecond;
+    }
     const svg = svgElement('svg', { width, height, viewBox: '0 0 ' + width + ' ' + height, 'font-family': 'sans-serif', 'font-size': 12, class: 'timeline' });
     svg.append(svgElement('rect', { width, height, fill: 'white' }));
-    // The axis: a step that gives about ten ticks; dates where the day changes.
-    const steps = [300, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800, 604800];
-    const step = steps.find((s) => (last - first) / s <= 12) || 604800;
+    // The axis: dates above the times where the day changes; a tick about every 80 pixels.
+    const steps = [300, 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400];
+    const step = steps.find((s) => s * perSecond >= 80) || 86400;
     let previousDay = '';
-    for (let t = Math.ceil(first / step) * step; t <= last; t += step) {
-      const day = timeText(t, true).slice(0, 10);
-      svg.append(svgElement('line', { x1: x(t), x2: x(t), y1: 30, y2: height, stroke: '#e9ecef' }));
-      const label = svgElement('text', { x: x(t) + 2, y: 12, fill: '#495057', class: 'tick' });
-      label.textContent = (day !== previousDay ? day + ' ' : '') + timeText(t, false);
-      previousDay = day;
-      svg.append(label);
-    }
-    const scaleLabel = svgElement('text', { x: 6, y: 12, fill: '#495057', 'font-weight': 'bold' });
+    pieces.forEach((p, k) => {
+      if (k > 0) {
+        const bx = pieceLeft[k] - breakWidth / 2;
+        svg.append(svgElement('path', { d: 'M' + (bx - 4) + ',' + (height - 2) + ' l6,-' + (height - 20) + ' M' + (bx + 2) + ',' + (height - 2) + ' l6,-' + (height - 20), stroke: '#ced4da', fill: 'none', class: 'break' }));
+      }
+      for (let t = Math.ceil(p[0] / step) * step; t <= p[1]; t += step) {
+        const day = timeText(t, true).slice(0, 10);
+        svg.append(svgElement('line', { x1: x(t), x2: x(t), y1: 16, y2: height, stroke: '#e9ecef' }));
+        if (day !== previousDay) {
+          const date = svgElement('text', { x: x(t) + 2, y: 12, fill: '#212529', 'font-weight': 'bold', class: 'date' });
+          date.textContent = day;
+          svg.append(date);
+          previousDay = day;
+        }
+        const label = svgElement('text', { x: x(t) + 2, y: 27, fill: '#495057', class: 'tick' });
+        label.textContent = timeText(t, false);
+        svg.append(label);
+      }
+    });
+    const scaleLabel = svgElement('text', { x: 6, y: 27, fill: '#495057', 'font-weight': 'bold' });
     scaleLabel.textContent = data.timeScale;
     svg.append(scaleLabel);
     // Sessions shaded across every row, named at the top.
     data.sessions.forEach((session, s) => {
       const band = svgElement('g', { class: 'band', 'data-session': s });
       const left = x(session.s), w = Math.max(2, x(session.e) - left);
-      band.append(svgElement('rect', { x: left, y: 18, width: w, height: height - 18, fill: colour(s), 'fill-opacity': 0.13, stroke: colour(s), 'stroke-opacity': 0.5 }));
-      const name = svgElement('text', { x: left + 2, y: 32, fill: colour(s), 'font-weight': 'bold', 'font-size': 11 });
+      band.append(svgElement('rect', { x: left, y: 31, width: w, height: height - 31, fill: colour(s), 'fill-opacity': 0.13, stroke: colour(s), 'stroke-opacity': 0.5 }));
+      const name = svgElement('text', { x: left + 2, y: 44, fill: colour(s), 'font-weight': 'bold', 'font-size': 11 });
       name.textContent = session.n;
       const title = svgElement('title');
       title.textContent = 'session ' + session.n + ': ' + timeText(session.s, true) + ' to ' + timeText(session.e, true) + ' ' + data.timeScale;
