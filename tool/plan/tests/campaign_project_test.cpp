@@ -58,7 +58,10 @@ CampaignFiles Files(std::vector<Occupation> occupations) {
 
 Campaign Formed(std::vector<Occupation> occupations, double minimumOverlapMinutes = defaultMinimumOverlapMinutes,
                 std::vector<std::string> controls = {}) {
-    return Form_Campaign(Files(std::move(occupations)), {minimumOverlapMinutes, std::move(controls)});
+    CampaignOptions options;
+    options.minimumOverlapMinutes = minimumOverlapMinutes;
+    options.controls = std::move(controls);
+    return Form_Campaign(Files(std::move(occupations)), options);
 }
 
 std::vector<std::string> Labels(const Campaign& campaign) {

@@ -41,7 +41,9 @@ Campaign Formed(const std::vector<Visit>& visits, std::vector<std::string> contr
         files.files.push_back(occupation.file);
         files.occupations.push_back(occupation);
     }
-    Campaign campaign = Form_Campaign(std::move(files), {defaultMinimumOverlapMinutes, std::move(controls)});
+    CampaignOptions options;
+    options.controls = std::move(controls);
+    Campaign campaign = Form_Campaign(std::move(files), options);
     EXPECT_TRUE(Validate_Project(campaign.project).empty());
     return campaign;
 }
