@@ -142,7 +142,9 @@ test('the map and the timeline are drawn, not blank', async () => {
     assert.ok(await Ink_Share(page, timeline) > 0.01, 'the timeline is blank');
   }
   if (screenshotPath) {
-    // Map and timeline together, as the README shows them.
+    // Map and timeline together, as the README shows them, with the page
+    // at its top so that the session bar stays in its place.
+    await page.evaluate(() => window.scrollTo(0, 0));
     const top = await page.$eval('#map', (e) => e.getBoundingClientRect().top + window.scrollY);
     const bottom = await page.$eval('#timeline', (e) => e.getBoundingClientRect().bottom + window.scrollY);
     await page.screenshot({ path: screenshotPath, fullPage: true, clip: { x: 0, y: top - 30, width: 1400, height: bottom - top + 40 } });

@@ -272,8 +272,15 @@
     filter.type = 'search';
     filter.placeholder = 'filter: any text in a row';
     const count = element('span', '', 'count');
+    // Thousands of rows cost the page seconds to lay out: the first few
+    // hundred are shown until the reader asks for all (filtering and
+    // sorting always look at every row).
+    const firstRows = 300;
+    let limit = firstRows;
+    const more = element('button', 'show all rows', 'more');
+    more.addEventListener('click', () => { limit = Infinity; refresh(); });
     const tools = element('div', null, 'table-tools');
-    tools.append(filter, count);
+    tools.append(filter, count, more);
     const table = element('table');
     const head = element('thead');
     const headRow = element('tr');
@@ -310,7 +317,7 @@
         });
       }
       const fragment = document.createDocumentFragment();
-      for (const i of shown) {
+      for (const i of shown.slice(0, limit)) {
         const tr = element('tr', null, options.rowClass ? options.rowClass(rows[i]) : '');
         if (options.rowData) for (const [key, value] of Object.entries(options.rowData(rows[i], i))) tr.dataset[key] = value;
         columns.forEach((column, c) => {
@@ -325,10 +332,12 @@
         fragment.append(tr);
       }
       body.replaceChildren(fragment);
-      count.textContent = shown.length + ' of ' + rows.length + ' rows';
+      const listed = Math.min(shown.length, limit);
+      count.textContent = (listed < shown.length ? listed + ' shown of ' : '') + shown.length + ' of ' + rows.length + ' rows';
+      more.style.display = listed < shown.length ? '' : 'none';
     }
     filter.addEventListener('input', refresh);
-    refresh();
+    // The first fill comes with the first choice of session.
     return { refresh };
   }
 
@@ -406,5 +415,7 @@
 
   drawTimeline();
   select(all);
+  // For the benchmark: when everything is drawn and answers, from the start of loading.
+  document.body.dataset.readyMilliseconds = String(Math.round(performance.now()));
   document.body.dataset.ready = 'true';
 })();
