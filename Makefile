@@ -1,6 +1,8 @@
-# Front door.  `make demo` runs the tool on the sample project; `make test`
-# builds every configuration and runs every test.  Both first install what a
-# fresh Debian 12 machine is missing (scripts/setup.sh, a no-op when all is there).
+# Front door.  `make demo` runs the tool on the sample project and plans a
+# generated field campaign; `make test` builds every configuration and runs
+# every test.  Both first install what a fresh Debian 12 machine is missing
+# for that job (scripts/setup.sh, a no-op when all is there): the demo only
+# the x86-64 build's packages, the tests everything.
 
 CONFIGURATIONS := linux linux-i386 windows-i686 sanitize
 JOBS ?= $(shell nproc)
@@ -9,12 +11,15 @@ WERROR ?= ON
 BUILDS := $(addprefix build-,$(CONFIGURATIONS))
 TESTS := $(addprefix test-,$(CONFIGURATIONS))
 
-.PHONY: all setup build test demo bench fuzz test-fuzz build-fuzz clean $(BUILDS) $(TESTS)
+.PHONY: all setup setup-demo build build-demo test demo bench fuzz test-fuzz build-fuzz clean $(BUILDS) $(TESTS)
 
 all: build
 
 setup:
-	@bash scripts/setup.sh
+	@bash scripts/setup.sh test
+
+setup-demo:
+	@bash scripts/setup.sh demo
 
 # Static pattern rules: make skips implicit rules for phony targets.
 $(BUILDS): build-%: setup
@@ -29,8 +34,13 @@ build: $(BUILDS)
 test: $(TESTS) test-fuzz
 	@echo "make test: all configurations passed"
 
-demo: build-linux
-	@bash scripts/demo.sh build/linux
+# The demo's own build: the library and the tool, no tests.
+build-demo: setup-demo
+	cmake --preset demo -DMIN_LUMO_WERROR=$(WERROR) >/dev/null
+	cmake --build --preset demo -j $(JOBS)
+
+demo: build-demo
+	@bash scripts/demo.sh build/demo
 
 bench: build-linux build-linux-i386
 	@bash scripts/bench.sh

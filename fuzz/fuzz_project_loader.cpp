@@ -11,12 +11,16 @@
 #include <exception>
 #include <string>
 
+#include "hostkit/host_memory.h"
+#include "hostkit/project_model.h"
 #include "min_lumo.h"
-#include "tool/kit_names.h"
-#include "tool/project_reader.h"
-#include "tool/project_writer.h"
-#include "tool/validator.h"
-#include "tool/violation.h"
+#include "tool/project/project_reader.h"
+#include "tool/project/project_writer.h"
+#include "tool/project/validator.h"
+#include "tool/project/violation.h"
+
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::Project;
 
 namespace {
 

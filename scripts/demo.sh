@@ -4,17 +4,17 @@
 # campaign, a folder of RINEX files, from the files to a processing plan.
 # The drawings, the GeoJSON and the plan are left in the build folder.
 #
-#   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/linux)
+#   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/demo)
 set -euo pipefail
 
 build=${1:?usage: $0 BUILD_FOLDER}
 root=$(cd "$(dirname "$0")/.." && pwd)
 tool="$build/bin/min_lumo"
 sample="$root/examples/sample_campaign.json"
-out="$build/demo"
+out="$build/output"
 
 if [ ! -x "$tool" ]; then
-  echo "demo: $tool is missing; build first (make build-linux)" >&2
+  echo "demo: $tool is missing; build first (make build-demo)" >&2
   exit 2
 fi
 mkdir -p "$out"
@@ -49,8 +49,10 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   echo "== min_lumo plan rinex_campaign/*.rnx --control $control"
   "$tool" plan "${files[@]}" --control "$control" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
-    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan.geojson" | tee "$out/campaign_plan.txt"
-  written+=(campaign_plan.txt campaign_plan.csv campaign_plan.svg campaign_plan.geojson campaign_project.json)
+    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan.geojson" --html "$out/campaign_plan.html" \
+    | tee "$out/campaign_plan.txt"
+  written+=(campaign_plan.txt campaign_plan.csv campaign_plan.svg campaign_plan.geojson campaign_plan.html
+            campaign_project.json)
 fi
 
 echo

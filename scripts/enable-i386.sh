@@ -17,6 +17,9 @@
 # for every wine process, several minutes per `wine prog.exe`.  On Debian 12
 # a new enough qemu-user-static comes from bookworm-backports.
 
+# shellcheck source=apt_packages.sh
+. "$(dirname "${BASH_SOURCE[0]}")/apt_packages.sh"
+
 enable_i386() (
   set -euo pipefail
 
@@ -36,12 +39,19 @@ enable_i386() (
   }
   apt_update() {
     if [ "$apt_updated" -eq 0 ]; then
-      apt-get update -q >&2
+      apt_update_with_retries || true
       apt_updated=1
     fi
   }
+  # Packages of the default release go through the shared installer, which
+  # copes with a mirror caught mid-sync; a package from another release
+  # (-t RELEASE NAME) is asked for directly.
   apt_install() {
     need_root "install $*"
+    if [ "$1" != -t ]; then
+      apt_packages_install "make test" "$@" || exit 1
+      return
+    fi
     apt_update
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" >&2
   }

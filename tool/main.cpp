@@ -11,12 +11,21 @@
 #include <io.h>
 #endif
 
-#include "tool/commands.h"
-#include "tool/kit_names.h"
+#include "hostkit/shapes.h"
+#include "tool/commands/check_command.h"
+#include "tool/commands/exit_codes.h"
+#include "tool/commands/generate_command.h"
+#include "tool/commands/minimise_command.h"
+#include "tool/commands/orient_command.h"
+#ifdef MIN_LUMO_FIELD_FILES
+#include "tool/commands/plan_command.h"
+#endif
 
 namespace {
 
 using namespace min_lumo_tool;
+using min_lumo_kit::Shape_Names;
+using min_lumo_kit::ShapeOptions;
 
 void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject) {
     command.add_option("PROJECT", options.project, "project file (JSON)")->required();

@@ -7,6 +7,11 @@
 
 namespace min_lumo_tool {
 
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
+
 PlanPicture Map_View_Picture(const MapView& view, const std::string& title) {
     const Project& project = *view.project;
     PlanPicture picture;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tool/map_view.h"
+#include "tool/output/map_view.h"
 #include "tool/output/plan_picture.h"
 
 namespace min_lumo_tool {

@@ -9,12 +9,25 @@
 
 #include <fmt/format.h>
 
+#include "hostkit/iso_time.h"
+#include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
-#include "tool/validator.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Default_Label;
+using min_lumo_kit::Format_Iso_Time;
+using min_lumo_kit::Parse_Iso_Time;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
+using min_lumo_kit::ProjectTime;
+using min_lumo_kit::labelTokenCount;
+using min_lumo_kit::secondsPerMinute;
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "hostkit/project_model.h"
 #include "tool/field/occupation.h"
-#include "tool/kit_names.h"
 
 namespace min_lumo_tool {
 
@@ -74,7 +74,7 @@ struct Campaign {
     std::vector<int32_t> occupationStation;         // project station of each occupation
     std::vector<CampaignStation> stations;          // by project station index; occupations index Campaign::occupations
     std::vector<CampaignObservation> observations;  // by project observation index
-    Project project;
+    min_lumo_kit::Project project;
     std::vector<std::string> warnings;  // the files' warnings, then the forming's
 };
 

@@ -10,6 +10,11 @@
 
 namespace min_lumo_tool {
 
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectObservation;
+
 namespace {
 
 // The pictures' time scale.  The reports give UTC today; where they move to

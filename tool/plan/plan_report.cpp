@@ -7,10 +7,20 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "hostkit/iso_time.h"
+#include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
-#include "tool/text_table.h"
+#include "tool/output/text_table.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Format_Iso_Time;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::ProjectStation;
+using min_lumo_kit::secondsPerMinute;
 
 namespace {
 

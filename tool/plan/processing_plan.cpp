@@ -8,10 +8,16 @@
 
 #include <fmt/format.h>
 
-#include "tool/explain.h"
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
+#include "tool/run/explain.h"
 #include "tool/plan/network_graph.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::LoadedModule;
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
 
 namespace {
 
@@ -139,7 +145,7 @@ std::optional<double> Station_Distance_Metres(const Campaign& campaign, int32_t 
     return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 
-ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedLibrary& library) {
+ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedModule& library) {
     ProcessingPlan plan;
     plan.minimised = Run_Minimisation(campaign.project, library);
     plan.status = plan.minimised.status;

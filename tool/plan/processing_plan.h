@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "tool/kit_names.h"
-#include "tool/minimise_run.h"
-#include "tool/orient_run.h"
+#include "hostkit/module_loader.h"
+#include "tool/run/minimise_run.h"
+#include "tool/run/orient_run.h"
 #include "tool/plan/campaign_project.h"
 
 namespace min_lumo_tool {
@@ -61,7 +61,7 @@ struct ProcessingPlan {
 };
 
 // `campaign.project` must have passed Validate_Project.
-ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedLibrary& library);
+ProcessingPlan Plan_Processing(const Campaign& campaign, const min_lumo_kit::LoadedModule& library);
 
 // Chord distance between two stations of the campaign, none when either
 // has no position.

@@ -4,18 +4,27 @@
 // match the decisions.
 #include <gtest/gtest.h>
 
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
+#include "hostkit/shapes.h"
 #include "minimise/run_inspection.h"
-#include "tool/explain.h"
-#include "tool/kit_names.h"
-#include "tool/minimise_run.h"
-#include "tool/orient_run.h"
-#include "tool/project_reader.h"
+#include "tool/run/explain.h"
+#include "tool/run/minimise_run.h"
+#include "tool/run/orient_run.h"
+#include "tool/project/project_reader.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Default_Library_Path;
+using min_lumo_kit::Generate_Shape;
+using min_lumo_kit::LoadedModule;
+using min_lumo_kit::Project;
+using min_lumo_kit::ShapeOptions;
+
 namespace {
 
-const LoadedLibrary& Library() {
-    static const LoadedLibrary library(Default_Library_Path());
+const LoadedModule& Library() {
+    static const LoadedModule library(Default_Library_Path());
     return library;
 }
 

@@ -2,12 +2,21 @@
 // for byte; and calendar times survive as text.
 #include <gtest/gtest.h>
 
-#include "tool/kit_names.h"
-#include "tool/project_reader.h"
-#include "tool/project_writer.h"
-#include "tool/validator.h"
+#include "hostkit/host_memory.h"
+#include "hostkit/project_model.h"
+#include "hostkit/shapes.h"
+#include "tool/project/project_reader.h"
+#include "tool/project/project_writer.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Generate_Shape;
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::Project;
+using min_lumo_kit::ShapeOptions;
+using min_lumo_kit::Shape_Names;
+
 namespace {
 
 std::vector<std::byte> Records(const Project& project) { return HostMemory(project).Snapshot(); }

@@ -5,10 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include "tool/project_reader.h"
-#include "tool/validator.h"
+#include "hostkit/project_model.h"
+#include "tool/project/project_reader.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::Project;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectObservation;
+
 namespace {
 
 // Two stations, one baseline with two observations, one control: valid.

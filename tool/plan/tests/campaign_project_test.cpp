@@ -10,13 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include "hostkit/host_memory.h"
+#include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
 #include "tool/plan/campaign_project.h"
-#include "tool/project_reader.h"
-#include "tool/project_writer.h"
-#include "tool/validator.h"
+#include "tool/project/project_reader.h"
+#include "tool/project/project_writer.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::HostMemory;
+using min_lumo_kit::ProjectBaseline;
+using min_lumo_kit::ProjectControl;
+using min_lumo_kit::ProjectObservation;
+using min_lumo_kit::labelTokenCount;
+
 namespace {
 
 using min_lumo_field::Occupation;

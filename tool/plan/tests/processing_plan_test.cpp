@@ -10,12 +10,18 @@
 
 #include <gtest/gtest.h>
 
+#include "hostkit/module_loader.h"
+#include "hostkit/project_model.h"
 #include "tool/field/gnss_time.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
-#include "tool/validator.h"
+#include "tool/project/validator.h"
 
 namespace min_lumo_tool {
+
+using min_lumo_kit::LoadedModule;
+using min_lumo_kit::ProjectBaseline;
+
 namespace {
 
 using min_lumo_field::Occupation;
@@ -49,7 +55,7 @@ Campaign Formed(const std::vector<Visit>& visits, std::vector<std::string> contr
 }
 
 ProcessingPlan Planned(const Campaign& campaign) {
-    const LoadedLibrary library("");
+    const LoadedModule library("");
     return Plan_Processing(campaign, library);
 }
 

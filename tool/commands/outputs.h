@@ -1,0 +1,31 @@
+// Writing a command's output files: all prepared first, then each written
+// whole, so that a failure while preparing leaves no file behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tool/output/plan_picture.h"
+
+namespace min_lumo_tool {
+
+struct PendingFile {
+    std::string path;  // empty: not asked for
+    std::string content;
+};
+
+void Write_All(const std::vector<PendingFile>& files);
+
+// A drawing's title: the file's name and what was done to it.
+std::string Title(const std::string& path, const char* what);
+
+// The SVG map and the HTML report of a picture, each only when its path is
+// given; a map without a single positioned station says so on standard
+// error too.
+struct Pictures {
+    std::string svg, html;
+};
+Pictures Draw_Pictures(const PlanPicture& picture, const std::string& svgPath, const std::string& htmlPath,
+                       bool showRedundant);
+
+}  // namespace min_lumo_tool
