@@ -51,8 +51,10 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   echo "== min_lumo plan rinex_campaign/*.rnx --control $control --standard basic"
   "$tool" plan "${files[@]}" --control "$control" --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
-    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" | tee "$out/campaign_plan.txt"
+    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" --html "$out/campaign_plan.html" \
+    | tee "$out/campaign_plan.txt"
   written+=(campaign_plan.txt campaign_plan.csv campaign_checks.csv campaign_plan.svg campaign_plan_geojson/
+            campaign_plan.html
             campaign_project.json)
 fi
 

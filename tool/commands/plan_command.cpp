@@ -11,10 +11,8 @@
 #include "tool/commands/guard.h"
 #include "tool/commands/outputs.h"
 #include "tool/commands/project_loading.h"
-#include "tool/output/geojson_writer.h"
-#include "tool/output/run_map_view.h"
-#include "tool/output/svg_writer.h"
 #include "tool/plan/plan_geojson.h"
+#include "tool/plan/plan_pictures.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
@@ -43,16 +41,6 @@ std::optional<StandardProfile> Plan_Standard(const PlanOptions& options, std::ve
         name.clear();
     }
     return Load_Standard_Profile(name, folders);
-}
-
-// The drawing shows what the reports show: the stations and observations of
-// the sessions asked for.
-void Restrict_View(MapView& view, const Campaign& campaign, const ProcessingPlan& plan) {
-    if (plan.scope.sessions.empty()) return;
-    view.stationsShown = plan.scope.stations;
-    for (std::size_t i = 0; i < view.observations.size(); ++i)
-        view.observations[i].shown = std::binary_search(plan.scope.sessions.begin(), plan.scope.sessions.end(),
-                                                        campaign.observations[i].session);
 }
 
 }  // namespace
@@ -100,18 +88,14 @@ int Run_Plan(const PlanOptions& options) {
         const StandardChecks* checked = checks ? &*checks : nullptr;
         // Every output below sees only the sessions asked for.
         Restrict_To_Sessions(campaign, plan, options.sessions);
-        MapView view = Minimise_View(plan.minimised);
-        view.project = &plan.oriented.after;
-        view.reversed = plan.oriented.reversed;
-        view.oriented = true;
-        Restrict_View(view, campaign, plan);
-        const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
-                                              campaign.files.files.size() == 1 ? "" : "s");
+        const Pictures pictures =
+            Draw_Pictures(Plan_Picture(campaign, plan, checked), options.svg, options.html, options.showRedundant);
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(campaign.project)},
                    {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html},
                    {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}},
                   options.geojson, Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
         Print(options.json ? Plan_Report_Json(campaign, plan, checked) : Plan_Report_Text(campaign, plan, checked));
