@@ -70,4 +70,16 @@ if [ -x "$tool" ] && "$tool" generate --help 2>/dev/null | grep rinex >/dev/null
     printf '{"files": %d, "bytes": %d, "seconds": %s, "processorSeconds": %s}\n' \
         "${#files[@]}" "$bytes" "$wall" "$(awk "BEGIN {print $user + $system}")" > build/bench-plan.json
     echo "bench: wrote build/bench-plan.json"
+
+    # The HTML report of the same 1,000 files: its size, and the time until
+    # it is drawn and answers in headless Chromium (tests/browser, whose
+    # playwright-core `npm ci --prefix tests/browser` installs).
+    if command -v node >/dev/null && [ -d tests/browser/node_modules/playwright-core ]; then
+        echo "== HTML report of 1,000 RINEX files (headless Chromium)"
+        "$tool" plan "${files[@]}" --control "${first:0:4}" --html build/plan-bench-report.html >/dev/null 2>&1
+        node tests/browser/bench_report.mjs build/plan-bench-report.html build/bench-report.json
+        echo "bench: wrote build/bench-report.json"
+    else
+        echo "bench: no node or playwright-core (npm ci --prefix tests/browser): the HTML report is not measured" >&2
+    fi
 fi

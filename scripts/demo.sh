@@ -53,11 +53,11 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   # A000 holds the first days, REF1 the day of field faults.
   "$tool" plan "$campaign" --control A000 --control REF1 --standard basic --checks-csv "$out/campaign_checks.csv" \
     --output "$out/campaign_project.json" --csv "$out/campaign_plan.csv" \
-    --occupations-csv "$out/campaign_occupations.csv" \
-    --svg "$out/campaign_plan.svg" --geojson "$out/campaign_plan_geojson" | tee "$out/campaign_plan.txt"
+    --occupations-csv "$out/campaign_occupations.csv" --svg "$out/campaign_plan.svg" \
+    --geojson "$out/campaign_plan_geojson" --html "$out/campaign_plan.html" | tee "$out/campaign_plan.txt"
   "$tool" plan "$campaign" --control A000 --control REF1 --json >"$out/campaign_plan.json" 2>/dev/null
   written+=(campaign_plan.txt campaign_plan.json campaign_plan.csv campaign_occupations.csv campaign_checks.csv
-            campaign_plan.svg campaign_plan_geojson/ campaign_project.json)
+            campaign_plan.svg campaign_plan_geojson/ campaign_plan.html campaign_project.json)
 fi
 
 echo

@@ -34,6 +34,8 @@ void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject)
     command.add_option("--geojson", options.geojson,
                        "write stations, baselines and observations as GeoJSON layers into this folder");
     command.add_option("--svg", options.svg, "draw the network as SVG");
+    command.add_flag("--show-redundant", options.showRedundant, "the SVG also draws the redundant observations, faintly");
+    command.add_option("--html", options.html, "write a self-contained HTML report with map and tables");
     command.add_option("--library", options.library, "library module to load (default: the one next to the tool)");
 }
 
@@ -116,6 +118,9 @@ int main(int argc, char** argv) {
     planCommand->add_option("--session", plan.sessions, "show only this session (e.g. 135A); repeat for more")
         ->allow_extra_args(false);
     planCommand->add_option("--svg", plan.svg, "draw the planned network as SVG");
+    planCommand->add_flag("--show-redundant", plan.showRedundant, "the SVG also draws the redundant observations, faintly");
+    planCommand->add_option("--html", plan.html,
+                            "write a self-contained HTML report: summary, map, timeline and tables");
     planCommand->add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
     CLI::Option* standardOption =
         planCommand

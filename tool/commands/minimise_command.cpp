@@ -9,7 +9,7 @@
 #include "tool/output/geojson_writer.h"
 #include "tool/output/reports.h"
 #include "tool/output/run_map_view.h"
-#include "tool/output/svg_writer.h"
+#include "tool/output/view_picture.h"
 #include "tool/project/project_writer.h"
 #include "tool/run/explain.h"
 #include "tool/run/minimise_run.h"
@@ -34,8 +34,11 @@ int Run_Minimise(const RunOptions& options) {
         const MapView view = Minimise_View(result);
         std::vector<std::string> reasons;
         for (const ObservationResult& outcome : result.observations) reasons.push_back(outcome.reason);
+        const Pictures pictures = Draw_Pictures(Map_View_Picture(view, Title(options.project, "minimised")),
+                                                options.svg, options.html, options.showRedundant);
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
-                   {options.svg, options.svg.empty() ? "" : Svg_Text(view, Title(options.project, "minimised"))}},
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html}},
                   options.geojson,
                   Geojson_Outputs(options.geojson, [&] { return Geo_Layers_From_View(view, &reasons); }));
         Print(options.json ? Minimise_Report_Json(*project, result, options.explain)

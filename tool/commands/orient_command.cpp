@@ -9,7 +9,7 @@
 #include "tool/output/geojson_writer.h"
 #include "tool/output/reports.h"
 #include "tool/output/run_map_view.h"
-#include "tool/output/svg_writer.h"
+#include "tool/output/view_picture.h"
 #include "tool/project/project_writer.h"
 #include "tool/run/orient_run.h"
 
@@ -24,11 +24,16 @@ int Run_Orient(const RunOptions& options) {
         if (!project) return exitBadInput;
         const LoadedModule library(options.library);
         const OrientResult result = Run_Orientation(*project, library);
-        const bool drawn = !options.svg.empty() || !options.geojson.empty();
+        const bool drawn = !options.svg.empty() || !options.geojson.empty() || !options.html.empty();
         const std::optional<MapView> view =
             drawn ? std::optional<MapView>(Orient_View(*project, result)) : std::nullopt;
+        const Pictures pictures =
+            view ? Draw_Pictures(Map_View_Picture(*view, Title(options.project, "oriented")), options.svg, options.html,
+                                 options.showRedundant)
+                 : Pictures{};
         Write_All({{options.output, options.output.empty() ? "" : Project_Text(result.after)},
-                   {view ? options.svg : "", view && !options.svg.empty() ? Svg_Text(*view, Title(options.project, "oriented")) : ""}},
+                   {options.svg, pictures.svg},
+                   {options.html, pictures.html}},
                   options.geojson, Geojson_Outputs(options.geojson, [&] { return Geo_Layers_From_View(*view, nullptr); }));
         Print(options.json ? Orient_Report_Json(*project, result) : Orient_Report_Text(*project, result));
         if (!result.unreachedStations.empty() && !options.json)

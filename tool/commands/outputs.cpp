@@ -7,7 +7,12 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+
+#include "tool/commands/guard.h"
 #include "tool/output/atomic_file.h"
+#include "tool/output/html_report.h"
+#include "tool/output/map_drawing.h"
 
 namespace min_lumo_tool {
 
@@ -43,6 +48,20 @@ void Write_All(std::vector<PendingOutput> files, const std::string& geojsonFolde
 
 std::string Title(const std::string& path, const char* what) {
     return fmt::format("{}: {}", std::filesystem::path(path).filename().string(), what);
+}
+
+Pictures Draw_Pictures(const PlanPicture& picture, const std::string& svgPath, const std::string& htmlPath,
+                       bool showRedundant) {
+    Pictures drawn;
+    if (svgPath.empty() && htmlPath.empty()) return drawn;
+    if (std::none_of(picture.stations.begin(), picture.stations.end(),
+                     [](const PictureStation& station) { return station.positioned; }))
+        Print_Error(std::string("warning: ") + noPositionsMessage);
+    MapDrawingOptions options;
+    options.showRedundant = showRedundant;
+    if (!svgPath.empty()) drawn.svg = Map_Svg(picture, options);
+    if (!htmlPath.empty()) drawn.html = Html_Report(picture);
+    return drawn;
 }
 
 }  // namespace min_lumo_tool

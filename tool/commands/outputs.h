@@ -9,6 +9,7 @@
 
 #include "tool/output/atomic_file.h"
 #include "tool/output/geojson_writer.h"
+#include "tool/output/plan_picture.h"
 
 namespace min_lumo_tool {
 
@@ -25,5 +26,14 @@ void Write_All(std::vector<PendingOutput> files, const std::string& geojsonFolde
 
 // A drawing's title: the file's name and what was done to it.
 std::string Title(const std::string& path, const char* what);
+
+// The SVG map and the HTML report of a picture, each only when its path is
+// given; a map without a single positioned station says so on standard
+// error too.
+struct Pictures {
+    std::string svg, html;
+};
+Pictures Draw_Pictures(const PlanPicture& picture, const std::string& svgPath, const std::string& htmlPath,
+                       bool showRedundant);
 
 }  // namespace min_lumo_tool

@@ -11,12 +11,10 @@
 #include "tool/commands/guard.h"
 #include "tool/commands/outputs.h"
 #include "tool/commands/project_loading.h"
-#include "tool/output/geojson_writer.h"
-#include "tool/output/run_map_view.h"
-#include "tool/output/svg_writer.h"
 #include "tool/plan/plan_geojson.h"
 #include "tool/output/atomic_file.h"
 #include "tool/plan/occupation_table.h"
+#include "tool/plan/plan_pictures.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
@@ -45,16 +43,6 @@ std::optional<StandardProfile> Plan_Standard(const PlanOptions& options, std::ve
         name.clear();
     }
     return Load_Standard_Profile(name, folders);
-}
-
-// The drawing shows what the reports show: the stations and observations of
-// the sessions asked for.
-void Restrict_View(MapView& view, const Campaign& campaign, const ProcessingPlan& plan) {
-    if (plan.scope.sessions.empty()) return;
-    view.stationsShown = plan.scope.stations;
-    for (std::size_t i = 0; i < view.observations.size(); ++i)
-        view.observations[i].shown = std::binary_search(plan.scope.sessions.begin(), plan.scope.sessions.end(),
-                                                        campaign.observations[i].session);
 }
 
 }  // namespace
@@ -109,13 +97,8 @@ int Run_Plan(const PlanOptions& options) {
         const StandardChecks* checked = checks ? &*checks : nullptr;
         // Every output below sees only the sessions asked for.
         Restrict_To_Sessions(campaign, plan, options.sessions);
-        MapView view = Minimise_View(plan.minimised);
-        view.project = &plan.oriented.after;
-        view.reversed = plan.oriented.reversed;
-        view.oriented = true;
-        Restrict_View(view, campaign, plan);
-        const std::string title = fmt::format("plan of {} file{}", campaign.files.files.size(),
-                                              campaign.files.files.size() == 1 ? "" : "s");
+        const Pictures pictures =
+            Draw_Pictures(Plan_Picture(campaign, plan, scale, checked), options.svg, options.html, options.showRedundant);
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         std::vector<PendingOutput> outputs = {
@@ -123,7 +106,8 @@ int Run_Plan(const PlanOptions& options) {
             {options.csv, options.csv.empty() ? "" : Plan_Csv_Text(campaign, plan, scale)},
             {options.occupationsCsv,
              options.occupationsCsv.empty() ? "" : Occupations_Csv_Text(campaign, scale, plan.scope.occupations)},
-            {options.svg, options.svg.empty() ? "" : Svg_Text(view, title)},
+            {options.svg, pictures.svg},
+            {options.html, pictures.html},
             {options.checksCsv, checks && !options.checksCsv.empty() ? Checks_Csv_Text(*checks) : ""}};
         Write_All(std::move(outputs), options.geojson,
                   Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));

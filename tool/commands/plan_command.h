@@ -24,6 +24,8 @@ struct PlanOptions {
     std::string output;          // the project formed from the files, as a project file
     std::string geojson;         // a folder for the GeoJSON layers
     std::string svg;
+    std::string html;            // the self-contained HTML report
+    bool showRedundant = false;  // the SVG also draws the redundant observations
     std::string library;
     // A survey standard to check the campaign against: a shipped profile's
     // name or a profile file; empty with standardGiven means the default.
@@ -31,7 +33,9 @@ struct PlanOptions {
     bool standardGiven = false;
     std::string checksCsv;  // the checks as CSV
     bool strict = false;    // a failing check makes the exit status exitChecksFailed
-    std::vector<std::string> sessions;  // show only these; empty: all
+    // --session NAME: only these sessions, in every output (the plan is
+    // narrowed once, by Restrict_To_Sessions); empty: all.
+    std::vector<std::string> sessions;
 };
 
 // Returns the process exit code.

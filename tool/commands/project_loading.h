@@ -18,6 +18,8 @@ struct RunOptions {
     std::string output;   // updated project, written atomically
     std::string geojson;  // a folder for the GeoJSON layers
     std::string svg;
+    std::string html;            // the self-contained HTML report
+    bool showRedundant = false;  // the SVG also draws the redundant observations
     std::string library;  // empty: the library next to the tool
 };
 

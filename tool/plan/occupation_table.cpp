@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -36,6 +37,7 @@ std::vector<std::string> Files_Of(const Occupation& occupation) {
 struct OccupationLine {
     const Occupation* occupation;
     std::string station;  // the project's station, or the name read when it formed none
+    int32_t stationIndex;  // in the project, -1 when it formed none
 };
 
 // By station name, then by first epoch: a station's occupations side by side.
@@ -47,7 +49,8 @@ std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bo
         if (!shown.empty() && (i >= shown.size() || !shown[i])) continue;
         const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
         lines.push_back({&occupations[i], station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
-                                                       : occupations[i].station});
+                                                       : occupations[i].station,
+                         station});
         stationOf.push_back(station);
     }
     std::vector<std::size_t> order(lines.size());
@@ -84,29 +87,68 @@ std::string Longest_Gap_Text(const Occupation& occupation) {
     return occupation.gapCount > 0 ? Hours_Minutes_Seconds(occupation.longestGapSeconds) : "";
 }
 
+// The equipment and the place of one occupation, as words: too many columns
+// for one table within a page's width.
+std::string Details_Text(const Occupation& occupation) {
+    // What the file does not say is left out, save the antenna offsets: a
+    // height of zero is itself worth seeing.
+    const auto named = [](const std::string& what, const std::string& type, const std::string& number) {
+        if (type.empty() && number.empty()) return std::string();
+        return what + " " + Or_Dash(type) + (number.empty() ? "" : " #" + number) + ", ";
+    };
+    std::string text = named("receiver", occupation.receiver, occupation.receiverNumber) +
+                       named("antenna", occupation.antennaType, occupation.antennaNumber) +
+                       fmt::format("antenna H/E/N {}/{}/{} m, ", Metres(occupation.antennaHeight),
+                                   Metres(occupation.antennaEast), Metres(occupation.antennaNorth)) +
+                       named("marker", occupation.markerName, occupation.markerNumber);
+    text += occupation.positionKnown ? fmt::format("at {:.6f}, {:.6f}, {:.3f} m", occupation.latitude,
+                                                   occupation.longitude, occupation.height)
+                                     : std::string("position unknown");
+    return text + "; " + Joined_Files(Files_Of(occupation));
+}
+
 }  // namespace
 
-std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
+namespace {
+
+TextTable Data_Table(const std::vector<OccupationLine>& lines, DisplayScale scale, const TableNames* cut) {
     const std::string scaleName = min_lumo_field::Display_Scale_Name(scale);
-    TextTable table({"station", "first " + scaleName, "last " + scaleName, ">epochs", ">interval s", ">complete %",
-                     ">gaps", ">longest gap", "receiver", "receiver #", "antenna", "antenna #", ">ant. H m", ">E m",
-                     ">N m", "marker", "marker #", ">latitude", ">longitude", ">height m", "files"});
-    const std::vector<OccupationLine> lines = Lines(campaign, shown);
-    for (const OccupationLine& line : lines) {
-        const Occupation& occupation = *line.occupation;
-        const bool positioned = occupation.positionKnown;
-        table.Add_Row({line.station, min_lumo_field::Display_Time(occupation.firstGps, scale),
+    TextTable table({">#", "station", "first " + scaleName, "last " + scaleName, ">epochs", ">interval s",
+                     ">complete %", ">gaps", ">longest gap"});
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Occupation& occupation = *lines[i].occupation;
+        const int32_t station = lines[i].stationIndex;
+        table.Add_Row({std::to_string(i + 1),
+                       cut != nullptr && station >= 0 ? cut->Shown(static_cast<std::size_t>(station)) : lines[i].station,
+                       min_lumo_field::Display_Time(occupation.firstGps, scale),
                        min_lumo_field::Display_Time(occupation.lastGps, scale), Epochs_Text(occupation),
                        Or_Dash(Interval_Text(occupation)), Or_Dash(Completeness_Text(occupation)),
-                       std::to_string(occupation.gapCount), Or_Dash(Longest_Gap_Text(occupation)),
-                       Or_Dash(occupation.receiver), Or_Dash(occupation.receiverNumber), Or_Dash(occupation.antennaType),
-                       Or_Dash(occupation.antennaNumber), Metres(occupation.antennaHeight), Metres(occupation.antennaEast),
-                       Metres(occupation.antennaNorth), Or_Dash(occupation.markerName), Or_Dash(occupation.markerNumber),
-                       positioned ? fmt::format("{:.6f}", occupation.latitude) : "-",
-                       positioned ? fmt::format("{:.6f}", occupation.longitude) : "-",
-                       positioned ? fmt::format("{:.3f}", occupation.height) : "-", Joined_Files(Files_Of(occupation))});
+                       std::to_string(occupation.gapCount), Or_Dash(Longest_Gap_Text(occupation))});
     }
-    return fmt::format("\nOccupations: {}, by station\n", lines.size()) + table.Render();
+    return table;
+}
+
+}  // namespace
+
+std::size_t Occupation_Table_Name_Room(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
+    const TextTable table = Data_Table(Lines(campaign, shown), scale, nullptr);
+    if (table.Width() <= reportColumns) return std::numeric_limits<std::size_t>::max();
+    const std::size_t others = table.Width() - table.Column_Width(1);
+    return reportColumns > others ? reportColumns - others : 0;
+}
+
+std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown,
+                                  const TableNames* cut) {
+    const std::vector<OccupationLine> lines = Lines(campaign, shown);
+    std::string details;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string lead = fmt::format("  {:>{}}  ", i + 1, std::to_string(lines.size()).size());
+        // The full name here, whatever the table above had room for.
+        details += Wrap_Text(lines[i].station + ": " + Details_Text(*lines[i].occupation), reportColumns, lead,
+                             std::string(lead.size(), ' '));
+    }
+    return fmt::format("\nOccupations: {}, by station\n", lines.size()) + Data_Table(lines, scale, cut).Render() +
+           (lines.empty() ? "" : "\n  Equipment, place and files, by the numbers above:\n" + details);
 }
 
 Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "tool/field/gnss_time.h"
+#include "tool/output/text_table.h"
 #include "tool/plan/campaign_project.h"
 
 namespace min_lumo_tool {
@@ -17,9 +18,16 @@ namespace min_lumo_tool {
 // `shown`, by Campaign::occupations index, limits the table to those
 // occupations (a --session view); empty: every occupation.
 
-// "\nOccupations: N\n" and the aligned table.
+// "\nOccupations: N, by station\n", the numbered table of times and data,
+// then by the same numbers the equipment, place and files, wrapped to the
+// page.  With `cut`, the table names stations as the plan's tables do.
 std::string Occupation_Table_Text(const Campaign& campaign, min_lumo_field::DisplayScale scale,
-                                  const std::vector<bool>& shown = {});
+                                  const std::vector<bool>& shown = {}, const TableNames* cut = nullptr);
+
+// The widest a station name may be for the table to keep to the page; the
+// largest size_t when every whole name fits.
+std::size_t Occupation_Table_Name_Room(const Campaign& campaign, min_lumo_field::DisplayScale scale,
+                                       const std::vector<bool>& shown = {});
 
 nlohmann::ordered_json Occupations_Json(const Campaign& campaign, min_lumo_field::DisplayScale scale,
                                         const std::vector<bool>& shown = {});

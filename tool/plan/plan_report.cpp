@@ -381,14 +381,16 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
     const NameOf whole = [&](int32_t station) -> const std::string& { return facts.Name(station); };
     std::vector<std::string> names;
     for (const ProjectStation& station : project.stations) names.push_back(station.name);
-    const TableNames cut(names, Name_Room(facts, campaign, whole));
+    const TableNames cut(names, std::min(Name_Room(facts, campaign, whole),
+                                         std::max(narrowestNameColumn, Occupation_Table_Name_Room(
+                                                                           campaign, scale, plan.scope.occupations))));
     const NameOf shown = [&](int32_t station) -> const std::string& {
         return cut.Shown(static_cast<std::size_t>(station));
     };
     for (const PlanNetwork& network : plan.networks) text += Network_Text(facts, network, shown);
     text += Stations_Text(facts, campaign, shown, cut);
     text += Summary_Text(facts, campaign, plan.summary);
-    text += Occupation_Table_Text(campaign, scale, plan.scope.occupations);
+    text += Occupation_Table_Text(campaign, scale, plan.scope.occupations, &cut);
     if (checks != nullptr) text += Checks_Text(*checks);
     return text;
 }

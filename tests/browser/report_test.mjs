@@ -1,0 +1,164 @@
+// Opens one HTML report in the system Chromium and checks what a person
+// sees, against the plan's JSON report of the same run:
+//   node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]
+// Every station and session is there, the session selector changes what
+// the map and the tables show, pointing and clicking give details, the
+// page logs no error and asks for nothing over any network, and the map
+// and timeline are not blank (kept as SCREENSHOT.png).
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import path from 'node:path';
+import { Launch_Browser, Open_File } from './browser.mjs';
+import { Read_Plan, Assert_No_Problems, Ink_Share, Assert_Station_Labels } from './checks.mjs';
+
+const [reportPath, planPath, screenshotPath] = process.argv.slice(2);
+if (!reportPath || !planPath) {
+  console.error('usage: node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]');
+  process.exit(2);
+}
+const expected = Read_Plan(planPath);
+let browser, page;
+// A line is drawn where both its stations have a position.
+const drawn = (row) => expected.positioned.includes(row.from) && expected.positioned.includes(row.to);
+
+before(async () => {
+  browser = await Launch_Browser();
+  page = await Open_File(browser, path.resolve(reportPath));
+  await page.waitForSelector('body[data-ready="true"]', { timeout: 10000 });
+});
+after(async () => { if (browser) await browser.close(); });
+
+test('loads with no console error and no network request', () => {
+  Assert_No_Problems(page);
+});
+
+test('every station is shown on the map or, without a position, on the timeline', async () => {
+  const mapLabels = await Assert_Station_Labels(page, expected, '#map ');
+  const rowLabels = await page.$$eval('#timeline .row-label', (labels) => labels.map((l) => l.textContent));
+  const markers = await page.$$eval('#map .station title', (t) => t.map((x) => x.textContent.split(' (')[0]));
+  for (const name of expected.stations)
+    assert.ok(mapLabels.includes(name) || markers.includes(name) || rowLabels.includes(name), name + ' is nowhere');
+});
+
+test('every session is in the selector, the legend and the timeline', async () => {
+  const options = await page.$$eval('#session option', (o) => o.map((x) => x.textContent));
+  assert.equal(options[0], 'All sessions');
+  assert.deepEqual(options.slice(1).map((o) => o.split(' ')[0]).sort(), expected.sessions);
+  const legend = await page.$$eval('#map .legend-entry tspan', (t) => t.map((x) => x.textContent).sort());
+  const drawnSessions = [...new Set(expected.plan.plan.filter((row) => row.selected && drawn(row)).map((row) => row.session))].sort();
+  assert.deepEqual(legend, drawnSessions);
+  const bands = await page.$$eval('#timeline .band text', (t) => t.map((x) => x.textContent).sort());
+  assert.deepEqual(bands, expected.sessions);
+});
+
+test('the summary counts what the plan holds', async () => {
+  const figures = await page.$$eval('.figures li', (items) => Object.fromEntries(items.map((li) => [li.querySelector('span').textContent, li.querySelector('b').textContent])));
+  const kept = expected.plan.plan.filter((row) => row.selected).length;
+  assert.equal(figures['stations'], String(expected.plan.stations.length));
+  assert.equal(figures['sessions'], String(expected.sessions.length));
+  assert.equal(figures['to process'], String(kept));
+  assert.equal(figures['redundant'], String(expected.plan.plan.length - kept));
+});
+
+async function Visible_Lines() {
+  return page.$$eval('#map .obs.kept:not(.off)', (lines) => lines.map((l) => +l.dataset.session));
+}
+async function Plan_Table_Sessions() {
+  return page.$$eval('#plan-table tbody tr td:first-child', (cells) => cells.map((c) => c.textContent));
+}
+
+test('choosing a session shows only it on the map and in the tables', async () => {
+  const all = expected.plan.plan.filter((row) => row.selected && drawn(row));
+  assert.equal((await Visible_Lines()).length, all.length);
+  // Every session where there are few; a dozen spread over them where
+  // there are many (each choice redraws the page).
+  const step = Math.max(1, Math.ceil(expected.keptSessions.length / 12));
+  const tried = expected.keptSessions.filter((s, i) => i % step === 0 || i === expected.keptSessions.length - 1);
+  for (const session of tried) {
+    const value = await page.$eval('#session', (select, name) => [...select.options].find((o) => o.textContent.startsWith(name + ' ')).value, session);
+    await page.selectOption('#session', value);
+    const kept = expected.plan.plan.filter((row) => row.selected && row.session === session);
+    const lines = await Visible_Lines();
+    assert.equal(lines.length, kept.filter(drawn).length, 'lines of ' + session);
+    assert.ok(lines.every((s) => s === +value));
+    const rows = await Plan_Table_Sessions();
+    assert.equal(rows.length, kept.length, 'plan rows of ' + session);
+    assert.ok(rows.every((name) => name === session));
+    const highlighted = await page.$$eval('#timeline .band.selected text', (t) => t.map((x) => x.textContent));
+    assert.deepEqual(highlighted, [session]);
+    // The redundant ones appear on request, in the table and on the map.
+    await page.check('#show-redundant');
+    const everything = expected.plan.plan.filter((row) => row.session === session);
+    assert.equal((await Plan_Table_Sessions()).length, everything.length);
+    if (expected.positioned.length)
+      assert.equal(await page.$eval('#map .redundant-layer', (g) => g.getAttribute('display')), 'inline');
+    await page.uncheck('#show-redundant');
+  }
+  await page.selectOption('#session', '-1');
+  assert.equal((await Visible_Lines()).length, all.length);
+});
+
+test('pointing at a station names it, clicking gives its details', async () => {
+  const stations = await page.$$('#map .station');
+  if (stations.length === 0) return;
+  const name = await stations[0].evaluate((g) => g.querySelector('title').textContent.split(' (')[0]);
+  await stations[0].hover();
+  assert.ok((await page.textContent('#tooltip')).startsWith(name));
+  assert.ok(await page.isVisible('#tooltip'));
+  await stations[0].click();
+  assert.ok((await page.textContent('#details h3')).startsWith(name));
+  assert.match(await page.textContent('#details dl'), /latitude/);
+});
+
+test('clicking a line gives the observation, its session and its reason', async () => {
+  const lines = await page.$$('#map .obs.kept');
+  if (lines.length === 0) return;
+  const index = await lines[0].getAttribute('data-observation');
+  await page.$eval('#map .obs.kept line', (line) => line.dispatchEvent(new MouseEvent('click', { bubbles: true })));
+  const row = expected.plan.plan[+index];
+  const heading = await page.textContent('#details h3');
+  assert.ok(heading.startsWith(row.from + ' \u2192 ' + row.to), heading);
+  assert.match(heading, new RegExp('session ' + row.session));
+  assert.ok((await page.textContent('#details dl')).includes(row.reason));
+});
+
+test('the tables sort and filter', async () => {
+  const count = async () => page.$$eval('#occupation-table tbody tr', (r) => r.length);
+  // Long tables list their first rows until asked for all.
+  const more = page.locator('#occupation-table button.more');
+  if (await more.isVisible()) {
+    assert.equal(await count(), 300);
+    await more.click();
+  }
+  assert.equal(await count(), expected.plan.occupations.length);
+  const station = expected.plan.occupations[0].station;
+  await page.fill('#occupation-table input', station);
+  const shown = await page.$$eval('#occupation-table tbody tr', (rows) => rows.map((r) => r.textContent));
+  assert.ok(shown.length >= 1 && shown.every((text) => text.includes(station)));
+  await page.fill('#occupation-table input', '');
+  await page.click('#plan-table th:nth-child(8)');
+  await page.click('#plan-table th:nth-child(8)');
+  const lengths = await page.$$eval('#plan-table tbody tr td:nth-child(8)', (c) => c.map((x) => x.textContent === '' ? -1 : +x.textContent));
+  assert.deepEqual(lengths, lengths.slice().sort((a, b) => b - a), 'sorted by length, longest first');
+});
+
+test('the map and the timeline are drawn, not blank', async () => {
+  const map = await page.locator('#map').screenshot();
+  const ink = await Ink_Share(page, map);
+  assert.ok(ink > 0.002, 'the map is blank: ' + ink);
+  if (!expected.positioned.length)
+    assert.match(await page.textContent('#map .no-positions'), /No station has a position/);
+  if (expected.plan.occupations.length) {
+    const timeline = await page.locator('#timeline').screenshot();
+    assert.ok(await Ink_Share(page, timeline) > 0.01, 'the timeline is blank');
+  }
+  if (screenshotPath) {
+    // Map and timeline together, as the README shows them, with the page
+    // at its top so that the session bar stays in its place.
+    await page.evaluate(() => window.scrollTo(0, 0));
+    const top = await page.$eval('#map', (e) => e.getBoundingClientRect().top + window.scrollY);
+    const bottom = await page.$eval('#timeline', (e) => e.getBoundingClientRect().bottom + window.scrollY);
+    await page.screenshot({ path: screenshotPath, fullPage: true, clip: { x: 0, y: top - 30, width: 1400, height: bottom - top + 40 } });
+  }
+  Assert_No_Problems(page);
+});

@@ -1,0 +1,93 @@
+// What the pictures of a run show -- the map (SVG, shared by the HTML report)
+// and the HTML report's timeline and tables -- in terms that know nothing of
+// how the run was made.  The plan command fills it from its campaign and
+// plan, minimise and orient from their map view; the drawing code reads
+// only this.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace min_lumo_tool {
+
+struct PictureStation {
+    std::string name;
+    bool positioned = false;
+    double latitude = 0.0, longitude = 0.0, height = 0.0;  // degrees, degrees, metres on WGS 84
+    bool control = false;
+    int32_t level = -1;       // orienting level; -1 unreached or not oriented
+    int32_t occupations = 0;  // files of the station (0 where there are none, as for a project file)
+};
+
+struct PictureSession {
+    std::string name;                          // e.g. 135A, or "network 3" where there are no sessions
+    double startSeconds = 0.0, endSeconds = 0.0;  // in the picture's time scale, seconds since 1970
+    int32_t network = -1;
+};
+
+// One observation of a baseline.  `from` and `to` are the processing
+// direction where the picture is directed.
+struct PictureObservation {
+    int32_t from = -1, to = -1;  // station indices
+    int32_t session = -1;        // index into sessions; -1 none
+    bool kept = true;            // to process (drawn by default); otherwise redundant
+    int32_t order = 0;           // place in its session's processing order from 1; 0 none
+    std::string label, state, reason;
+    std::string start, end;  // as the text report writes them
+    double overlapSeconds = 0.0;
+    std::optional<double> lengthMetres;
+    int32_t level = -1;
+    std::optional<int32_t> score;
+    std::string fromFile, toFile;
+};
+
+struct PictureSpan {
+    double startSeconds = 0.0, endSeconds = 0.0;  // in the picture's time scale
+    int64_t epochs = 0;
+};
+
+// One occupation: a receiver file, or a line of an occupation log.
+struct PictureOccupation {
+    int32_t station = -1;  // -1: the file had no epoch and joined no station
+    std::string stationName, file, receiver, format;
+    std::vector<PictureSpan> spans;  // the data, split at its gaps; empty without epochs
+    int64_t epochs = 0;
+    std::optional<double> intervalSeconds, completeness;  // completeness 0 to 1
+    int32_t gapCount = 0;
+    double longestGapSeconds = 0.0;
+};
+
+// A check of a survey standard, when one was asked for: shown when present.
+struct PictureCheck {
+    std::string name;
+    std::string outcome;  // e.g. pass, fail, warn
+    std::string detail;
+};
+
+struct PlanPicture {
+    std::string title;            // what was run on what, e.g. "plan of 15 files"
+    std::string timeScale = "UTC";  // the scale every time in the picture is on (UTC, GPST)
+    bool directed = false;        // observations carry their processing direction
+    std::vector<PictureStation> stations;
+    std::vector<PictureSession> sessions;  // in time order
+    std::vector<PictureObservation> observations;
+    std::vector<PictureOccupation> occupations;
+    std::vector<std::string> warnings;
+    std::vector<std::string> facts;  // summary lines: files, overlap, controls ...
+    std::vector<PictureCheck> checks;
+    std::string verdict;  // the standard's verdict; empty when no standard was asked for
+};
+
+// Keeps only the named sessions (names as the picture spells them; the
+// plan command checks the names given before, in Restrict_To_Sessions):
+// their observations, the occupations that overlap them in time, and every
+// station (stations stay so that indices hold; the drawing leaves out those
+// that take no part).
+void Keep_Sessions(PlanPicture& picture, const std::vector<std::string>& names);
+
+// "2024-05-14 07:30" from seconds since 1970 on the picture's time scale.
+std::string Picture_Time_Text(double seconds);
+
+}  // namespace min_lumo_tool
