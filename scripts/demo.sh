@@ -34,8 +34,8 @@ echo "== min_lumo orient (the minimised project)"
 written=(sample_minimised.json sample_minimised.svg sample_minimised_geojson/
          sample_oriented.json sample_oriented.svg sample_oriented_geojson/)
 
-# Where the field files are read (not in the Windows build): the surveyor's
-# way in, from a folder of RINEX files to a plan.
+# The surveyor's way in, from a folder of RINEX files to a plan (a tool
+# built without the field-file reader skips it).
 if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
   campaign="$out/rinex_campaign"
   rm -rf "$campaign"
@@ -65,3 +65,7 @@ echo "demo: written to $out:"
 for file in "${written[@]}"; do
   echo "  $out/$file"
 done
+if [ -f "$out/campaign_plan.html" ]; then
+  echo
+  echo "demo: open the HTML report (map, timeline, tables) in a browser: $out/campaign_plan.html"
+fi

@@ -118,8 +118,8 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
             shown.state = row.state;
             shown.reason = row.reason;
             const CampaignObservation& formed = campaign.observations[index];
-            shown.start = min_lumo_field::Display_Time_Iso(formed.startGps, scale);
-            shown.end = min_lumo_field::Display_Time_Iso(formed.endGps, scale);
+            shown.start = min_lumo_field::Display_Time_Named(formed.startGps, scale);
+            shown.end = min_lumo_field::Display_Time_Named(formed.endGps, scale);
             // The data both ends share, as the plan's tables give it.
             shown.overlapSeconds = formed.commonSeconds;
             shown.lengthMetres = row.lengthMetres;
