@@ -448,7 +448,12 @@ std::string Unplanned_Report_Text(const Campaign& campaign, const std::string& w
                                    Plural(campaign.project.stations.size(), "station"));
     text += why + "\n";
     text += Time_Scale_Line(scale);
-    text += Occupation_Table_Text(campaign, scale);
+    // Names too long for the page are cut in the table; the lines under it
+    // give them whole.
+    std::vector<std::string> names;
+    for (const ProjectStation& station : campaign.project.stations) names.push_back(station.name);
+    const TableNames cut(names, std::max(narrowestNameColumn, Occupation_Table_Name_Room(campaign, scale)));
+    text += Occupation_Table_Text(campaign, scale, {}, &cut);
     return text;
 }
 

@@ -188,6 +188,12 @@ TEST(PlanText, KeepsTo120ColumnsWithLongNamesCutSoNoTwoReadTheSame) {
         EXPECT_NE(text.find("  " + cut + "  "), std::string::npos) << cut << " in no table";
     }
     EXPECT_EQ(cuts.size(), 5U);
+    // Without a plan the occupation table alone keeps to the page, the
+    // names cut in it given whole by number under it.
+    const std::string unplanned =
+        Unplanned_Report_Text(campaign, "no two occupations overlap long enough", min_lumo_field::DisplayScale::Gps);
+    for (const std::string& line : Lines(unplanned)) EXPECT_LE(Text_Width(line), reportColumns) << line;
+    for (const std::string name : longNames) EXPECT_NE(unplanned.find(name + ": "), std::string::npos) << name;
 }
 
 TEST(PlanText, ReasonsAreNumberedNotesUnderTheirTable) {
