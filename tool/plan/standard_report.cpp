@@ -35,45 +35,79 @@ std::string Joined(const std::vector<std::string>& texts, const char* separator)
 
 Json Optional_Number(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
 
+// A table whose last column is free text: the other columns aligned, and
+// each row's text after them under the heading `textHeading`, wrapped to the
+// page under its own start (or, where the columns leave too little room,
+// on the lines below).
+std::string With_Wrapped_Text(const TextTable& table, const std::string& textHeading,
+                              const std::vector<std::string>& texts) {
+    constexpr std::size_t narrowestTextColumn = 32;
+    const std::size_t width = table.Width();
+    const bool beside = width + 2 + narrowestTextColumn <= reportColumns;
+    const std::string rendered = table.Render();
+    std::string text;
+    std::size_t row = 0, start = 0;
+    for (std::size_t end = rendered.find('\n'); end != std::string::npos;
+         start = end + 1, end = rendered.find('\n', start), ++row) {
+        std::string line = rendered.substr(start, end - start);
+        const std::string& cell = row == 0 ? textHeading : texts.at(row - 1);
+        if (beside) {
+            line += std::string(width - std::min(width, Text_Width(line)), ' ') + "  ";
+            text += Wrap_Text(cell, reportColumns, line, std::string(line.size(), ' '));
+        } else {
+            text += line + "\n" + Wrap_Text(cell, reportColumns, "      ", "      ");
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string Checks_Text(const StandardChecks& checks) {
     std::string text = fmt::format("\nChecks against {} ({}): {}\n", checks.profile, checks.title, checks.verdict);
-    TextTable rules({"rule", "result", "severity", "requirement"});
-    TextTable failing({"rule", "item", "measured", "required"});
+    TextTable rules({"rule", "result", "severity"});
+    std::vector<std::string> requirements;
+    TextTable failing({"rule"});
+    std::vector<std::string> measures;
     // Rules citing one source share a line, in the order first met.
     std::vector<std::pair<std::string, std::vector<std::string>>> sources;
     for (const RuleCheck& rule : checks.rules) {
-        rules.Add_Row({rule.rule, Result_Text(rule), Severity_Name(rule.severity), rule.requirement});
-        for (const CheckFailure& failure : rule.failures)
-            failing.Add_Row({rule.rule, failure.item, failure.measured, failure.required});
+        rules.Add_Row({rule.rule, Result_Text(rule), Severity_Name(rule.severity)});
+        requirements.push_back(rule.requirement);
+        for (const CheckFailure& failure : rule.failures) {
+            failing.Add_Row({rule.rule});
+            measures.push_back(failure.item + ": " + failure.measured + "; required " + failure.required);
+        }
         const auto same = std::find_if(sources.begin(), sources.end(),
                                        [&](const auto& source) { return source.first == rule.source; });
         if (same == sources.end()) sources.push_back({rule.source, {rule.rule}});
         else same->second.push_back(rule.rule);
     }
-    text += rules.Render();
-    bool anyFailure = false;
-    for (const RuleCheck& rule : checks.rules) anyFailure = anyFailure || !rule.failures.empty();
-    if (anyFailure) text += " Failing items:\n" + failing.Render();
+    text += With_Wrapped_Text(rules, "requirement", requirements);
+    if (!measures.empty()) text += " Failing items:\n" + With_Wrapped_Text(failing, "item: measured; required", measures);
     text += " Sources:\n";
-    for (const auto& [source, citing] : sources) text += fmt::format("  {}: {}\n", Joined(citing, ", "), source);
+    for (const auto& [source, citing] : sources)
+        text += Wrap_Text(fmt::format("{}: {}", Joined(citing, ", "), source), reportColumns, "  ", "    ");
     if (checks.fieldList.empty() && checks.fieldNotes.empty()) return text;
-    text += fmt::format(
-        "\nWhat to observe again (a suggestion, not a survey design: each line a new session of two receivers, "
-        "apart in time from the others{}):\n",
-        checks.fieldList.empty() ? "" : fmt::format("; {} in all", checks.fieldList.size()));
+    text += "\n" + Wrap_Text(fmt::format("What to observe again (a suggestion, not a survey design: each line a new "
+                                          "session of two receivers, apart in time from the others{}):",
+                                          checks.fieldList.empty()
+                                              ? ""
+                                              : fmt::format("; {} in all", checks.fieldList.size())),
+                              reportColumns, "", "");
     if (!checks.fieldList.empty()) {
-        TextTable sessions({">#", "station", "with", ">length km", ">minutes", "mends"});
-        for (const FieldOccupation& occupation : checks.fieldList)
+        TextTable sessions({">#", "station", "with", ">length km", ">minutes"});
+        std::vector<std::string> mends;
+        for (const FieldOccupation& occupation : checks.fieldList) {
             sessions.Add_Row({std::to_string(occupation.number), occupation.stationName, occupation.partnerName,
-                              Length_Text(occupation.lengthMetres), fmt::format("{:.0f}", occupation.minutes),
-                              Joined(occupation.reasons, "; ")});
-        text += sessions.Render();
+                              Length_Text(occupation.lengthMetres), fmt::format("{:.0f}", occupation.minutes)});
+            mends.push_back(Joined(occupation.reasons, "; "));
+        }
+        text += With_Wrapped_Text(sessions, "mends", mends);
     }
     if (!checks.fieldNotes.empty()) {
         text += " Not mended by new sessions:\n";
-        for (const std::string& note : checks.fieldNotes) text += "  - " + note + "\n";
+        for (const std::string& note : checks.fieldNotes) text += Wrap_Text(note, reportColumns, "  - ", "    ");
     }
     return text;
 }

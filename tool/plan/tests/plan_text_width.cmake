@@ -1,5 +1,5 @@
 # The text plan of a generated campaign of 200 stations keeps to 120
-# columns; --session shows that session alone; an unknown session is
+# columns, with and without the checks against a standard; --session shows that session alone; an unknown session is
 # refused with exit status 2, the list of sessions and nothing written.
 #
 #   cmake -DTOOL=min_lumo [-DEMULATOR=...] -DSCRATCH=folder -P plan_text_width.cmake
@@ -45,6 +45,12 @@ string(SUBSTRING "${control}" 0 4 control)
 
 run_tool(text 0 plan ${files} --control ${control})
 expect_narrow("${text}" "the plan of 200 stations")
+# The checks against a standard, their failing items and the field list too.
+run_tool(checked 0 plan ${files} --control ${control} --standard basic)
+if(NOT checked MATCHES "\n Failing items:\n" OR NOT checked MATCHES "\nWhat to observe again")
+    message(FATAL_ERROR "--standard basic: no failing items or field list:\n${checked}")
+endif()
+expect_narrow("${checked}" "the checked plan of 200 stations")
 string(REGEX MATCHALL "\nTime-network [0-9]+ \\(sessions? [^)]*\\)" networks "${text}")
 list(LENGTH networks network_count)
 if(network_count LESS 2)
