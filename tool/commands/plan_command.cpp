@@ -93,7 +93,7 @@ int Run_Plan(const PlanOptions& options) {
         }
         // The standard judges the whole campaign, whatever the outputs show.
         const std::optional<StandardChecks> checks =
-            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile)) : std::nullopt;
+            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile, scale)) : std::nullopt;
         const StandardChecks* checked = checks ? &*checks : nullptr;
         // Every output below sees only the sessions asked for.
         Restrict_To_Sessions(campaign, plan, options.sessions);

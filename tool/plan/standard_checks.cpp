@@ -18,7 +18,6 @@ namespace min_lumo_tool {
 
 namespace {
 
-using min_lumo_kit::Format_Iso_Time;
 using min_lumo_kit::Project;
 using min_lumo_kit::ProjectControl;
 using min_lumo_kit::secondsPerMinute;
@@ -39,8 +38,9 @@ bool Has_Epoch_Details(const min_lumo_field::Occupation& occupation) { return oc
 
 class Checker {
 public:
-    Checker(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile)
-        : campaign_(campaign), plan_(plan), profile_(profile) {
+    Checker(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
+            min_lumo_field::DisplayScale scale)
+        : campaign_(campaign), plan_(plan), profile_(profile), scale_(scale) {
         const Project& project = campaign.project;
         const std::size_t stations = project.stations.size();
         isControl_.assign(stations, false);
@@ -363,7 +363,7 @@ private:
                     names += (names.empty() ? "" : ", ") + Name(station);
                 }
             Fail(rule, {fmt::format("overlap {}-{} from {}", Name(from), Name(to),
-                                    Format_Iso_Time(min_lumo_field::Utc_Seconds_From_Gps(overlap.startGps))),
+                                    min_lumo_field::Display_Time_Named(overlap.startGps, scale_)),
                         Minutes_Text(minutes) + (names.empty() ? "" : "; would have helped " + names),
                         fmt::format("{} min (--min-overlap)", Number_Text(shortest)), minutes, shortest, helped});
         }
@@ -373,6 +373,7 @@ private:
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
     const StandardProfile& profile_;
+    const min_lumo_field::DisplayScale scale_;  // of the times items name
     std::vector<bool> isControl_;
     std::vector<const PlanRow*> kept_;
 };
@@ -390,8 +391,9 @@ std::optional<double> Required_Observation_Minutes(const ObservationTimeRule& ru
     return std::nullopt;
 }
 
-StandardChecks Check_Standard(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile) {
-    StandardChecks checks = Checker(campaign, plan, profile).Run();
+StandardChecks Check_Standard(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
+                              min_lumo_field::DisplayScale scale) {
+    StandardChecks checks = Checker(campaign, plan, profile, scale).Run();
     Suggest_Reobservation(campaign, plan, profile, checks);
     return checks;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tool/field/gnss_time.h"
 #include "tool/plan/campaign_project.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_profile.h"
@@ -59,8 +60,9 @@ struct StandardChecks {
 };
 
 // Checks the campaign and its plan (which must have run) and suggests the
-// field list.
-StandardChecks Check_Standard(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile);
+// field list.  Items that name a time give it on `scale`, as the reports do.
+StandardChecks Check_Standard(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
+                              min_lumo_field::DisplayScale scale = min_lumo_field::DisplayScale::Gps);
 
 // The minutes of common data a baseline of this length needs; none when it
 // is longer than the profile's length table reaches.  An unknown length

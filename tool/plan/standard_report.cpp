@@ -64,7 +64,9 @@ std::string With_Wrapped_Text(const TextTable& table, const std::string& textHea
 }  // namespace
 
 std::string Checks_Text(const StandardChecks& checks) {
-    std::string text = fmt::format("\nChecks against {} ({}): {}\n", checks.profile, checks.title, checks.verdict);
+    std::string text = "\n" + Wrap_Text(fmt::format("Checks against {} ({}): {}", checks.profile, checks.title,
+                                                  checks.verdict),
+                                      reportColumns, "", "  ");
     TextTable rules({"rule", "result", "severity"});
     std::vector<std::string> requirements;
     TextTable failing({"rule"});

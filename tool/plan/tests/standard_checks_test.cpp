@@ -155,7 +155,7 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
         {"an overlap just too short",
          With(passingLog, {"A,2024-05-14T16:00:00Z,2024-05-14T16:40:00Z,47.0100,8.0000,450",
                            "B,2024-05-14T16:28:00Z,2024-05-14T17:00:00Z,47.0000,8.0150,450"}),
-         {"BASE"}, testProfile, "nearMisses", {{"overlap A-B from 2024-05-14T16:28:00Z", 12, 15}}},
+         {"BASE"}, testProfile, "nearMisses", {{"overlap A-B from 2024-05-14 16:28:18 GPST", 12, 15}}},
     };
     for (const RuleCase& test : cases) {
         SCOPED_TRACE(test.what);
