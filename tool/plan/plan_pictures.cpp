@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -12,9 +13,7 @@
 namespace min_lumo_tool {
 
 using min_lumo_kit::Project;
-using min_lumo_kit::ProjectBaseline;
 using min_lumo_kit::ProjectControl;
-using min_lumo_kit::ProjectObservation;
 
 namespace {
 
@@ -107,17 +106,16 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
     for (const PlanNetwork& network : plan.networks)
         for (const PlanRow& row : network.rows) {
             const auto index = static_cast<std::size_t>(row.observation);
-            const ProjectObservation& observation = before.observations[index];
             PictureObservation shown;
             shown.from = row.fromStation;
             shown.to = row.toStation;
-            shown.session = sessionIndex[campaign.observations[index].session];
+            const CampaignObservation& formed = campaign.observations[index];
+            shown.session = sessionIndex[formed.session];
             shown.kept = row.selected;
             shown.order = row.step;
             shown.label = after.observations[index].label;
             shown.state = row.state;
             shown.reason = row.reason;
-            const CampaignObservation& formed = campaign.observations[index];
             shown.start = min_lumo_field::Display_Time_Named(formed.startGps, scale);
             shown.end = min_lumo_field::Display_Time_Named(formed.endGps, scale);
             // The data both ends share, as the plan's tables give it.
@@ -125,17 +123,8 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
             shown.lengthMetres = row.lengthMetres;
             shown.level = row.level;
             shown.score = row.score;
-            // Sources are one per file, named after it; the stored baseline's
-            // from end turns with the processing direction.
-            const ProjectBaseline& stored = before.baselines[static_cast<std::size_t>(observation.baseline)];
-            const bool turned = stored.fromStation != row.fromStation;
-            const auto sourceName = [&](int32_t source) {
-                return source >= 0 && static_cast<std::size_t>(source) < before.sources.size()
-                           ? before.sources[static_cast<std::size_t>(source)].name
-                           : std::string();
-            };
-            shown.fromFile = sourceName(turned ? observation.toSource : observation.fromSource);
-            shown.toFile = sourceName(turned ? observation.fromSource : observation.toSource);
+            // By the paths given, as the CSV, JSON and GeoJSON name them.
+            std::tie(shown.fromFile, shown.toFile) = Plan_Row_Files(campaign, row);
             picture.observations.push_back(std::move(shown));
         }
     // The occupations as formed where formation gives them, else as read.

@@ -17,7 +17,11 @@
     const time = pad(d.getUTCHours()) + ':' + pad(d.getUTCMinutes());
     return withDate ? d.getUTCFullYear() + '-' + pad(d.getUTCMonth() + 1) + '-' + pad(d.getUTCDate()) + ' ' + time : time;
   }
-  const hoursMinutes = (seconds) => { const m = Math.round(seconds / 60); return Math.floor(m / 60) + ':' + pad(m % 60); };
+  // h:mm:ss, to the second, as the text report gives durations.
+  const duration = (seconds) => {
+    const s = Math.round(seconds);
+    return Math.floor(s / 3600) + ':' + pad(Math.floor(s / 60) % 60) + ':' + pad(s % 60);
+  };
   const km = (metres) => metres === null || metres === undefined ? '' : (metres / 1000).toFixed(3);
   const colour = (session) => session < 0 ? '#212529' : data.colours[session % data.colours.length];
   function element(tag, text, className) {
@@ -73,7 +77,7 @@
     $$('[data-observation="' + i + '"]').forEach((e) => e.classList.add('highlight'));
     showDetails(observationLine(i), [
       ['label', o.lb], ['state', o.st], ['order', o.o || ''], ['start', o.a], ['end', o.b],
-      ['common time', hoursMinutes(o.ov)], ['length', o.len === null ? 'no position' : km(o.len) + ' km'],
+      ['common time', duration(o.ov)], ['length', o.len === null ? 'no position' : km(o.len) + ' km'],
       ['level', o.lv >= 0 ? o.lv : ''], ['score', o.sc === null ? '' : o.sc], ['from file', o.ff], ['to file', o.tf],
       ['reason', o.r]]);
   }
@@ -96,7 +100,7 @@
       ['first', o.spans.length ? timeText(o.spans[0][0], true) + ' ' + data.timeScale : 'no epoch'],
       ['last', o.spans.length ? timeText(o.spans[o.spans.length - 1][1], true) + ' ' + data.timeScale : ''],
       ['interval', o.iv === null ? '' : o.iv + ' s'], ['completeness', o.cp === null ? '' : (o.cp * 100).toFixed(1) + ' %'],
-      ['gaps', o.gaps ? o.gaps + ' (longest ' + hoursMinutes(o.lg) + ')' : 'none']]);
+      ['gaps', o.gaps ? o.gaps + ' (longest ' + duration(o.lg) + ')' : 'none']]);
   }
 
   // ---- The map: pan, zoom, hover and click -----------------------------
@@ -349,7 +353,7 @@
     { title: 'to', text: (o) => stationName(o.t) },
     { title: 'start', text: (o) => o.a },
     { title: 'end', text: (o) => o.b },
-    { title: 'common h:mm', text: (o) => hoursMinutes(o.ov), number: true, sort: (o) => o.ov },
+    { title: 'common h:mm:ss', text: (o) => duration(o.ov), number: true, sort: (o) => o.ov },
     { title: 'length km', text: (o) => km(o.len), number: true, sort: (o) => o.len === null ? -1 : o.len },
     { title: 'level', text: (o) => o.lv >= 0 ? o.lv : '-', number: true, sort: (o) => o.lv },
     { title: 'score', text: (o) => o.sc === null ? '' : o.sc, number: true, sort: (o) => o.sc === null ? 0 : o.sc },
