@@ -1,5 +1,7 @@
-# The tool's folders depend one way: main.cpp -> commands -> plan -> output
-# -> run -> project, and field depends on nothing else of the tool.  Each may
+# The tool's folders depend one way: main.cpp -> commands -> process ->
+# adjust -> plan -> output -> run -> project; vectors (the exchange files of
+# processed vectors and control coordinates) sits on field alone, and field
+# depends on nothing else of the tool; process and adjust may use vectors.  Each may
 # include its own folder, those to its right, the host kit, core/ and the
 # public header; run also the library's run inspection, which it links to
 # show what the exported calls do not report.  Tests in <folder>/tests/ keep
@@ -14,11 +16,14 @@ set(allowed_field tool/field ${below_project})
 set(allowed_project tool/project ${below_project})
 set(allowed_run tool/run ${allowed_project} minimise/run_inspection.h)
 set(allowed_output tool/output ${allowed_run})
+set(allowed_vectors tool/vectors ${allowed_field})
 set(allowed_plan tool/plan ${allowed_output} ${allowed_field})
-set(allowed_commands tool/commands ${allowed_plan})
+set(allowed_adjust tool/adjust ${allowed_plan} tool/vectors)
+set(allowed_process tool/process ${allowed_adjust})
+set(allowed_commands tool/commands ${allowed_process})
 set(allowed_main ${allowed_commands})
 set(allowed_tests ${allowed_commands})
-set(layers field project run output plan commands)
+set(layers field vectors project run output plan adjust process commands)
 
 set(violations "")
 function(check_includes layer)
