@@ -31,6 +31,9 @@ struct ProcessedVector {
     std::string from, to;  // station names: the vector runs from `from` to `to`
     std::string session;   // e.g. 077F; empty when the input does not say
     std::string label;     // the plan's observation label; empty when unknown
+    // The common time window the vector was processed over, GPS seconds as
+    // tool/field/gnss_time.h counts them; both 0 when the input does not say.
+    double startGps = 0.0, endGps = 0.0;
     double dX = 0.0, dY = 0.0, dZ = 0.0;  // metres, Earth-centred: to minus from, mark to mark
     VectorCovariance covariance;          // m²
 
