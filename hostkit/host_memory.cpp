@@ -4,6 +4,10 @@
 #include <cstring>
 #include <stdexcept>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace min_lumo_kit {
 
 using namespace min_lumo;
@@ -102,9 +106,35 @@ template <typename Pointer> Pointer* Array_Pointer(std::vector<std::byte>& array
 
 }  // namespace
 
+void Prefer_Large_Pages(void* memory, std::size_t bytes) noexcept {
+#if defined(__linux__)
+    constexpr std::uintptr_t largePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t first = (start + largePage - 1) / largePage * largePage;
+    const std::uintptr_t end = (start + bytes) / largePage * largePage;
+    // A hint only: where it is refused, ordinary pages serve.
+    if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    (void)memory;
+    (void)bytes;
+#endif
+}
+
 HostMemory::HostMemory(std::byte fill) : fill_(fill) {}
 
 HostMemory::HostMemory(const Project& project) : fill_(std::byte{0}) {
+    // Each array at its final size at once: a large project's records take
+    // hundreds of megabytes, which growing by appending would copy again
+    // and again, and which large pages fill with far fewer page faults.
+    const auto reserve = [](std::vector<std::byte>& array, std::size_t records, int32_t stride) {
+        array.reserve(records * static_cast<std::size_t>(stride));
+        Prefer_Large_Pages(array.data(), array.capacity());
+    };
+    reserve(sources, project.sources.size(), RecordStride<RecordKind::Source>);
+    reserve(stations, project.stations.size(), RecordStride<RecordKind::Station>);
+    reserve(baselines, project.baselines.size(), RecordStride<RecordKind::Baseline>);
+    reserve(observations, project.observations.size(), RecordStride<RecordKind::Observation>);
+    reserve(controls, project.controls.size(), RecordStride<RecordKind::Control>);
     for (const ProjectSource& source : project.sources) Append(source);
     for (const ProjectStation& station : project.stations) Append(station);
     for (const ProjectBaseline& baseline : project.baselines) Append(baseline);

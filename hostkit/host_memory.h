@@ -21,6 +21,11 @@
 
 namespace min_lumo_kit {
 
+// Asks the system to back a large block with large pages where it can
+// (Linux: transparent huge pages), so that writing it takes a fraction of
+// the page faults; elsewhere, and for small blocks, nothing.
+void Prefer_Large_Pages(void* memory, std::size_t bytes) noexcept;
+
 // The structure sizes this version of the library accepts, ready to pass.
 inline constexpr int32_t acceptedStructSizes[MIN_LUMO_STRUCT_SIZE_COUNT] = MIN_LUMO_STRUCT_SIZES;
 

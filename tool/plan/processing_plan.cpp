@@ -8,6 +8,7 @@
 
 #include <fmt/format.h>
 
+#include "hostkit/host_memory.h"
 #include "hostkit/module_loader.h"
 #include "hostkit/project_model.h"
 #include "tool/run/explain.h"
@@ -147,14 +148,17 @@ std::optional<double> Station_Distance_Metres(const Campaign& campaign, int32_t 
 
 ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedModule& library) {
     ProcessingPlan plan;
-    plan.minimised = Run_Minimisation(campaign.project, library);
+    // One host memory for both calls, as the host makes them: a large
+    // campaign's records take hundreds of megabytes.
+    min_lumo_kit::HostMemory memory(campaign.project);
+    plan.minimised = Run_Minimisation(memory, campaign.project, library);
     plan.status = plan.minimised.status;
     plan.message = plan.minimised.message;
     if (plan.status != 0) return plan;
     Explain_Decisions(campaign.project, plan.minimised);
     // The host orients the project as minimisation left it: rejected
     // observations no longer count, so they carry no level.
-    plan.oriented = Run_Orientation(plan.minimised.after, library);
+    plan.oriented = Run_Orientation(memory, plan.minimised.after, library);
     Planner(campaign, plan).Run();
     return plan;
 }

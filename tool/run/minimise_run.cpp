@@ -30,8 +30,12 @@ std::string Shown_State(const ProjectObservation& before, bool rejected, int32_t
 }  // namespace
 
 MinimiseResult Run_Minimisation(const Project& project, const LoadedModule& library) {
-    MinimiseResult result;
     HostMemory memory(project);
+    return Run_Minimisation(memory, project, library);
+}
+
+MinimiseResult Run_Minimisation(HostMemory& memory, const Project& project, const LoadedModule& library) {
+    MinimiseResult result;
     // The building blocks only read the host records, so they run first, on
     // exactly the records the exported call is about to see.
     result.inspection = Inspect_Time_Networks(memory.Header(), true);

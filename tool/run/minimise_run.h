@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hostkit/host_memory.h"
 #include "hostkit/module_loader.h"
 #include "hostkit/project_model.h"
 #include "tool/run/network_inspection.h"
@@ -29,5 +30,9 @@ struct MinimiseResult {
 
 // `project` must have passed Validate_Project.
 MinimiseResult Run_Minimisation(const min_lumo_kit::Project& project, const min_lumo_kit::LoadedModule& library);
+// The same on host memory already made from `project`, which the call then
+// leaves as the host would see it (so that orientation can follow on it).
+MinimiseResult Run_Minimisation(min_lumo_kit::HostMemory& memory, const min_lumo_kit::Project& project,
+                                const min_lumo_kit::LoadedModule& library);
 
 }  // namespace min_lumo_tool

@@ -11,8 +11,12 @@ using min_lumo_kit::Project;
 using min_lumo_kit::ProjectBaseline;
 
 OrientResult Run_Orientation(const Project& project, const LoadedModule& library) {
-    OrientResult result;
     HostMemory memory(project);
+    return Run_Orientation(memory, project, library);
+}
+
+OrientResult Run_Orientation(HostMemory& memory, const Project& project, const LoadedModule& library) {
+    OrientResult result;
     result.status = library.fixBaselineDirection(memory.Header());
     result.after = project;
     memory.Read_Back(result.after);

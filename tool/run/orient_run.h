@@ -2,6 +2,7 @@
 // the records read back and compared with what they were.
 #pragma once
 
+#include "hostkit/host_memory.h"
 #include "hostkit/module_loader.h"
 #include "hostkit/project_model.h"
 #include <cstdint>
@@ -20,5 +21,9 @@ struct OrientResult {
 
 // `project` must have passed Validate_Project.
 OrientResult Run_Orientation(const min_lumo_kit::Project& project, const min_lumo_kit::LoadedModule& library);
+// The same on host memory that holds `project` already: the host orients
+// the records in its memory as minimisation left them.
+OrientResult Run_Orientation(min_lumo_kit::HostMemory& memory, const min_lumo_kit::Project& project,
+                             const min_lumo_kit::LoadedModule& library);
 
 }  // namespace min_lumo_tool
