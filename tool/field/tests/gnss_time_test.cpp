@@ -1,6 +1,10 @@
 // The time axis: leap seconds, time systems, ISO 8601 in and out.  Expected
 // seconds were worked out apart from this code (calendar arithmetic and the
 // published leap-second dates).
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "tool/field/gnss_time.h"
@@ -29,6 +33,51 @@ TEST(GnssTime, LeapSecondsStepOnTheirDates) {
         {may14At0730, 18},
     };
     for (const Case& c : cases) EXPECT_EQ(Leap_Seconds_At_Utc(c.utc), c.gpsMinusUtc) << c.utc;
+}
+
+// The whole table, from the IERS Bulletin C announcements as the IERS
+// leap-second list gathers them: each UTC day after a positive leap second
+// since GPS time began, with TAI - UTC from then on.  GPS - UTC is TAI - UTC
+// less the 19 s by which TAI was ahead of GPS time at its start.  Dates are
+// turned into seconds by the standard library's calendar, not the tool's.
+TEST(GnssTime, EveryLeapSecondSinceGpsTimeBegan) {
+    using namespace std::chrono;
+    struct Step {
+        year_month_day utcDay;  // 00:00:00 UTC of this day is the first second under the new difference
+        int taiMinusUtc;
+    };
+    const Step steps[] = {
+        {1981y / July / 1, 20},    {1982y / July / 1, 21},    {1983y / July / 1, 22},    {1985y / July / 1, 23},
+        {1988y / January / 1, 24}, {1990y / January / 1, 25}, {1991y / January / 1, 26}, {1992y / July / 1, 27},
+        {1993y / July / 1, 28},    {1994y / July / 1, 29},    {1996y / January / 1, 30}, {1997y / July / 1, 31},
+        {1999y / January / 1, 32}, {2006y / January / 1, 33}, {2009y / January / 1, 34}, {2012y / July / 1, 35},
+        {2015y / July / 1, 36},    {2017y / January / 1, 37},
+    };
+    constexpr int taiAheadOfGps = 19;
+    const auto seconds_of = [](year_month_day day) {
+        return static_cast<double>(duration_cast<seconds>(sys_days{day}.time_since_epoch()).count());
+    };
+    std::vector<double> stepSeconds;
+    for (const Step& step : steps) {
+        const double utc = seconds_of(step.utcDay);
+        const int32_t difference = step.taiMinusUtc - taiAheadOfGps;
+        SCOPED_TRACE(static_cast<int>(step.utcDay.year()));
+        EXPECT_EQ(Leap_Seconds_At_Utc(utc - 1.0), difference - 1);
+        EXPECT_EQ(Leap_Seconds_At_Utc(utc), difference);
+        // On the GPS axis the step lies later by the new difference.
+        EXPECT_EQ(Leap_Seconds_At_Gps(utc + difference - 1.0), difference - 1);
+        EXPECT_EQ(Leap_Seconds_At_Gps(utc + difference), difference);
+        stepSeconds.push_back(utc);
+    }
+    // No other step: across every other 1 January and 1 July from 1980 to
+    // 2040 the difference stays as it was.
+    for (int y = 1980; y <= 2040; ++y)
+        for (const month m : {January, July}) {
+            const double utc = seconds_of(year{y} / m / 1);
+            if (std::find(stepSeconds.begin(), stepSeconds.end(), utc) != stepSeconds.end()) continue;
+            EXPECT_EQ(Leap_Seconds_At_Utc(utc - 1.0), Leap_Seconds_At_Utc(utc)) << y << "-" << static_cast<unsigned>(m);
+        }
+    EXPECT_EQ(Leap_Seconds_At_Utc(seconds_of(2040y / December / 31)), 18);
 }
 
 TEST(GnssTime, GpsInstantsOfTheStepLieLaterByTheNewDifference) {
