@@ -6,9 +6,18 @@
 // Usage: min_lumo_field_bench [--folder DIR] [--megabytes N] [--runs N] [--json FILE]
 //   --folder: where the files are kept between runs (default: the build's field-bench folder)
 //   --megabytes: size of each plain file (default 200)
+//
+// With --plan TOOL --campaign FOLDER instead: the processor time of
+// `TOOL plan FOLDER` against reading the same files, in turns, and the
+// ratios of the medians, with the plan's peak memory.  Reading is measured
+// three ways: `cat` of the files (a process, as the plan is), a plain read
+// in this process (each file opened and read to its end through one reused
+// buffer), and the planner's own reader over them in this process.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,8 +25,15 @@
 #include <fmt/format.h>
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "bench/processor_seconds.h"
 #include "tool/field/gnss_time.h"
+#include "tool/field/field_file.h"
 #include "tool/field/rinex_reader.h"
 
 namespace {
@@ -173,16 +189,159 @@ struct Subject {
 
 std::size_t Size_Of(const fs::path& path) { return static_cast<std::size_t>(fs::file_size(path)); }
 
+// ---- Planning against reading ------------------------------------------------
+
+// The plan may take at most this many times the processor time of reading
+// its files.
+constexpr double mostPlanToReadRatio = 2.0;
+constexpr std::size_t plainReadBufferBytes = std::size_t{1} << 20;
+constexpr double kilobytesPerMegabyte = 1000.0;
+
+std::vector<fs::path> Campaign_Files(const fs::path& folder) {
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Every file opened and read to its end through one buffer; processor
+// seconds.
+double Plain_Read_Seconds(const std::vector<fs::path>& files, std::size_t& bytes) {
+    static std::vector<char> buffer(plainReadBufferBytes);
+    const double start = Processor_Seconds();
+    bytes = 0;
+    for (const fs::path& path : files) {
+        const int descriptor = open(path.c_str(), O_RDONLY);
+        if (descriptor < 0) {
+            std::fprintf(stderr, "field bench: cannot open %s\n", path.c_str());
+            std::exit(2);
+        }
+        for (ssize_t count; (count = read(descriptor, buffer.data(), buffer.size())) > 0;)
+            bytes += static_cast<std::size_t>(count);
+        close(descriptor);
+    }
+    return Processor_Seconds() - start;
+}
+
+// The planner's reader over every file, told by content as in a folder.
+double Field_Read_Seconds(const std::vector<fs::path>& files) {
+    const double start = Processor_Seconds();
+    for (const fs::path& path : files) {
+        const FieldFile read = Read_Field_File(path.string(), std::nullopt);
+        if (read.kind != FieldFileKind::RinexObservation) {
+            std::fprintf(stderr, "field bench: %s is no RINEX observation file\n", path.c_str());
+            std::exit(2);
+        }
+    }
+    return Processor_Seconds() - start;
+}
+
+struct ChildRun {
+    double processorSeconds = 0.0;
+    double peakMegabytes = 0.0;
+};
+
+// A program run with its output thrown away; the processor time and peak
+// memory of that process alone.
+ChildRun Child_Run(std::vector<std::string> arguments) {
+    const std::string program = arguments.front();
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int failed = posix_spawnp(&child, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        std::fprintf(stderr, "field bench: cannot run %s: %s\n", program.c_str(), std::strerror(failed));
+        std::exit(2);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "field bench: %s failed\n", program.c_str());
+        std::exit(2);
+    }
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) * 1e-6;
+    };
+    // ru_maxrss is in kilobytes on Linux.
+    return {seconds(usage.ru_utime) + seconds(usage.ru_stime),
+            static_cast<double>(usage.ru_maxrss) * 1024.0 / (kilobytesPerMegabyte * kilobytesPerMegabyte)};
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+const char* Verdict(double ratio) { return ratio <= mostPlanToReadRatio ? "met" : "NOT met"; }
+
+int Plan_Against_Reading(const std::string& tool, const fs::path& campaign, int runs, const std::string& json) {
+    const std::vector<fs::path> files = Campaign_Files(campaign);
+    std::vector<std::string> cat = {"cat"};
+    for (const fs::path& file : files) cat.push_back(file.string());
+    std::vector<double> reads, fieldReads, cats, plans, peaks;
+    std::size_t bytes = 0;
+    // In turns, so that all see the same load and the same cache.
+    Plain_Read_Seconds(files, bytes);
+    for (int run = 0; run < runs; ++run) {
+        reads.push_back(Plain_Read_Seconds(files, bytes));
+        fieldReads.push_back(Field_Read_Seconds(files));
+        cats.push_back(Child_Run(cat).processorSeconds);
+        const ChildRun planned = Child_Run({tool, "plan", campaign.string()});
+        plans.push_back(planned.processorSeconds);
+        peaks.push_back(planned.peakMegabytes);
+    }
+    const double read = std::max(Median(reads), 1e-9), fieldRead = Median(fieldReads);
+    const double catRead = std::max(Median(cats), 1e-9), plan = Median(plans);
+    const double peak = *std::max_element(peaks.begin(), peaks.end());
+    std::printf("%zu files, %.0f MB; median processor seconds of %d runs each:\n", files.size(),
+                static_cast<double>(bytes) / bytesPerMegabyte, runs);
+    std::printf("  plan %.2f s (peak memory %.0f MB); cat %.2f s; a plain read here %.3f s; the planner's reader here "
+                "%.3f s\n",
+                plan, peak, catRead, read, fieldRead);
+    std::printf("  plan against cat: %.2fx (at most %.0fx: %s)\n", plan / catRead, mostPlanToReadRatio,
+                Verdict(plan / catRead));
+    std::printf("  plan against a plain read here: %.1fx (at most %.0fx: %s)\n", plan / read, mostPlanToReadRatio,
+                Verdict(plan / read));
+    std::printf("  the planner's reader against a plain read here: %.2fx (at most %.0fx: %s)\n", fieldRead / read,
+                mostPlanToReadRatio, Verdict(fieldRead / read));
+    if (!json.empty()) {
+        std::FILE* file = std::fopen(json.c_str(), "wb");
+        if (file == nullptr) {
+            std::fprintf(stderr, "field bench: cannot write %s\n", json.c_str());
+            return 2;
+        }
+        std::fprintf(file,
+                     "{\"files\": %zu, \"bytes\": %zu, \"runs\": %d, \"planProcessorSeconds\": %.3f, "
+                     "\"peakMegabytes\": %.1f, \"catProcessorSeconds\": %.3f, \"plainReadProcessorSeconds\": %.3f, "
+                     "\"fieldReadProcessorSeconds\": %.3f, \"planToCat\": %.3f, \"planToPlainRead\": %.3f, "
+                     "\"fieldReadToPlainRead\": %.3f, \"mostRatio\": %.1f}\n",
+                     files.size(), bytes, runs, plan, peak, catRead, read, fieldRead, plan / catRead, plan / read,
+                     fieldRead / read, mostPlanToReadRatio);
+        std::fclose(file);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     fs::path folder = MIN_LUMO_FIELD_BENCH_FOLDER;
     std::size_t megabytes = 200;
     int runs = 5;
-    std::string json;
+    std::string json, tool;
+    fs::path campaign;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--folder") folder = argv[i + 1];
+        else if (option == "--plan") tool = argv[i + 1];
+        else if (option == "--campaign") campaign = argv[i + 1];
         else if (option == "--megabytes") megabytes = static_cast<std::size_t>(std::atol(argv[i + 1]));
         else if (option == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
         else if (option == "--json") json = argv[i + 1];
@@ -191,6 +350,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (!tool.empty() && !campaign.empty() && argc % 2 == 1) return Plan_Against_Reading(tool, campaign, runs, json);
     if (argc % 2 == 0) {
         std::fprintf(stderr, "usage: %s [--folder DIR] [--megabytes N] [--runs N] [--json FILE]\n", argv[0]);
         return 2;

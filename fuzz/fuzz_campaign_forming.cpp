@@ -129,7 +129,22 @@ void Check(const Campaign& campaign) {
                 Fail("a span out of its occupation or out of order");
             before = span.endGps;
         }
-        if (occupation.gapCount != static_cast<int32_t>(occupation.spans.size()) - 1) Fail("gaps and spans disagree");
+        // Gaps are the epochs' own, whatever the maximum gap: every break
+        // between spans that leaves a step empty is one, and none is longer
+        // than the longest.
+        if ((occupation.gapCount == 0) != (occupation.longestGapSeconds == 0.0)) Fail("gaps without a longest");
+        int32_t longBreaks = 0;
+        const bool epochsOnly = std::all_of(occupation.epochRuns.begin(), occupation.epochRuns.end(),
+                                            [](const EpochRun& run) { return run.count > 0; });
+        for (std::size_t k = 1; k < occupation.spans.size(); ++k) {
+            const double gap = occupation.spans[k].startGps - occupation.spans[k - 1].endGps;
+            if (epochsOnly && occupation.intervalSeconds > 0.0
+                && gap > min_lumo_field::gapIntervals * occupation.intervalSeconds + 1e-6) {
+                ++longBreaks;
+                if (gap > occupation.longestGapSeconds + 1e-6) Fail("a break between spans longer than the longest gap");
+            }
+        }
+        if (occupation.gapCount < longBreaks) Fail("fewer gaps than breaks between spans");
         if (occupation.completeness < 0.0 || occupation.completeness > 1.0) Fail("completeness out of 0..1");
     }
     const double shortest = campaign.options.minimumOverlapMinutes * 60.0;

@@ -2,8 +2,10 @@
 // receiver file (or of an occupation log).  Nothing may crash; the only
 // exception allowed is FieldFileError, naming the file; an occupation read
 // must make sense (times in order, a count for every epoch, positions on the
-// globe, warnings naming the file); and the same bytes gzip-compressed must
-// read exactly alike, errors included.
+// globe, warnings naming the file, damage with its line); and the same
+// bytes gzip-compressed must read exactly alike, errors and damage
+// included.  Inputs that are packed already (gzip, Unix compress, bzip2,
+// xz, zip: the seeds hold one of each) go through their decompression.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -59,6 +61,8 @@ void Check_Occupation(const Occupation& occupation, bool fromLog) {
     if (occupation.file != fileName) Fail("the occupation's file is " + occupation.file);
     if (occupation.station.empty()) Fail("an occupation without a station");
     for (const std::string& warning : occupation.warnings) Check_Names_File(warning, "a warning");
+    if (occupation.damageLine < 0 || (occupation.damage.empty() && occupation.damageLine != 0))
+        Fail("damage without its reason, or a line before the first");
     if (fromLog ? !occupation.hasEpochs || occupation.epochCount != 0 : occupation.hasEpochs != (occupation.epochCount > 0))
         Fail("hasEpochs disagrees with epochCount");
     if (!std::isfinite(occupation.firstGps) || !std::isfinite(occupation.lastGps) || occupation.firstGps > occupation.lastGps)
@@ -101,7 +105,8 @@ void Compare(const Outcome& plain, const Outcome& packed) {
     const Occupation& b = packed.occupation;
     if (a.station != b.station || a.receiver != b.receiver || a.positionKnown != b.positionKnown || a.x != b.x
         || a.epochCount != b.epochCount || a.firstGps != b.firstGps || a.lastGps != b.lastGps
-        || b.format != a.format + ", gzip" || a.warnings != b.warnings)
+        || b.format != a.format + ", gzip" || a.warnings != b.warnings || a.damage != b.damage
+        || a.damageLine != b.damageLine)
         Fail("plain and gzip read differently");
 }
 

@@ -19,14 +19,17 @@ job=${1:-test}
 demo_packages=(
   cmake make g++
   nlohmann-json3-dev libcli11-dev libfmt-dev zlib1g-dev
+  # .Z, bzip2, xz and zip field files come through libarchive.
+  libarchive-dev
 )
 test_packages=(
   "${demo_packages[@]}"
   googletest
   g++-multilib
   g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev
-  # The 32-bit tool reads field files too; its zlib is the i386 one.
-  zlib1g-dev:i386
+  # The 32-bit tool reads field files too; its zlib and libarchive are the
+  # i386 ones (libarchive-dev installs beside the x86-64 one: Multi-Arch: same).
+  zlib1g-dev:i386 libarchive-dev:i386
   clang-14 libclang-rt-14-dev
   # GeographicLib checks the tool's geodetic conversion.  Debian's
   # libgeographiclib-dev cannot be installed for two architectures at once

@@ -146,9 +146,6 @@ double Default_Maximum_Gap_Seconds(double intervalSeconds) {
 
 void Set_Spans(Occupation& occupation, double maximumGapSeconds) {
     occupation.spans.clear();
-    occupation.gapCount = 0;
-    occupation.longestGapSeconds = 0.0;
-    bool continuousData = false;
     const auto take = [&](double first, double last, int64_t count) {
         if (!occupation.spans.empty() && first - occupation.spans.back().endGps <= maximumGapSeconds) {
             DataSpan& span = occupation.spans.back();
@@ -156,14 +153,9 @@ void Set_Spans(Occupation& occupation, double maximumGapSeconds) {
             span.epochCount += count;
             return;
         }
-        if (!occupation.spans.empty()) {
-            ++occupation.gapCount;
-            occupation.longestGapSeconds = std::max(occupation.longestGapSeconds, first - occupation.spans.back().endGps);
-        }
         occupation.spans.push_back({first, last, count});
     };
     for (const EpochRun& run : occupation.epochRuns) {
-        if (run.count == 0) continuousData = true;
         // Evenly spaced epochs farther apart than the maximum gap are each
         // a span of their own.
         if (run.count >= 2 && Step_Of(run) > maximumGapSeconds) {
@@ -176,14 +168,51 @@ void Set_Spans(Occupation& occupation, double maximumGapSeconds) {
         }
         take(run.firstGps, run.lastGps, run.count);
     }
+}
+
+void Set_Epoch_Quality(Occupation& occupation) {
     occupation.completeness = 0.0;
-    if (continuousData || occupation.intervalSeconds <= 0.0) return;
-    double expected = 0.0, epochs = 0.0;
-    for (const DataSpan& span : occupation.spans) {
-        expected += std::floor((span.endGps - span.startGps) / occupation.intervalSeconds + sameEpochSeconds) + 1.0;
-        epochs += static_cast<double>(span.epochCount);
+    occupation.gapCount = 0;
+    occupation.longestGapSeconds = 0.0;
+    const std::vector<EpochRun>& runs = occupation.epochRuns;
+    const double interval = occupation.intervalSeconds;
+    if (runs.empty() || interval <= 0.0
+        || std::any_of(runs.begin(), runs.end(), [](const EpochRun& run) { return run.count == 0; }))
+        return;
+    // The runs are in time order and apart (EpochRunBuilder, Union_Of_Runs).
+    const double first = runs.front().firstGps;
+    const auto step = [&](double epoch) { return static_cast<int64_t>(std::llround((epoch - first) / interval)); };
+    const double longestBreak = gapIntervals * interval;
+    const auto note_break = [&](double seconds, int64_t count) {
+        if (seconds <= longestBreak) return;
+        occupation.gapCount += static_cast<int32_t>(count);
+        occupation.longestGapSeconds = std::max(occupation.longestGapSeconds, seconds);
+    };
+    int64_t held = 0, lastHeld = -1;
+    double last = first;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const EpochRun& run = runs[i];
+        if (i > 0) note_break(run.firstGps - runs[i - 1].lastGps, 1);
+        last = std::max(last, run.lastGps);
+        const double spacing = Step_Of(run);
+        if (run.count >= 2) note_break(spacing, run.count - 1);
+        if (run.count < 2 || spacing <= interval + sameEpochSeconds) {
+            // At most one interval apart: every step between its ends holds one.
+            const int64_t from = std::max(step(run.firstGps), lastHeld + 1), to = step(run.lastGps);
+            if (to >= from) held += to - from + 1;
+            lastHeld = std::max(lastHeld, to);
+            continue;
+        }
+        for (int64_t k = 0; k < run.count; ++k) {
+            const int64_t at = step(k + 1 == run.count ? run.lastGps : run.firstGps + static_cast<double>(k) * spacing);
+            if (at > lastHeld) {
+                ++held;
+                lastHeld = at;
+            }
+        }
     }
-    if (expected > 0.0) occupation.completeness = std::min(1.0, epochs / expected);
+    const int64_t steps = step(last) + 1;
+    occupation.completeness = std::min(1.0, static_cast<double>(held) / static_cast<double>(steps));
 }
 
 CommonTime Common_Time(const std::vector<DataSpan>& first, const std::vector<DataSpan>& second) {

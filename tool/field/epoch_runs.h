@@ -67,9 +67,23 @@ double Most_Common_Spacing(const std::vector<EpochRun>& runs);
 // unknown.
 double Default_Maximum_Gap_Seconds(double intervalSeconds);
 
-// Fills spans, gapCount, longestGapSeconds and completeness of the
-// occupation from its runs (intervalSeconds must be set).
+// Fills the spans of the occupation from its runs: the data split where the
+// epochs are more than the maximum gap apart.
 void Set_Spans(Occupation& occupation, double maximumGapSeconds);
+
+// A break between two epochs longer than this many intervals leaves at
+// least one of the interval's steps without an epoch: a gap.
+inline constexpr double gapIntervals = 1.5;
+
+// Fills completeness, gapCount and longestGapSeconds from the runs and the
+// interval (intervalSeconds must be set), whatever the maximum gap:
+// completeness counts the interval's steps from the first epoch to the last
+// (each epoch on its nearest step) that hold an epoch, every missing epoch
+// in between counting against it, long gaps included; a gap is a break
+// between consecutive epochs longer than gapIntervals intervals.  An
+// occupation log's continuous data, or an unknown interval, leave all three
+// at 0.
+void Set_Epoch_Quality(Occupation& occupation);
 
 // The total length of the intersection of two span lists, and its first and
 // last instant (pieces of no length do not count).

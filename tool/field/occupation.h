@@ -39,6 +39,12 @@ struct Occupation {
     int64_t epochCount = 0;
     std::string format;                // e.g. "RINEX 3.03, gzip", "Compact RINEX 3.0 (RINEX 3.04)"
     std::vector<std::string> warnings; // one line each, already naming the file
+    // Why the file is damaged, when it is: it ends inside a record, inside a
+    // line, or inside its compressed data (cut short in a copy or a
+    // download).  The plan refuses such a file, or leaves it out with
+    // --skip-damaged; the reader gives what it could read.  Empty: whole.
+    std::string damage;
+    int64_t damageLine = 0;            // the line it concerns, from 1; 0 the file as a whole
 
     // The occupation's data.  Files of one station whose data touch or
     // overlap within the maximum gap are joined into one occupation.
@@ -46,9 +52,14 @@ struct Occupation {
     std::vector<EpochRun> epochRuns;   // the epochs, in time order, without repeats
     std::vector<DataSpan> spans;       // the data split at gaps longer than the maximum gap, in time order
     double intervalSeconds = 0.0;      // the file's INTERVAL, else the most common epoch spacing; 0 unknown
-    double completeness = 0.0;         // epochs against those expected at the interval over the spans (0..1); 0 unknown
-    int32_t gapCount = 0;              // gaps longer than the maximum gap (between spans)
-    double longestGapSeconds = 0.0;    // the longest of them; 0 without
+    // Judged on the epochs themselves, whatever the maximum gap
+    // (Set_Epoch_Quality): the share of the interval's steps from the first
+    // epoch to the last that hold an epoch (0..1; 0 unknown), the breaks
+    // between epochs that leave a step empty, and the longest of them
+    // (between the epochs either side; 0 without).
+    double completeness = 0.0;
+    int32_t gapCount = 0;
+    double longestGapSeconds = 0.0;
 
     // The header as written (trimmed), for the occupation table.
     std::string markerName, markerNumber;  // MARKER NAME, MARKER NUMBER
@@ -80,6 +91,13 @@ public:
     std::string file;
     int64_t line = 0;
     std::string reason;
+};
+
+// A file cut short: it ends inside its header or inside its compressed
+// data, so that not even its start can be read whole.
+class DamagedFieldFile : public FieldFileError {
+public:
+    using FieldFileError::FieldFileError;
 };
 
 // "FILE:LINE: text", or "FILE: text" for line 0: how errors and warnings

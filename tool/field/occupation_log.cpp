@@ -66,7 +66,8 @@ public:
             }
             occupations.push_back(Read_Line(fields));
         }
-        if (!lines_.Stream_Problem().empty()) Fail(lines_.Line_Number(), lines_.Stream_Problem());
+        if (!lines_.Stream_Problem().empty())
+            throw DamagedFieldFile(lines_.Name(), lines_.Line_Number(), lines_.Stream_Problem());
         if (occupations.empty()) Fail(0, "the log holds no occupation");
         return occupations;
     }
@@ -139,6 +140,8 @@ private:
 };
 
 }  // namespace
+
+std::vector<Occupation> Read_Occupation_Log(LineReader& lines) { return LogReader(lines).Read(); }
 
 std::vector<Occupation> Read_Occupation_Log(const std::string& path) {
     LineReader lines(path);

@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tool/field/line_reader.h"
 #include "tool/field/occupation.h"
 
 namespace min_lumo_field {
@@ -30,5 +31,7 @@ namespace min_lumo_field {
 // field for anything else; a log without any occupation is an error too.
 std::vector<Occupation> Read_Occupation_Log(const std::string& path);
 std::vector<Occupation> Read_Occupation_Log_From_Memory(const std::string& name, std::string_view bytes);
+// The same from a reader at the log's first line.
+std::vector<Occupation> Read_Occupation_Log(LineReader& lines);
 
 }  // namespace min_lumo_field

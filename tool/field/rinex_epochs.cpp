@@ -36,9 +36,32 @@ bool Is_Blank(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; });
 }
 
+// Blanks, then digits, then blanks: the usual epoch field, read without
+// the general parser (an epoch line has six of them).  False when the
+// field holds anything else.
+bool Read_Plain_Digits(std::string_view field, int64_t& value) {
+    std::size_t i = 0;
+    while (i < field.size() && field[i] == ' ') ++i;
+    const std::size_t digitsStart = i;
+    int64_t number = 0;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) number = number * 10 + (field[i] - '0');
+    if (i == digitsStart) return false;
+    for (; i < field.size(); ++i)
+        if (field[i] != ' ') return false;
+    value = number;
+    return true;
+}
+
 // Whole number field in range, blanks around it allowed.
 bool Read_Field(std::string_view line, std::size_t first, std::size_t width, int64_t low, int64_t high, int64_t& value) {
-    const std::optional<int64_t> parsed = Parse_Integer_Field(Columns(line, first, width));
+    const std::string_view field = Columns(line, first, width);
+    int64_t digits = 0;
+    if (Read_Plain_Digits(field, digits)) {
+        if (digits < low || digits > high) return false;
+        value = digits;
+        return true;
+    }
+    const std::optional<int64_t> parsed = Parse_Integer_Field(field);
     if (!parsed || *parsed < low || *parsed > high) return false;
     value = *parsed;
     return true;
@@ -68,8 +91,12 @@ public:
         else Scan_Plain();
         Close_Junk();
         if (pending_ > 0)
-            Warn(pendingStart_, pendingData_ ? "the file ends inside this epoch record (cut short?)"
-                                             : "the file ends inside this event record (cut short?)");
+            Damage(pendingStart_, pendingData_ ? "the file ends inside this epoch record (cut short?)"
+                                               : "the file ends inside this event record (cut short?)");
+        // The last line without a line end: a cut inside it, whatever the
+        // line held.  A lone DOS end-of-file character has none either.
+        if (lines_.Line_Unterminated() && !dosEnd_)
+            Damage(lines_.Line_Number(), "the file ends inside this line, which has no line end (cut short?)");
         if (junkRuns_ > maximumJunkWarnings)
             Warn(0, fmt::format("{} more runs of lines that are neither an epoch record nor its data were skipped",
                                 junkRuns_ - maximumJunkWarnings));
@@ -79,6 +106,12 @@ public:
 
 private:
     void Warn(int64_t line, const std::string& text) { warnings_.push_back(Located(lines_.Name(), line, text)); }
+    // The first sign of a cut is the one told.
+    void Damage(int64_t line, const std::string& text) {
+        if (!summary_.damage.empty()) return;
+        summary_.damage = text;
+        summary_.damageLine = line;
+    }
 
     // Lines an epoch record announces after its epoch line.
     int64_t Lines_Announced(const EpochRecord& record) const {
@@ -127,7 +160,7 @@ private:
     // True when the line read is the file's last, cut inside: it must not count.
     bool Cut_Last_Line() {
         if (!lines_.Line_Unterminated()) return false;
-        Warn(lines_.Line_Number(), "the last line is cut short and was not read");
+        Damage(lines_.Line_Number(), "the file ends inside this epoch line (cut short?); it was not read");
         return true;
     }
 
@@ -170,7 +203,10 @@ private:
                     continue;
                 }
             } else if (!Parse_Epoch_Line(line, layout_, record)) {
-                if (!line.empty() && line[0] == '\x1a') break;  // DOS end of file
+                if (!line.empty() && line[0] == '\x1a') {  // DOS end of file
+                    dosEnd_ = true;
+                    break;
+                }
                 if (!Is_Blank(line)) Note_Junk();
                 continue;
             }
@@ -216,7 +252,10 @@ private:
             } else if (escapeLines && !line.empty() && line[0] == '&') {
                 continue;
             } else {
-                if (!line.empty() && line[0] == '\x1a') break;  // DOS end of file
+                if (!line.empty() && line[0] == '\x1a') {  // DOS end of file
+                    dosEnd_ = true;
+                    break;
+                }
                 if (!referenceValid_) {
                     if (!Is_Blank(line)) Note_Junk();
                     continue;
@@ -279,6 +318,7 @@ private:
     int64_t junkStart_ = 0, junkLines_ = 0;
     int junkRuns_ = 0;
     bool siteEventWarned_ = false, orderWarned_ = false;
+    bool dosEnd_ = false;  // the data ended with a DOS end-of-file character
 };
 
 }  // namespace

@@ -40,12 +40,16 @@ struct EpochSummary {
     int64_t count = 0;  // observation epochs (flags 0 and 1)
     double firstGps = 0.0, lastGps = 0.0;  // earliest and latest of them, GPS seconds
     std::vector<EpochRun> runs;            // all of them, in time order, without repeats
+    // The file ends inside a record or a line (cut short): why, and the
+    // line; empty when the records end whole.
+    std::string damage;
+    int64_t damageLine = 0;
 };
 
 // Reads the epoch records after the header to the end of the data.  Lines
 // that are neither an epoch record nor what one announces are skipped until
-// the next valid epoch line; each such run, a file cut inside a record, and
-// anything else doubtful becomes a warning.
+// the next valid epoch line; each such run and anything else doubtful
+// becomes a warning.  A file cut inside a record or a line is damage.
 EpochSummary Scan_Epochs(LineReader& lines, const RinexHeader& header, std::vector<std::string>& warnings);
 
 }  // namespace min_lumo_field

@@ -160,10 +160,14 @@ std::optional<int64_t> Parse_Integer_Field(std::string_view field) { return Pars
 
 RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warnings) {
     const std::string& name = lines.Name();
+    // Cut inside its compressed data: the damage is the cause of whatever
+    // the header then lacks.
     const auto fail = [&](int64_t line, const std::string& reason) {
-        std::string text = reason;
-        if (!lines.Stream_Problem().empty()) text += " (" + lines.Stream_Problem() + ")";
-        throw FieldFileError(name, line, text);
+        if (!lines.Stream_Problem().empty()) throw DamagedFieldFile(name, line, lines.Stream_Problem());
+        throw FieldFileError(name, line, reason);
+    };
+    const auto cut = [&](int64_t line, const std::string& reason) {
+        throw DamagedFieldFile(name, line, lines.Stream_Problem().empty() ? reason : lines.Stream_Problem());
     };
     RinexHeader header;
     std::string_view line;
@@ -209,7 +213,7 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
     std::string statedCode;
     int64_t timeLine = 0;
     for (;;) {
-        if (!lines.Next(line)) fail(lines.Line_Number(), "the header has no END OF HEADER line (file cut short?)");
+        if (!lines.Next(line)) cut(lines.Line_Number(), "the header has no END OF HEADER line (file cut short?)");
         if (lines.Line_Number() > maximumHeaderLines)
             fail(lines.Line_Number(), fmt::format("no END OF HEADER in the first {} lines", maximumHeaderLines));
         if (line.size() <= labelColumn) continue;

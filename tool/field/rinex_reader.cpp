@@ -30,9 +30,9 @@ std::string Station_From_File_Name(const std::string& path) {
     return name;
 }
 
-// The marker name as written, unless it says nothing: then the file name's
-// station ID (or, without one and without any marker name, the name's
-// first four characters), with a warning.
+// The marker name as written, unless it says nothing (empty or a
+// placeholder): then the file name's station ID, or without one the file
+// name's first four characters, with a warning.
 void Name_Station(Occupation& occupation) {
     occupation.station = occupation.markerName;
     if (!Is_Placeholder_Marker(occupation.markerName)) return;
@@ -49,18 +49,21 @@ void Name_Station(Occupation& occupation) {
             fmt::format("MARKER NAME '{}' looks like a receiver's default; station '{}' taken from the file name",
                         occupation.markerName, occupation.station));
     } else {
+        // A placeholder names no point: left as the station it would join
+        // every other file left on it, wherever they were.
+        occupation.station = Station_From_File_Name(occupation.file);
         occupation.stationWarning = Located(
             occupation.file, 0,
             fmt::format("MARKER NAME '{}' looks like a receiver's default and the file name gives no station ID; "
-                        "name the station with --station FILE=NAME",
-                        occupation.markerName));
+                        "station '{}' taken from the file name's first characters (--station FILE=NAME names it)",
+                        occupation.markerName, occupation.station));
     }
 }
 
-std::string Format_Name(const RinexHeader& header, bool gzip) {
+std::string Format_Name(const RinexHeader& header, Packing packing) {
     std::string text = header.compact ? fmt::format("Compact RINEX {} (RINEX {})", header.compactVersion, header.version)
                                       : fmt::format("RINEX {}", header.version);
-    if (gzip) text += ", gzip";
+    if (packing != Packing::None) text += fmt::format(", {}", Packing_Name(packing));
     return text;
 }
 
@@ -77,11 +80,13 @@ void Take_Position(Occupation& occupation, const RinexHeader& header) {
     Set_Earth_Centred_Position(occupation, header.x, header.y, header.z);
 }
 
-Occupation Read_From(LineReader& lines) {
+}  // namespace
+
+Occupation Read_Occupation(LineReader& lines) {
     Occupation occupation;
     occupation.file = lines.Name();
     const RinexHeader header = Read_Rinex_Header(lines, occupation.warnings);
-    occupation.format = Format_Name(header, lines.Gzip());
+    occupation.format = Format_Name(header, lines.Packed());
     occupation.receiver = header.receiverType;
     occupation.files = {occupation.file};
     occupation.markerName = header.markerName;
@@ -102,8 +107,18 @@ Occupation Read_From(LineReader& lines) {
     occupation.epochRuns = std::move(epochs.runs);
     occupation.intervalSeconds =
         header.intervalSeconds > 0.0 ? header.intervalSeconds : Most_Common_Spacing(occupation.epochRuns);
-    if (!lines.Stream_Problem().empty())
-        occupation.warnings.push_back(Located(occupation.file, lines.Line_Number(), lines.Stream_Problem()));
+    // A cut in the compressed data comes before any cut it leaves in the
+    // records.
+    if (!lines.Stream_Problem().empty()) {
+        occupation.damage = lines.Stream_Problem();
+        occupation.damageLine = lines.Line_Number();
+    } else if (!epochs.damage.empty()) {
+        occupation.damage = std::move(epochs.damage);
+        occupation.damageLine = epochs.damageLine;
+    }
+    if (lines.Trailing_Bytes())
+        occupation.warnings.push_back(
+            Located(occupation.file, 0, "bytes after the end of the compressed data were not read"));
     occupation.epochCount = epochs.count;
     occupation.hasEpochs = epochs.count > 0;
     if (occupation.hasEpochs) {
@@ -115,16 +130,14 @@ Occupation Read_From(LineReader& lines) {
     return occupation;
 }
 
-}  // namespace
-
 Occupation Read_Occupation(const std::string& path) {
     LineReader lines(path);
-    return Read_From(lines);
+    return Read_Occupation(lines);
 }
 
 Occupation Read_Occupation_From_Memory(const std::string& name, std::string_view bytes) {
     LineReader lines(name, bytes);
-    return Read_From(lines);
+    return Read_Occupation(lines);
 }
 
 }  // namespace min_lumo_field

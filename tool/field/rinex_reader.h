@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tool/field/line_reader.h"
 #include "tool/field/occupation.h"
 
 namespace min_lumo_field {
@@ -16,5 +17,7 @@ namespace min_lumo_field {
 Occupation Read_Occupation(const std::string& path);
 // The same for bytes already in memory; `name` stands for the path.
 Occupation Read_Occupation_From_Memory(const std::string& name, std::string_view bytes);
+// The same from a reader at the file's first line.
+Occupation Read_Occupation(LineReader& lines);
 
 }  // namespace min_lumo_field

@@ -23,7 +23,11 @@ struct SpanCase {
     std::vector<double> epochs;
     double maximumGapSeconds;
     std::vector<DataSpan> spans;
-    double intervalSeconds;
+    double intervalSeconds;  // as the file's most common spacing gives it
+    // Judged on the epochs whatever the maximum gap: the breaks longer than
+    // 1.5 intervals, the longest, and the share of the interval's steps
+    // from the first epoch to the last that hold an epoch.
+    int32_t gaps;
     double longestGapSeconds;
     double completeness;
 };
@@ -31,47 +35,85 @@ struct SpanCase {
 // Times as h:mm:ss from the day's start.
 constexpr double H(int hours, int minutes, int seconds = 0) { return hours * 3600.0 + minutes * 60.0 + seconds; }
 
+// Epochs every `step` seconds from `first` to `last`, both included.
+std::vector<double> Every(double step, double first, double last) {
+    std::vector<double> epochs;
+    for (double t = first; t <= last + 1e-9; t += step) epochs.push_back(t);
+    return epochs;
+}
+
+std::vector<double> Joined(std::vector<double> a, const std::vector<double>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 TEST(EpochRuns, SpansGapsIntervalAndCompleteness) {
     const SpanCase cases[] = {
-        // The real-file shape: six epochs over 2 h 26 min are three spans.
+        // The real-file shape: six epochs over 2 h 26 min are three spans,
+        // and 6 of the 293 steps of 30 s from the first to the last.
         {"six_epochs_three_spans",
          {H(0, 0), H(0, 0, 30), H(1, 10), H(2, 25), H(2, 25, 30), H(2, 26)},
          300.0,
          {{H(0, 0), H(0, 0, 30), 2}, {H(1, 10), H(1, 10), 1}, {H(2, 25), H(2, 26), 3}},
-         30.0, H(1, 15), 1.0},
-        // Five minutes of data and a stray epoch three hours later.
+         30.0, 2, H(1, 15), 6.0 / 293.0},
+        // Five minutes of data and a stray epoch three hours later: 12 of
+        // the 371 steps.
         {"stray_epoch",
          {H(8, 0), H(8, 0, 30), H(8, 1), H(8, 1, 30), H(8, 2), H(8, 2, 30), H(8, 3), H(8, 3, 30), H(8, 4),
           H(8, 4, 30), H(8, 5), H(11, 5)},
          300.0,
          {{H(8, 0), H(8, 5), 11}, {H(11, 5), H(11, 5), 1}},
-         30.0, H(3, 0), 1.0},
+         30.0, 1, H(3, 0), 12.0 / 371.0},
         // A gap of 2.5 minutes stays inside the span at 5 minutes' maximum;
         // the 4 missing epochs show in the completeness: 10 of 14.
         {"short_gap_inside",
          {H(9, 0), H(9, 0, 30), H(9, 1), H(9, 1, 30), H(9, 4), H(9, 4, 30), H(9, 5), H(9, 5, 30), H(9, 6), H(9, 6, 30)},
          300.0,
          {{H(9, 0), H(9, 6, 30), 10}},
-         30.0, 0.0, 10.0 / 14.0},
-        // The same at a 2-minute maximum: two spans, each complete.
+         30.0, 1, 150.0, 10.0 / 14.0},
+        // The same at a 2-minute maximum: two spans, and the same gap and
+        // completeness, which the maximum gap does not change.
         {"short_gap_splits",
          {H(9, 0), H(9, 0, 30), H(9, 1), H(9, 1, 30), H(9, 4), H(9, 4, 30), H(9, 5), H(9, 5, 30), H(9, 6), H(9, 6, 30)},
          120.0,
          {{H(9, 0), H(9, 1, 30), 4}, {H(9, 4), H(9, 6, 30), 6}},
-         30.0, 150.0, 1.0},
+         30.0, 1, 150.0, 10.0 / 14.0},
+        // A 20-minute hole in two hours: one span at a 30-minute maximum,
+        // still a gap of 20:30 and 40 of the 241 steps missing.
+        {"long_hole_inside_a_wide_maximum",
+         Joined(Every(30.0, H(10, 0), H(10, 50)), Every(30.0, H(11, 10, 30), H(12, 0))),
+         1800.0,
+         {{H(10, 0), H(12, 0), 201}},
+         30.0, 1, H(0, 20, 30), 201.0 / 241.0},
         // Out of order, and one epoch twice: sorted, counted once.
         {"unordered_and_repeated",
          {H(7, 1), H(7, 0), H(7, 0, 30), H(7, 0, 30), H(7, 1, 30)},
          300.0,
          {{H(7, 0), H(7, 1, 30), 4}},
-         30.0, 0.0, 1.0},
-        // Evenly spaced but farther apart than the maximum gap: each alone.
+         30.0, 0, 0.0, 1.0},
+        // Evenly spaced but farther apart than the maximum gap: each alone;
+        // on their own 10-minute interval nothing is missing.
         {"sparse_even_epochs",
          {H(6, 0), H(6, 10), H(6, 20)},
          120.0,
          {{H(6, 0), H(6, 0), 1}, {H(6, 10), H(6, 10), 1}, {H(6, 20), H(6, 20), 1}},
-         600.0, 600.0, 1.0},
-        {"one_epoch", {H(5, 0)}, 120.0, {{H(5, 0), H(5, 0), 1}}, 0.0, 0.0, 0.0},
+         600.0, 0, 0.0, 1.0},
+        // Mixed rates.  An hour at 30 s with a burst of 1-s epochs in its
+        // first ten seconds: the interval is the 30 s of most epochs, and
+        // every step holds one (a 1-s interval would make it 131 of 3601).
+        {"thirty_seconds_with_a_one_second_burst",
+         Joined(Every(1.0, H(12, 0), H(12, 0, 10)), Every(30.0, H(12, 0, 30), H(13, 0))),
+         300.0,
+         {{H(12, 0), H(13, 0), 131}},
+         30.0, 0, 0.0, 1.0},
+        // Ten minutes at 1 s, then ten at 30 s: the interval is 1 s, the 20
+        // breaks of 30 s are gaps, and 621 of the 1201 steps hold an epoch.
+        {"one_second_then_thirty",
+         Joined(Every(1.0, H(14, 0), H(14, 10)), Every(30.0, H(14, 10, 30), H(14, 20))),
+         300.0,
+         {{H(14, 0), H(14, 20), 621}},
+         1.0, 20, 30.0, 621.0 / 1201.0},
+        {"one_epoch", {H(5, 0)}, 120.0, {{H(5, 0), H(5, 0), 1}}, 0.0, 0, 0.0, 0.0},
     };
     for (const SpanCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,10 +128,29 @@ TEST(EpochRuns, SpansGapsIntervalAndCompleteness) {
             EXPECT_DOUBLE_EQ(occupation.spans[i].endGps, c.spans[i].endGps) << i;
             EXPECT_EQ(occupation.spans[i].epochCount, c.spans[i].epochCount) << i;
         }
-        EXPECT_EQ(occupation.gapCount, static_cast<int32_t>(c.spans.size()) - 1);
+        Set_Epoch_Quality(occupation);
+        EXPECT_EQ(occupation.gapCount, c.gaps);
         EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, c.longestGapSeconds);
         EXPECT_NEAR(occupation.completeness, c.completeness, 1e-12);
     }
+}
+
+// A file's INTERVAL is taken as written: at 30 s, a burst of 1-s epochs
+// holds no more than its steps, and a step left empty counts against it.
+TEST(EpochRuns, CompletenessAtTheStatedInterval) {
+    Occupation occupation;
+    occupation.epochRuns = Runs(Joined(Every(1.0, H(12, 0), H(12, 0, 10)), Every(30.0, H(12, 1), H(12, 10))));
+    occupation.intervalSeconds = 30.0;
+    Set_Epoch_Quality(occupation);
+    // Steps 12:00 to 12:10 (21): all but 12:00:30 hold an epoch.
+    EXPECT_NEAR(occupation.completeness, 20.0 / 21.0, 1e-12);
+    EXPECT_EQ(occupation.gapCount, 1);  // 12:00:10 to 12:01
+    EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, 50.0);
+    // An occupation log's line has no epochs to judge.
+    occupation.epochRuns = {{H(12, 0), H(13, 0), 0}};
+    Set_Epoch_Quality(occupation);
+    EXPECT_EQ(occupation.completeness, 0.0);
+    EXPECT_EQ(occupation.gapCount, 0);
 }
 
 TEST(EpochRuns, EvenEpochsAreOneRunAndExpandBackExactly) {
@@ -212,18 +273,33 @@ TEST(EpochRuns, RealFileWithGaps) {
         epochs += occupation.spans[i].epochCount;
     }
     EXPECT_EQ(epochs, 4675);
-    EXPECT_EQ(occupation.gapCount, 3);
+    // On the epochs themselves, whatever the maximum gap (counted apart from
+    // this code from the file's epoch lines): 814 breaks of more than one
+    // 15-s step, the longest 29 min, and 4,675 of the 5,759 steps from
+    // 00:00:15 to 23:59:45 held.
+    Set_Epoch_Quality(occupation);
+    EXPECT_EQ(occupation.gapCount, 814);
     EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, 1740.0);
-    EXPECT_NEAR(occupation.completeness, 4675.0 / 5622.0, 1e-12);
+    EXPECT_NEAR(occupation.completeness, 4675.0 / 5759.0, 1e-12);
 }
 
 TEST(StationNames, PlaceholdersAndFileNameIds) {
+    // Every default a receiver or its software writes, in the case written
+    // and others, with blanks, underscores or a slash between words; the
+    // fields left as they came; and real names that look near them.
     const struct {
         const char* marker;
         bool placeholder;
-    } markers[] = {{"", true},        {"SITE", true},  {"site", true},   {"Unknown", true}, {"MARKER", true},
-                   {"default", true}, {"????", true},  {"0000", true},   {"BASE", false},   {"ROV1_01", false},
-                   {"MRKR", false},   {"SITE7", false}, {"p433", false}};
+    } markers[] = {{"", true},           {"   ", true},         {"SITE", true},        {"site", true},
+                   {"Site", true},       {"UNKNOWN", true},     {"Unknown", true},     {"UNKN", true},
+                   {"UNK", true},        {"MARKER", true},      {"MARKERNAME", true},  {"MARKER NAME", true},
+                   {"Marker_Name", true}, {"marker/name", true}, {"DEFAULT", true},     {"Default", true},
+                   {"default", true},    {" Default ", true},   {"NONE", true},        {"NAME", true},
+                   {"STATION", true},    {"NA", true},          {"NOTSET", true},      {"NONAME", true},
+                   {"????", true},       {"----", true},        {"0000", true},        {"....", true},
+                   {"BASE", false},      {"ROV1_01", false},    {"MRKR", false},       {"SITE7", false},
+                   {"p433", false},      {"DEFAULT2", false},   {"NAMES", false},      {"0001", false},
+                   {"STATION 12", false}};
     for (const auto& c : markers) EXPECT_EQ(Is_Placeholder_Marker(c.marker), c.placeholder) << "'" << c.marker << "'";
     const struct {
         const char* path;
