@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     PlanOptions plan;
     CLI::App* planCommand =
         app.add_subcommand("plan", "from RINEX files and occupation logs to a processing plan, explained and drawn");
-    planCommand->add_option("FILE", plan.files, "RINEX observation files (2, 3, 4, Compact, gzip) and CSV occupation logs")
+    planCommand->add_option("FILE", plan.files, Field_Files_Help())
         ->required();
     // One name per --control, so that the files may follow it.
     planCommand->add_option("--control", plan.controls, "a control station; repeat for more")->allow_extra_args(false);
@@ -108,6 +108,8 @@ int main(int argc, char** argv) {
     planCommand->add_option("--station-names", plan.stationNames, "file: take every station from its file name")
         ->check(CLI::IsMember({"file"}));
     planCommand->add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
+    planCommand->add_flag("--skip-damaged", plan.skipDamaged,
+                          "leave files cut short (inside a record or their compressed data) out, with a warning");
     planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
     planCommand->add_flag("--utc", plan.utc, "show times in UTC instead of GPS time (GPST)");
     planCommand->add_option("--csv", plan.csv, "write the plan rows as CSV for a spreadsheet");

@@ -11,6 +11,7 @@
 #include "tool/commands/guard.h"
 #include "tool/commands/outputs.h"
 #include "tool/commands/project_loading.h"
+#include "tool/field/line_reader.h"
 #include "tool/plan/plan_geojson.h"
 #include "tool/output/atomic_file.h"
 #include "tool/plan/occupation_table.h"
@@ -47,12 +48,21 @@ std::optional<StandardProfile> Plan_Standard(const PlanOptions& options, std::ve
 
 }  // namespace
 
+std::string Field_Files_Help() {
+    using min_lumo_field::Packing;
+    std::string packings = "gzip";
+    for (const Packing packing : {Packing::Compress, Packing::Bzip2, Packing::Xz, Packing::Zip})
+        if (min_lumo_field::Reads_Packing(packing)) packings += std::string(", ") + min_lumo_field::Packing_Name(packing);
+    return fmt::format("RINEX observation files (2, 3, 4, Compact; plain or {}), CSV occupation logs, folders of them",
+                       packings);
+}
+
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
         const DisplayScale scale = options.utc ? DisplayScale::Utc : DisplayScale::Gps;
         std::vector<std::string> paths = options.files;
         const std::optional<StandardProfile> profile = Plan_Standard(options, paths);
-        CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing);
+        CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing, options.skipDamaged);
         // Warnings reach the terminal in every mode, and the JSON as well.
         const auto printWarnings = [](const std::vector<std::string>& warnings) {
             for (const std::string& warning : warnings) Print_Error("warning: " + warning);
@@ -97,8 +107,12 @@ int Run_Plan(const PlanOptions& options) {
         const StandardChecks* checked = checks ? &*checks : nullptr;
         // Every output below sees only the sessions asked for.
         Restrict_To_Sessions(campaign, plan, options.sessions);
+        // The pictures only when drawn: a large campaign's take a while.
         const Pictures pictures =
-            Draw_Pictures(Plan_Picture(campaign, plan, scale, checked), options.svg, options.html, options.showRedundant);
+            options.svg.empty() && options.html.empty()
+                ? Pictures{}
+                : Draw_Pictures(Plan_Picture(campaign, plan, scale, checked), options.svg, options.html,
+                                options.showRedundant);
         // The project as formed, before the library changed anything: the
         // other commands run it to the same decisions.
         std::vector<PendingOutput> outputs = {

@@ -17,6 +17,7 @@ struct PlanOptions {
     std::vector<std::string> fileStations;  // --station FILE=NAME
     std::string stationNames;               // --station-names: "file" or empty
     bool keepGoing = false;  // leave unreadable files out instead of stopping
+    bool skipDamaged = false;  // leave files cut short out instead of stopping
     bool json = false;
     bool utc = false;            // show times in UTC instead of GPS time
     std::string csv;             // the plan rows for a spreadsheet
@@ -40,5 +41,8 @@ struct PlanOptions {
 
 // Returns the process exit code.
 int Run_Plan(const PlanOptions& options);
+
+// What the FILE arguments may be, in this build (the compressions it reads).
+std::string Field_Files_Help();
 
 }  // namespace min_lumo_tool

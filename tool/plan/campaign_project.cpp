@@ -13,7 +13,7 @@
 #include "hostkit/iso_time.h"
 #include "hostkit/project_model.h"
 #include "tool/field/epoch_runs.h"
-#include "tool/field/field_file_kind.h"
+#include "tool/field/field_file.h"
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
@@ -97,6 +97,7 @@ public:
             throw CampaignError(fmt::format("--max-gap {}: must be more than zero minutes", options_.maximumGapMinutes));
         Name_Stations();
         Form_Occupations();
+        Refuse_Two_Places();
         Form_Sources();
         Form_Stations();
         Warn_Look_Alike_Stations();
@@ -199,6 +200,43 @@ private:
                                                               Receiver_Text(second))
                                                 : fmt::format("they were recorded by {}", Receiver_Text(first)),
                         positioned ? fmt::format(" {:.1f} m apart", distance) : std::string(" (positions unknown)"))));
+    }
+
+    // One name, one place: a station's files (and log lines) that give a
+    // position all lie within 100 m of one another, whenever they were
+    // recorded; those recorded at the same time were judged already.
+    void Refuse_Two_Places() const {
+        std::map<std::string, std::vector<ReadIndex>> byStation;
+        for (const ReadIndex i : Read().Indices())
+            if (Read_At(i).hasEpochs && Read_At(i).positionKnown)
+                byStation[Ascii_Lowered(Read_At(i).station)].push_back(i);
+        for (const auto& [name, members] : byStation) {
+            const Occupation& first = Read_At(members.front());
+            // All within half the distance of the first are within it of
+            // each other; otherwise every pair is looked at.
+            const bool near = std::all_of(members.begin(), members.end(), [&](ReadIndex i) {
+                return Distance_Metres(first, Read_At(i)) <= widestOccupationSpreadMetres / 2.0;
+            });
+            if (near) continue;
+            for (std::size_t a = 0; a < members.size(); ++a)
+                for (std::size_t b = a + 1; b < members.size(); ++b)
+                    if (Distance_Metres(Read_At(members[a]), Read_At(members[b])) > widestOccupationSpreadMetres)
+                        Refuse_Far_Apart(members[a], members[b]);
+        }
+    }
+
+    [[noreturn]] void Refuse_Far_Apart(ReadIndex a, ReadIndex b) const {
+        const Occupation& first = Read_At(a);
+        const bool fromLog = Is_Log_Occupation(first) || Is_Log_Occupation(Read_At(b));
+        throw CampaignError(fmt::format(
+            "{} and {} both hold station {}, but {:.1f} m apart (the files of one point lie within {:.0f} m): two "
+            "points under one name. {}",
+            File_Of_Read(a), File_Of_Read(b), first.station, Distance_Metres(first, Read_At(b)),
+            widestOccupationSpreadMetres,
+            fromLog ? "Give each point its own name in the occupation log (--station FILE=NAME names a RINEX file's "
+                      "station)"
+                    : "Name each file's station with --station FILE=NAME (or --station-names file to take every "
+                      "station from its file name)"));
     }
 
     // Two overlapping files of one station: the epochs of one all lie in
@@ -335,13 +373,8 @@ private:
                 mostEpochs = read.epochCount;
                 joined.intervalSeconds = read.intervalSeconds;
             }
+            // One place: the files of a station lie within 100 m (Refuse_Two_Places).
             if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
-            else if (joined.positionKnown && read.positionKnown && Distance_Metres(joined, read) > widestOccupationSpreadMetres)
-                campaign_.warnings.push_back(fmt::format(
-                    "{} and {}: station {} one after the other but {:.0f} m apart; joined into one occupation, "
-                    "though they may be two markers of one name (--station FILE=NAME names them apart)",
-                    campaign_.files.files[fileIndices.front()], campaign_.files.files[file], joined.station,
-                    Distance_Metres(joined, read)));
         }
         if (members.size() > 1) {
             joined.epochRuns = min_lumo_field::Union_Of_Runs(parts);
@@ -349,6 +382,9 @@ private:
             for (const min_lumo_field::EpochRun& run : joined.epochRuns) joined.epochCount += run.count;
         }
         min_lumo_field::Set_Spans(joined, Maximum_Gap_Seconds(joined.intervalSeconds));
+        // The maximum gap shapes the spans only; gaps and completeness are
+        // the epochs' own.
+        min_lumo_field::Set_Epoch_Quality(joined);
         joined.reads = std::move(members);
         campaign_.occupations.push_back(std::move(joined));
     }
@@ -417,16 +453,6 @@ private:
         station.x = sumX / positioned;
         station.y = sumY / positioned;
         station.z = sumZ / positioned;
-        double widest = 0.0;
-        for (const OccupationIndex occupation : station.occupations) {
-            const Occupation& read = Occupation_At(occupation);
-            if (read.positionKnown)
-                widest = std::max(widest, std::hypot(read.x - station.x, read.y - station.y, read.z - station.z));
-        }
-        if (widest > widestOccupationSpreadMetres)
-            campaign_.warnings.push_back(fmt::format(
-                "station {}: its files' positions lie up to {:.0f} m from their mean; two markers of one name?", name,
-                widest));
         const min_lumo_field::GeodeticPosition position =
             min_lumo_field::Geodetic_From_Earth_Centred(station.x, station.y, station.z);
         record.latitude = position.latitude;
@@ -674,12 +700,10 @@ std::string Session_Token(double gpsSeconds, int32_t sessionOfDay) {
 
 namespace {
 
-// The field files in a folder and below it, recognised by their content, in
-// the order of their paths, each with whether it is an occupation log; what
-// else is there is counted.
-std::vector<std::pair<std::string, bool>> Field_Files_In_Folder(const std::string& folder,
-                                                                std::vector<std::string>& warnings) {
-    std::vector<std::pair<std::string, bool>> found;
+using min_lumo_field::FieldFileKind;
+
+// The regular files in a folder and below it, in the order of their paths.
+std::vector<std::string> Files_In_Folder(const std::string& folder) {
     std::error_code error;
     fs::recursive_directory_iterator walk(folder, fs::directory_options::skip_permission_denied, error);
     if (error) throw FieldFileError(folder, 0, "cannot read the folder: " + error.message());
@@ -689,67 +713,123 @@ std::vector<std::pair<std::string, bool>> Field_Files_In_Folder(const std::strin
         if (entry.is_regular_file(kindError)) paths.push_back(entry.path());
     }
     std::sort(paths.begin(), paths.end());
-    int64_t skipped = 0;
-    for (const fs::path& path : paths) {
-        const min_lumo_field::FieldFileKind kind = min_lumo_field::Field_File_Kind(path.string());
-        if (kind == min_lumo_field::FieldFileKind::Other) ++skipped;
-        else found.emplace_back(path.string(), kind == min_lumo_field::FieldFileKind::OccupationLog);
+    std::vector<std::string> files;
+    for (const fs::path& path : paths) files.push_back(path.string());
+    return files;
+}
+
+// A file to read: given by name (its kind from the name) or found in a
+// folder (its kind from its content).
+struct FileToRead {
+    std::string path;
+    std::optional<FieldFileKind> kind;
+    std::size_t folder = 0;  // found in folders[folder - 1]; 0 given by name
+};
+
+// What a folder gave: how many field files, and the others by why they
+// were not read.
+struct FolderFound {
+    std::string folder;
+    int64_t fieldFiles = 0;
+    std::map<std::string, std::vector<std::string>> skipped;  // reason: paths within the folder
+    int64_t Skipped() const {
+        int64_t count = 0;
+        for (const auto& [reason, files] : skipped) count += static_cast<int64_t>(files.size());
+        return count;
     }
-    if (found.empty())
-        throw FieldFileError(folder, 0,
-                             skipped > 0 ? fmt::format("no RINEX observation file or occupation log in this folder ({} "
-                                                       "other file{})", skipped, skipped == 1 ? "" : "s")
-                                         : std::string("no RINEX observation file or occupation log in this folder"));
-    if (skipped > 0)
-        warnings.push_back(Located(folder, 0,
-                                   fmt::format("{} file{} neither RINEX observation data nor an occupation log; skipped",
-                                               skipped, skipped == 1 ? " is" : "s are")));
-    return found;
+};
+
+std::string Plural_Files(int64_t count) { return fmt::format("{} file{}", count, count == 1 ? "" : "s"); }
+
+// Every file skipped from a folder is named, grouped by why.
+void Warn_Skipped(const FolderFound& found, std::vector<std::string>& warnings) {
+    for (const auto& [reason, files] : found.skipped) {
+        std::string names;
+        for (const std::string& file : files) names += (names.empty() ? "" : ", ") + file;
+        warnings.push_back(Located(found.folder, 0,
+                                   fmt::format("{} skipped, {}: {}", Plural_Files(static_cast<int64_t>(files.size())),
+                                               reason, names)));
+    }
+}
+
+// A damaged file is planned by no one unawares: refused, or with
+// --skip-damaged (or --keep-going) left out with a warning.
+void Take_Damaged(const FieldFileError& damage, bool leaveOut, std::vector<std::string>& warnings) {
+    if (!leaveOut)
+        throw FieldFileError(damage.file, damage.line,
+                             damage.reason + "; a damaged file is not planned: copy it again from the receiver, or "
+                                             "give --skip-damaged to plan without it");
+    warnings.push_back(Located(damage.file, damage.line, damage.reason + "; left out (--skip-damaged)"));
 }
 
 }  // namespace
 
-CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing) {
+CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing, bool skipDamaged) {
     CampaignFiles read;
     std::set<std::string> seen;
-    // A folder stands for the field files in it; a file in it is a log
-    // when its content says so.
-    std::vector<std::pair<std::string, bool>> expanded;  // path, log
+    std::vector<FolderFound> folders;
+    std::vector<FileToRead> toRead;
     for (const std::string& path : paths) {
         std::error_code error;
-        if (fs::is_directory(path, error)) {
-            try {
-                for (auto& file : Field_Files_In_Folder(path, read.warnings)) expanded.push_back(std::move(file));
-            } catch (const FieldFileError& folderError) {
-                if (!keepGoing) throw;
-                read.warnings.push_back(std::string(folderError.what()) + " (left out)");
-            }
-        } else {
-            expanded.emplace_back(path, Is_Occupation_Log(path));
+        if (!fs::is_directory(path, error)) {
+            toRead.push_back({path, Is_Occupation_Log(path) ? FieldFileKind::OccupationLog : FieldFileKind::RinexObservation, 0});
+            continue;
+        }
+        try {
+            std::vector<std::string> files = Files_In_Folder(path);
+            folders.push_back({path, 0, {}});
+            for (std::string& file : files) toRead.push_back({std::move(file), std::nullopt, folders.size()});
+        } catch (const FieldFileError& folderError) {
+            if (!keepGoing) throw;
+            read.warnings.push_back(std::string(folderError.what()) + " (left out)");
         }
     }
-    for (const auto& [path, log] : expanded) {
+    for (const FileToRead& file : toRead) {
+        const std::string& path = file.path;
         if (!seen.insert(fs::path(path).lexically_normal().string()).second) {
             read.warnings.push_back(Located(path, 0, "given more than once; read once"));
             continue;
         }
-        std::vector<Occupation> occupations;
+        min_lumo_field::FieldFile content;
         try {
-            if (log)
-                occupations = min_lumo_field::Read_Occupation_Log(path);
-            else
-                occupations.push_back(min_lumo_field::Read_Occupation(path));
+            content = min_lumo_field::Read_Field_File(path, file.kind);
+            for (const Occupation& occupation : content.occupations)
+                if (!occupation.damage.empty())
+                    throw min_lumo_field::DamagedFieldFile(path, occupation.damageLine, occupation.damage);
+        } catch (const min_lumo_field::DamagedFieldFile& damage) {
+            Take_Damaged(damage, skipDamaged || keepGoing, read.warnings);
+            continue;
         } catch (const FieldFileError& error) {
             if (!keepGoing) throw;
             read.warnings.push_back(std::string(error.what()) + " (left out)");
             continue;
         }
+        if (content.kind == FieldFileKind::Other) {
+            FolderFound& found = folders[file.folder - 1];
+            found.skipped[content.notRead].push_back(
+                fs::path(path).lexically_relative(found.folder).generic_string());
+            continue;
+        }
+        if (file.folder > 0) ++folders[file.folder - 1].fieldFiles;
         // How the station was named is told when the campaign is formed,
         // and not when the station is named otherwise.
-        for (const Occupation& occupation : occupations)
+        for (const Occupation& occupation : content.occupations)
             for (const std::string& warning : occupation.warnings)
                 if (warning != occupation.stationWarning) read.warnings.push_back(warning);
-        read.Add_File(path, std::move(occupations));
+        read.Add_File(path, std::move(content.occupations));
+    }
+    for (const FolderFound& found : folders) {
+        if (found.fieldFiles == 0) {
+            const int64_t others = found.Skipped();
+            const FieldFileError empty(
+                found.folder, 0,
+                others > 0 ? fmt::format("no RINEX observation file or occupation log in this folder ({} other {})",
+                                         others, others == 1 ? "file" : "files")
+                           : std::string("no RINEX observation file or occupation log in this folder"));
+            if (!keepGoing) throw empty;
+            read.warnings.push_back(std::string(empty.what()) + " (left out)");
+        }
+        Warn_Skipped(found, read.warnings);
     }
     return read;
 }

@@ -49,11 +49,13 @@ struct CampaignFiles {
 
 // Reads RINEX observation files and, for names ending in .csv (any letter
 // case), occupation logs.  A folder stands for the RINEX observation files
-// and occupation logs in it and below it, told by their content; the other
-// files there are counted in one warning.  A file that cannot be read throws
-// min_lumo_field::FieldFileError, unless `keepGoing`: then it becomes a
-// warning and is left out.  A path given twice is read once.
-CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing);
+// and occupation logs in it and below it, told by their content; every
+// other file there is named in a warning with why it was skipped.  A file
+// that cannot be read throws min_lumo_field::FieldFileError, unless
+// `keepGoing`: then it becomes a warning and is left out.  A damaged file
+// (cut short: Occupation::damage, DamagedFieldFile) throws FieldFileError
+// too, unless `skipDamaged` or `keepGoing`.  A path given twice is read once.
+CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool keepGoing, bool skipDamaged = false);
 
 struct CampaignOptions {
     // Occupations must share at least this much common data time (and more

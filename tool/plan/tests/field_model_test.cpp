@@ -108,6 +108,7 @@ struct FieldCase {
     std::vector<std::string> observations;  // "FROM-TO SESSION hh:mm:ss-hh:mm:ss seconds"
     std::vector<std::string> warnings;      // each must be in some warning
     std::string error;                      // a CampaignError holding this, when not empty
+    std::vector<int64_t> epochCounts = {};  // of the occupations, in order, when not empty
 };
 
 void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
@@ -168,15 +169,63 @@ std::vector<FieldCase> Cases() {
                      {}, 0.0, {}, false,
                      {"BASE: base.rnx", "ROVR: rovr_a.rnx rovr_b.rnx"},
                      {"BASE-ROVR 135A 08:00:00-10:00:00 7200"}, {}, ""});
-    // Back to back but 200 m apart: joined, with a warning.
-    cases.push_back({"back_to_back_far_apart_warned",
+    // Back to back but 200 m apart: one name at two places, refused.
+    cases.push_back({"back_to_back_far_apart_refused",
                      {{"base.rnx", "BASE", "1001", basePlace, baseDay},
                       {"rovr_a.rnx", "ROVR", "2002", East_Of_Base(600.0), Every(At(8, 0), At(9, 0))},
                       {"rovr_b.rnx", "ROVR", "2002", East_Of_Base(800.0), Every(At(9, 0, 30), At(10, 0))}},
+                     {}, 0.0, {}, false, {}, {}, {},
+                     "rovr_a.rnx and rovr_b.rnx both hold station ROVR, but 200.0 m apart (the files of one point lie "
+                     "within 100 m): two points under one name. Name each file's station with --station FILE=NAME"});
+    // Two files of one station sharing their boundary epoch (09:00:00 in
+    // both): they touch, so they are one occupation, the epoch counted
+    // once, with the warning that the same instant is in both.
+    cases.push_back({"files_sharing_one_boundary_epoch",
+                     {{"base.rnx", "BASE", "1001", basePlace, baseDay},
+                      {"rovr_a.rnx", "ROVR", "2002", East_Of_Base(600.0), Every(At(8, 0), At(9, 0))},
+                      {"rovr_b.rnx", "ROVR", "2002", East_Of_Base(600.0), Every(At(9, 0), At(10, 0))}},
                      {}, 0.0, {}, false,
                      {"BASE: base.rnx", "ROVR: rovr_a.rnx rovr_b.rnx"},
                      {"BASE-ROVR 135A 08:00:00-10:00:00 7200"},
-                     {"rovr_a.rnx and rovr_b.rnx: station ROVR one after the other but 200 m apart"}, ""});
+                     {"rovr_a.rnx and rovr_b.rnx: station ROVR in both at the same time, not the same data; joined into "
+                      "one occupation"},
+                     "", {601, 241}});
+    // The same touch from two receivers: two antennas on one mark at one
+    // instant, so two points under one name.
+    cases.push_back({"two_receivers_sharing_one_boundary_epoch",
+                     {{"rovr_a.rnx", "ROVR", "2002", East_Of_Base(600.0), Every(At(8, 0), At(9, 0))},
+                      {"rovr_b.rnx", "ROVR", "2003", East_Of_Base(600.0), Every(At(9, 0), At(10, 0))}},
+                     {}, 0.0, {}, false, {}, {}, {},
+                     "rovr_a.rnx and rovr_b.rnx both hold station ROVR at the same time, but they were recorded by "
+                     "receiver FIELD RX serial 2002 and receiver FIELD RX serial 2003"});
+    // One marker on two days 2.69 km apart: each day's baseline would be
+    // planned at the mean position, so the run stops instead.
+    cases.push_back({"one_name_two_places_on_two_days",
+                     {{"base135.rnx", "BASE", "1001", basePlace, baseDay},
+                      {"pt01_135.rnx", "PT01", "2002", East_Of_Base(1347.0), Every(At(8, 0), At(10, 0))},
+                      {"base136.rnx", "BASE", "1001", basePlace, Every(At(7, 0, 0, 15), At(12, 0, 0, 15))},
+                      {"pt01_136.rnx", "PT01", "2002", East_Of_Base(4040.0), Every(At(8, 0, 0, 15), At(10, 0, 0, 15))}},
+                     {}, 0.0, {}, false, {}, {}, {},
+                     "pt01_135.rnx and pt01_136.rnx both hold station PT01, but 2693.0 m apart"});
+    // Markers left on the receiver's Default, file names without a station
+    // ID: each file's first characters name it, and two places stay two.
+    cases.push_back({"default_markers_fall_back_to_the_file_names",
+                     {{"base.rnx", "BASE", "1001", basePlace, baseDay},
+                      {"north.rnx", "Default", "2002", East_Of_Base(1000.0), Every(At(8, 0), At(10, 0))},
+                      {"south.rnx", "DEFAULT", "2003", East_Of_Base(5400.0), Every(At(8, 0, 0, 15), At(10, 0, 0, 15))}},
+                     {}, 0.0, {}, false,
+                     {"BASE: base.rnx", "NORT: north.rnx", "SOUT: south.rnx"},
+                     {"BASE-NORT 135A 08:00:00-10:00:00 7200"},
+                     {"north.rnx: MARKER NAME 'Default' looks like a receiver's default and the file name gives no "
+                      "station ID; station 'NORT' taken from the file name's first characters"},
+                     ""});
+    // When the file names cannot tell them apart either: refused.
+    cases.push_back({"default_markers_and_file_names_alike",
+                     {{"base.rnx", "BASE", "1001", basePlace, baseDay},
+                      {"site_a.rnx", "Default", "2002", East_Of_Base(1000.0), Every(At(8, 0), At(10, 0))},
+                      {"site_b.rnx", "default", "2003", East_Of_Base(5400.0), Every(At(8, 0, 0, 15), At(10, 0, 0, 15))}},
+                     {}, 0.0, {}, false, {}, {}, {},
+                     "site_a.rnx and site_b.rnx both hold station SITE, but 4400.0 m apart"});
     // The same file under another path, as gzip and through a link: read once.
     cases.push_back({"same_data_twice_read_once",
                      {{"base.rnx", "BASE", "1001", basePlace, baseDay},
@@ -377,6 +426,11 @@ TEST_P(FieldModelTest, PlansAsWorkedOutByHand) {
         occupations.push_back(line);
     }
     EXPECT_EQ(occupations, c.occupations);
+    if (!c.epochCounts.empty()) {
+        std::vector<int64_t> epochs;
+        for (const min_lumo_field::Occupation& occupation : campaign.occupations) epochs.push_back(occupation.epochCount);
+        EXPECT_EQ(epochs, c.epochCounts);
+    }
 
     std::vector<std::string> observations;
     for (const CampaignObservation& observation : campaign.observations) {
@@ -403,7 +457,7 @@ INSTANTIATE_TEST_SUITE_P(Field, FieldModelTest, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<FieldCase>& param) { return std::string(param.param.name); });
 
 // A folder is read as the field files in it and below it, by content.
-TEST(FieldFolderTest, ReadsFieldFilesByContentAndCountsTheRest) {
+TEST(FieldFolderTest, ReadsFieldFilesByContentAndNamesTheRest) {
     const fs::path folder = "field_folder";
     fs::remove_all(folder);
     Write_Text(folder / "base.rnx", Rinex_Text({"base.rnx", "BASE", "1001", basePlace, baseDay}));
@@ -413,13 +467,18 @@ TEST(FieldFolderTest, ReadsFieldFilesByContentAndCountsTheRest) {
     Write_Text(folder / "day1" / "brdc1350.24n",
                Header_Line("     3.04           N: GNSS NAV DATA    G", "RINEX VERSION / TYPE"));
     Write_Text(folder / "photo.jpg", "\xFF\xD8\xFF\xE0 not text");
+    Write_Text(folder / "day2" / "rover.obs.zst", std::string("\x28\xb5\x2f\xfd", 4) + "packed");
     const CampaignFiles files = Read_Campaign_Files({folder.string()}, false);
     std::vector<std::string> read;
     for (const std::string& file : files.files) read.push_back(fs::path(file).lexically_relative(folder).generic_string());
     EXPECT_EQ(read, (std::vector<std::string>{"base.rnx", "day1/notes.txt", "day1/rover.obs.gz"}));
-    ASSERT_EQ(files.warnings.size(), 1U);
-    EXPECT_EQ(files.warnings[0],
-              folder.string() + ": 2 files are neither RINEX observation data nor an occupation log; skipped");
+    // Every file skipped is named, by why.
+    EXPECT_EQ(files.warnings,
+              (std::vector<std::string>{
+                  folder.string() + ": 1 file skipped, is compressed with zstd, which is not read here; unpack it "
+                                    "first (zstd -d): day2/rover.obs.zst",
+                  folder.string() + ": 2 files skipped, neither RINEX observation data nor an occupation log: "
+                                    "day1/brdc1350.24n, photo.jpg"}));
     fs::remove_all(folder);
 }
 

@@ -4,7 +4,8 @@
 # is wrong on standard error, and leave every output alone: an existing
 # --output, --csv, --svg or --geojson file byte for byte, a missing one not
 # created (nor its temporary).  With --keep-going the same file is only a
-# warning and the plan is made without it.
+# warning and the plan is made without it; with --skip-damaged only a
+# damaged one (cut short) is.
 #
 #   cmake -DTOOL=min_lumo [-DEMULATOR=...] -DSCRATCH=folder -P plan_hostile_input.cmake
 foreach(variable TOOL SCRATCH)
@@ -12,6 +13,7 @@ foreach(variable TOOL SCRATCH)
         message(FATAL_ERROR "plan_hostile_input.cmake needs -D${variable}=...")
     endif()
 endforeach()
+cmake_policy(SET CMP0057 NEW)
 include(${CMAKE_CURRENT_LIST_DIR}/../../../cmake/refused_run_checks.cmake)
 file(REMOVE_RECURSE "${SCRATCH}")
 file(MAKE_DIRECTORY "${SCRATCH}/bad" "${SCRATCH}/bad/a_folder.rnx")
@@ -61,17 +63,40 @@ hostile(version_five.rnx "${version_five}" ":1: RINEX version 5.00 is not read h
 hostile(truncated_header.rnx "${header_head}\n" ":10: the header has no END OF HEADER line")
 hostile(rinex2_without_types.10o "${without_types}" ":3: the RINEX 2 header has no # / TYPES OF OBSERV line")
 hostile(binary.rnx "${binary}\n" ":1: not a RINEX file")
-hostile(compressed.rnx.Z "${compress_magic}rest of the file" ": is compressed with Unix compress (.Z)")
-hostile(archive.zip "${zip_magic}rest of the archive" ": is a zip archive")
-hostile(compressed.crx.bz2 "BZh91AY&SYrest of the file" ": is compressed with bzip2")
+# Compressed data that breaks off: damaged (the Linux tool reads these
+# compressions through libarchive, whose own words follow).
+hostile(compressed.rnx.Z "${compress_magic}rest of the file" ": the Unix compress data is damaged (file cut short?)")
+hostile(archive.zip "${zip_magic}rest of the archive" ": the zip data ends early or is damaged (file cut short?)")
+hostile(compressed.crx.bz2 "BZh91AY&SYrest of the file" ": the bzip2 data ends early or is damaged (file cut short?)")
+string(ASCII 40 181 47 253 zstd_magic)
+hostile(compressed.rnx.zst "${zstd_magic}rest of the file" ": is compressed with zstd, which is not read here")
+# A good file cut right after an epoch line: it ends inside that record.
+set(epoch_lines 0)
+set(cut_lines "")
+set(line_number 0)
+foreach(line IN LISTS good_lines)
+    math(EXPR line_number "${line_number} + 1")
+    string(APPEND cut_lines "${line}\n")
+    if(line MATCHES "^> ")
+        math(EXPR epoch_lines "${epoch_lines} + 1")
+        if(epoch_lines EQUAL 3)
+            break()
+        endif()
+    endif()
+endforeach()
+hostile(cut_record.rnx "${cut_lines}" ":${line_number}: the file ends inside this epoch record (cut short?)")
 hostile(bad_time.csv "BASE,2024-05-14T07:30:00Z,yesterday\n" ":1: field 3 (end): 'yesterday' is not an ISO 8601 time")
 hostile(short_line.csv "station,start,end\nBASE,2024-05-14T07:30:00Z\n" ":2: 2 fields")
 hostile(no_occupation.csv "# nothing logged\n" ": the log holds no occupation")
 hostile(repeated_column.csv "Station,Start,End,start\nBASE,2024-05-14T07:30:00Z,2024-05-14T08:30:00Z\n"
         ":1: the heading names the column 'start' twice (fields 2 and 4)")
-list(APPEND cases a_folder.rnx missing.rnx)
+configure_file("${CMAKE_CURRENT_LIST_DIR}/../../field/tests/data/two_files.zip" "${SCRATCH}/bad/two_files.zip" COPYONLY)
+list(APPEND cases a_folder.rnx missing.rnx two_files.zip)
+set(expected_two_files.zip ": is a zip archive of more than one file; unzip it and give its files")
 set(expected_a_folder.rnx ": no RINEX observation file or occupation log in this folder")
 set(expected_missing.rnx ": cannot be opened")
+
+set(damaged_cases truncated_header.rnx compressed.rnx.Z archive.zip compressed.crx.bz2 cut_record.rnx)
 
 set(paths "")
 foreach(output output.json plan.csv plan.svg plan.geojson)
@@ -104,6 +129,20 @@ foreach(case ${cases})
     min_lumo_check_run(failures "${case} with --keep-going" "${status}" 0 errors "warning: ${bad}${expected_${case}}")
     if(NOT out MATCHES "Plan of 2 files")
         list(APPEND failures "${case} with --keep-going: the plan is not of the two good files: ${out}")
+    endif()
+
+    # --skip-damaged leaves out a damaged file only: anything else still stops the run.
+    execute_process(COMMAND ${EMULATOR} "${TOOL}" plan --skip-damaged ${good} "${bad}"
+        RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE errors)
+    math(EXPR runs "${runs} + 1")
+    if(case IN_LIST damaged_cases)
+        min_lumo_check_run(failures "${case} with --skip-damaged" "${status}" 0 errors
+                           "warning: ${bad}${expected_${case}}")
+        if(NOT errors MATCHES "left out \\(--skip-damaged\\)")
+            list(APPEND failures "${case} with --skip-damaged: the warning does not say it was left out: ${errors}")
+        endif()
+    else()
+        min_lumo_check_run(failures "${case} with --skip-damaged" "${status}" 2 errors "${bad}${expected_${case}}")
     endif()
 endforeach()
 
