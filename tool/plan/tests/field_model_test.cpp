@@ -482,6 +482,48 @@ TEST(FieldFolderTest, ReadsFieldFilesByContentAndNamesTheRest) {
     fs::remove_all(folder);
 }
 
+// Gaps and completeness are the epochs' own: --max-gap only shapes the
+// spans, so a 20-minute hole reads the same at 5, 15 and 30 minutes.  Two
+// rovers at 30 s from 08:00 to 10:00 (241 steps): one without 08:50:30 to
+// 09:10 (40 steps, a break of 20:30 between its epochs either side), one
+// without 09:00:30 to 09:02 (4 steps, a break of 2:30).
+TEST(FieldQualityTest, GapsAndCompletenessWhateverTheMaximumGap) {
+    const fs::path folder = "field_quality";
+    fs::remove_all(folder);
+    Write_Text(folder / "base.rnx", Rinex_Text({"base.rnx", "BASE", "1001", basePlace, baseDay}));
+    Write_Text(folder / "hole.rnx", Rinex_Text({"hole.rnx", "HOLE", "2002", East_Of_Base(900.0),
+                                                Joined(Every(At(8, 0), At(8, 50)), Every(At(9, 10, 30), At(10, 0)))}));
+    Write_Text(folder / "nick.rnx", Rinex_Text({"nick.rnx", "NICK", "2003", East_Of_Base(1900.0),
+                                                Joined(Every(At(8, 0), At(9, 0)), Every(At(9, 2, 30), At(10, 0)))}));
+    struct Quality {
+        std::string station;
+        int32_t gaps;
+        double longestGapSeconds, completeness;
+    };
+    const std::vector<Quality> expected = {
+        {"BASE", 0, 0.0, 1.0}, {"HOLE", 1, 1230.0, 201.0 / 241.0}, {"NICK", 1, 150.0, 237.0 / 241.0}};
+    for (const double maximumGapMinutes : {5.0, 15.0, 30.0}) {
+        SCOPED_TRACE(maximumGapMinutes);
+        CampaignOptions options;
+        options.maximumGapMinutes = maximumGapMinutes;
+        const Campaign campaign =
+            Form_Campaign(Read_Campaign_Files({(folder / "base.rnx").string(), (folder / "hole.rnx").string(),
+                                               (folder / "nick.rnx").string()},
+                                              false),
+                          options);
+        ASSERT_EQ(campaign.occupations.size(), expected.size());
+        std::size_t i = 0;
+        for (const min_lumo_field::Occupation& occupation : campaign.occupations) {
+            const Quality& want = expected[i++];
+            EXPECT_EQ(occupation.station, want.station);
+            EXPECT_EQ(occupation.gapCount, want.gaps) << occupation.station;
+            EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, want.longestGapSeconds) << occupation.station;
+            EXPECT_NEAR(occupation.completeness, want.completeness, 1e-12) << occupation.station;
+        }
+    }
+    fs::remove_all(folder);
+}
+
 TEST(FieldFolderTest, AFolderWithoutFieldFilesIsRefused) {
     const fs::path folder = "field_folder_empty";
     fs::remove_all(folder);
