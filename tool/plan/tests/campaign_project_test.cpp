@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <optional>
 #include <string>
 #include <vector>
@@ -206,10 +207,9 @@ TEST(CampaignProjectTest, LookAlikeStationsSweep) {
         std::vector<Occupation> occupations;
         for (const Spot& spot : c.spots) {
             Occupation occupation = Occupied(spot.name, "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", std::nullopt);
-            min_lumo_field::Set_Geodetic_Position(occupation, 47.0, 8.0, 400.0);
-            // Moved on the local level: east along the Earth-centred y axis at
-            // longitude 8 is not exact, so move in Earth-centred terms.
-            const double eastX = -std::sin(8.0 * M_PI / 180.0), eastY = std::cos(8.0 * M_PI / 180.0);
+            // East at longitude 8 degrees, in Earth-centred terms.
+            const double longitude = 8.0 * std::numbers::pi / 180.0;
+            const double eastX = -std::sin(longitude), eastY = std::cos(longitude);
             const double northLatitude = 47.0 + spot.north / metresPerDegreeOfLatitude;
             min_lumo_field::Set_Geodetic_Position(occupation, northLatitude, 8.0, 400.0);
             min_lumo_field::Set_Earth_Centred_Position(occupation, occupation.x + eastX * spot.east,
