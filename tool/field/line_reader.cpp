@@ -163,7 +163,15 @@ LineReader::LineReader(const std::string& path) : name_(path) {
         if (std::filesystem::is_directory(path, error)) Refuse("is a folder, not a file");
         Refuse(std::string("cannot be opened: ") + std::strerror(why));
     }
-    Start();
+    // A refusal from here on leaves no destructor to close the file, which
+    // Windows would then keep locked (a folder could not be cleared).
+    try {
+        Start();
+    } catch (...) {
+        std::fclose(file_);
+        file_ = nullptr;
+        throw;
+    }
 }
 
 LineReader::LineReader(const std::string& name, std::string_view bytes) : name_(name), memory_(bytes) { Start(); }
