@@ -46,7 +46,7 @@ Packing Packing_Of(const char* bytes, std::size_t size) {
 // How to unpack each by hand, for the refusal where this build cannot.
 const char* Unpack_Command(Packing packing) {
     switch (packing) {
-    case Packing::Compress: return "uncompress (or gzip -d)";
+    case Packing::Compress: return "uncompress, or gzip -d";
     case Packing::Bzip2: return "bzip2 -d";
     case Packing::Xz: return "xz -d";
     case Packing::Zip: return "unzip";
