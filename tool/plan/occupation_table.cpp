@@ -40,30 +40,38 @@ struct OccupationLine {
     int32_t stationIndex;  // in the project, -1 when it formed none
 };
 
-// By station name, then by first epoch: a station's occupations side by side.
-std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
+// By station, then by first epoch: a station's occupations side by side.
+// Occupations that formed no station come last.
+std::vector<std::size_t> Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
     const std::vector<Occupation>& occupations = campaign.occupations;
-    std::vector<OccupationLine> lines;
-    std::vector<int32_t> stationOf;
+    std::vector<std::size_t> order;
+    std::vector<int32_t> stationOf(occupations.size(), -1);
+    std::vector<std::string> nameOf(occupations.size());
     for (std::size_t i = 0; i < occupations.size(); ++i) {
         if (!shown.empty() && (i >= shown.size() || !shown[i])) continue;
-        const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
-        lines.push_back({&occupations[i], station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
-                                                       : occupations[i].station,
-                         station});
-        stationOf.push_back(station);
+        stationOf[i] = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
+        nameOf[i] = stationOf[i] >= 0 ? campaign.project.stations[static_cast<std::size_t>(stationOf[i])].name
+                                      : occupations[i].station;
+        order.push_back(i);
     }
-    std::vector<std::size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    // Occupations that formed no station come last.
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const bool unplacedA = stationOf[a] < 0, unplacedB = stationOf[b] < 0;
-        return std::tie(unplacedA, stationOf[a], lines[a].station, lines[a].occupation->firstGps)
-               < std::tie(unplacedB, stationOf[b], lines[b].station, lines[b].occupation->firstGps);
+        return std::tie(unplacedA, stationOf[a], nameOf[a], occupations[a].firstGps)
+               < std::tie(unplacedB, stationOf[b], nameOf[b], occupations[b].firstGps);
     });
-    std::vector<OccupationLine> sorted;
-    for (const std::size_t i : order) sorted.push_back(lines[i]);
-    return sorted;
+    return order;
+}
+
+std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
+    std::vector<OccupationLine> lines;
+    for (const std::size_t i : Table_Order(campaign, shown)) {
+        const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
+        lines.push_back({&campaign.occupations[i],
+                         station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
+                                      : campaign.occupations[i].station,
+                         station});
+    }
+    return lines;
 }
 
 // An occupation log's line states its times but no epochs.
@@ -129,6 +137,10 @@ TextTable Data_Table(const std::vector<OccupationLine>& lines, DisplayScale scal
 }
 
 }  // namespace
+
+std::vector<std::size_t> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
+    return Table_Order(campaign, shown);
+}
 
 std::size_t Occupation_Table_Name_Room(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
     const TextTable table = Data_Table(Lines(campaign, shown), scale, nullptr);
