@@ -1,10 +1,12 @@
 // Opens one HTML report in the system Chromium and checks what a person
 // sees, against the plan's JSON report of the same run:
-//   node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]
+//   node report_test.mjs REPORT.html PLAN.json [SCREENSHOTS]
 // Every station and session is there, the session selector changes what
 // the map and the tables show, pointing and clicking give details, the
 // page logs no error and asks for nothing over any network, and the map
-// and timeline are not blank (kept as SCREENSHOT.png).  With a standard,
+// and timeline are not blank (kept as SCREENSHOTS_overview.png, from the
+// top of the page to the timeline, and with a standard the checks and what
+// to observe again as SCREENSHOTS_checks.png).  With a standard,
 // the verdict, every check and failing item, what to observe again and
 // every occupation's set-up are on the page as the JSON report gives them,
 // the moment it opens.
@@ -15,9 +17,9 @@ import { Launch_Browser, Open_File } from './browser.mjs';
 import { Read_Plan, Assert_No_Problems, Ink_Share, Assert_Station_Labels, Verdict_Line, Rule_Result,
          Scale_Bar_Against_Stations, Assert_Legend_Colours } from './checks.mjs';
 
-const [reportPath, planPath, screenshotPath] = process.argv.slice(2);
+const [reportPath, planPath, screenshots] = process.argv.slice(2);
 if (!reportPath || !planPath) {
-  console.error('usage: node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]');
+  console.error('usage: node report_test.mjs REPORT.html PLAN.json [SCREENSHOTS]');
   process.exit(2);
 }
 const expected = Read_Plan(planPath);
@@ -72,6 +74,8 @@ async function Table_Rows(selector) {
 }
 // "TYPE #NUMBER", as the text report's occupation details name equipment.
 const numbered = (type, number) => type || number ? (type || '-') + (number ? ' #' + number : '') : '';
+// An occupation log's line: times without epochs, and no antenna offsets.
+const logged = (occupation) => occupation.epochs === 0 && occupation.format.startsWith('occupation log');
 const baseName = (path) => path.split(/[\\/]/).pop();
 
 test('the verdict heads the report and the map, as the JSON report gives it', async () => {
@@ -239,7 +243,7 @@ test('every occupation with its data and its set-up as its file gives them', asy
     assert.deepEqual([cell(row, '#'), cell(row, 'station'), cell(row, 'receiver'), cell(row, 'antenna'), cell(row, 'height m'),
                       cell(row, 'east m'), cell(row, 'north m'), cell(row, 'marker'), cell(row, 'files')],
                      [String(i + 1), o.station, numbered(o.receiver, o.receiverNumber), numbered(o.antenna, o.antennaNumber),
-                      o.antennaHeight.toFixed(4), o.antennaEast.toFixed(4), o.antennaNorth.toFixed(4),
+                      ...[o.antennaHeight, o.antennaEast, o.antennaNorth].map((m) => logged(o) ? '-' : m.toFixed(4)),
                       numbered(o.markerName, o.markerNumber),
                       names.length > 2 ? names.slice(0, 2).join(', ') + ' and ' + (names.length - 2) + ' more' : names.join(', ')],
                      'occupation ' + (i + 1));
@@ -256,13 +260,19 @@ test('the map and the timeline are drawn, not blank', async () => {
     const timeline = await page.locator('#timeline').screenshot();
     assert.ok(await Ink_Share(page, timeline) > 0.01, 'the timeline is blank');
   }
-  if (screenshotPath) {
-    // Map and timeline together, as the README shows them, with the page
-    // at its top so that the session bar stays in its place.
+  if (screenshots) {
+    // As the README shows them: the page from its top to the timeline, and
+    // the checks with what to observe again; the page at its top so that
+    // the session bar stays in its place.
     await page.evaluate(() => window.scrollTo(0, 0));
-    const top = await page.$eval('#map', (e) => e.getBoundingClientRect().top + window.scrollY);
+    const width = page.viewportSize().width;
     const bottom = await page.$eval('#timeline', (e) => e.getBoundingClientRect().bottom + window.scrollY);
-    await page.screenshot({ path: screenshotPath, fullPage: true, clip: { x: 0, y: top - 30, width: 1400, height: bottom - top + 40 } });
+    await page.screenshot({ path: screenshots + '_overview.png', fullPage: true, clip: { x: 0, y: 0, width, height: bottom + 10 } });
+    if (expected.plan.standard) {
+      const [top, end] = await page.evaluate(() => [document.querySelector('#checks').getBoundingClientRect().top + window.scrollY,
+                                                     document.querySelector('#observe-again').getBoundingClientRect().bottom + window.scrollY]);
+      await page.screenshot({ path: screenshots + '_checks.png', fullPage: true, clip: { x: 0, y: top - 10, width, height: end - top + 20 } });
+    }
   }
   Assert_No_Problems(page);
 });

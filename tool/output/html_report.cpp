@@ -44,7 +44,7 @@ Json Report_Data(const PlanPicture& picture) {
         for (const PictureSpan& span : o.spans) spans.push_back({span.startSeconds, span.endSeconds, span.epochs});
         occupations.push_back({{"no", o.number},    {"st", o.station},   {"sn", o.stationName},
                                {"file", o.file},    {"files", o.files},  {"rx", o.receiver},  {"rxn", o.receiverNumber},
-                               {"ant", o.antennaType}, {"antn", o.antennaNumber},
+                               {"ant", o.antennaType}, {"antn", o.antennaNumber}, {"hdr", o.setUpGiven},
                                {"ah", o.antennaHeight}, {"ae", o.antennaEast}, {"an", o.antennaNorth},
                                {"mk", o.markerName}, {"mkn", o.markerNumber}, {"ac", o.antennaCheck},
                                {"fmt", o.format},   {"spans", spans},

@@ -60,7 +60,10 @@ struct PictureOccupation {
     std::optional<double> intervalSeconds, completeness;  // completeness 0 to 1
     int32_t gapCount = 0;
     double longestGapSeconds = 0.0;
-    std::string receiverNumber, antennaType, antennaNumber;  // as the header writes them; empty when absent
+    // The set-up as a receiver file's header writes it; an occupation log's
+    // line gives none of it (setUpGiven false).
+    bool setUpGiven = true;
+    std::string receiverNumber, antennaType, antennaNumber;  // empty when absent
     double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N, metres
     std::string markerName, markerNumber;
     // What the standard's antenna check finds wrong with this set-up, in

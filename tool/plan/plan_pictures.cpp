@@ -52,6 +52,8 @@ PictureOccupation Occupation_Picture(const min_lumo_field::Occupation& occupatio
     if (occupation.completeness > 0.0) shown.completeness = occupation.completeness;
     shown.gapCount = occupation.gapCount;
     shown.longestGapSeconds = occupation.longestGapSeconds;
+    // An occupation log's line states its times, no epochs and no set-up.
+    shown.setUpGiven = !(occupation.hasEpochs && occupation.epochCount == 0);
     shown.receiverNumber = occupation.receiverNumber;
     shown.antennaType = occupation.antennaType;
     shown.antennaNumber = occupation.antennaNumber;

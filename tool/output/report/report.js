@@ -118,7 +118,8 @@
     showDetails('#' + o.no + ' ' + o.sn + ': ' + fileNames(o.files), [
       ['files', o.file],
       ['receiver', numbered(o.rx, o.rxn)], ['antenna', numbered(o.ant, o.antn)],
-      ['antenna height', metres(o.ah) + ' m'], ['antenna east, north', metres(o.ae) + ', ' + metres(o.an) + ' m'],
+      ['antenna height', o.hdr ? metres(o.ah) + ' m' : 'not given (an occupation log)'],
+      ['antenna east, north', o.hdr ? metres(o.ae) + ', ' + metres(o.an) + ' m' : ''],
       ['antenna check', o.ac], ['marker', numbered(o.mk, o.mkn)], ['format', o.fmt], ['epochs', o.ep],
       ['first', o.spans.length ? timeText(o.spans[0][0], true) + ' ' + data.timeScale : 'no epoch'],
       ['last', o.spans.length ? timeText(o.spans[o.spans.length - 1][1], true) + ' ' + data.timeScale : ''],
@@ -418,9 +419,10 @@
     { title: 'station', text: (o) => o.sn },
     { title: 'receiver', text: (o) => numbered(o.rx, o.rxn) },
     { title: 'antenna', text: (o) => numbered(o.ant, o.antn) },
-    { title: 'height m', text: (o) => metres(o.ah), number: true, sort: (o) => o.ah },
-    { title: 'east m', text: (o) => metres(o.ae), number: true, sort: (o) => o.ae },
-    { title: 'north m', text: (o) => metres(o.an), number: true, sort: (o) => o.an },
+    // An occupation log gives no antenna offsets: nothing to show, not zero.
+    { title: 'height m', text: (o) => o.hdr ? metres(o.ah) : '-', number: true, sort: (o) => o.ah },
+    { title: 'east m', text: (o) => o.hdr ? metres(o.ae) : '-', number: true, sort: (o) => o.ae },
+    { title: 'north m', text: (o) => o.hdr ? metres(o.an) : '-', number: true, sort: (o) => o.an },
     // The antenna check's findings, where the standard has any.
     ...(flagged ? [{ title: 'antenna check', text: (o) => o.ac, flag: true }] : []),
     { title: 'marker', text: (o) => numbered(o.mk, o.mkn) },
@@ -435,7 +437,7 @@
       { title: 'rule', text: (f) => f.rule },
       { title: 'result', text: (f) => f.result },
       { title: 'item', text: (f) => f.item, wrap: true },
-      { title: 'measured', text: (f) => f.measured, wrap: true },
+      { title: 'measured', text: (f) => f.measured },
       { title: 'required', text: (f) => f.required }], data.standard.failures, {
       visible: () => true, rowClass: (f) => f.result, click: (f) => f.stations.length && detailStationNamed(f.stations[0])
     });
