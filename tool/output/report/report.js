@@ -1,6 +1,7 @@
 // The report's behaviour: pan and zoom of the map, the redundant switch, the
 // session selector, details on hover and click, the timeline and the
-// sortable, filterable tables.  It reads only the data embedded in the page
+// sortable, filterable tables (the plan, the occupations and their set-ups,
+// the standard's failing items and what to observe again).  It reads only the data embedded in the page
 // and asks nothing of any network.
 'use strict';
 (function () {
