@@ -248,6 +248,8 @@
           svg.append(date);
           previousDay = day;
         }
+        // A time that would run past the right edge is left unwritten.
+        if (x(t) + 36 > width) continue;
         const label = svgElement('text', { x: x(t) + 2, y: 27, fill: '#495057', class: 'tick' });
         label.textContent = timeText(t, false);
         svg.append(label);
