@@ -99,6 +99,13 @@ std::string Verdict_Text(const AdjustmentResult& result) {
                                               result.relativeAccuracy->standard, failing, result.relative.size());
 }
 
+std::string Precision_Basis(const AdjustmentResult& result) {
+    if (result.precisionScale == 1.0) return "sigmas from the vectors' covariances as given (a priori)";
+    return fmt::format("sigmas scaled by the variance factor {}: the global test failed high, the vectors are less "
+                       "precise than their covariances say",
+                       Fixed(result.precisionScale, 3));
+}
+
 std::string Sources_Text(const AdjustmentResult& result, const AdjustmentSources& sources) {
     std::string files;
     for (const std::string& file : sources.vectorFiles) files += (files.empty() ? "" : ", ") + file;
@@ -125,9 +132,9 @@ std::vector<std::size_t> Vectors_By_W(const AdjustmentResult& result) {
 
 std::string Adjustment_Report_Text(const AdjustmentResult& result, const AdjustmentSources& sources) {
     std::string text = Wrap_Text(Sources_Text(result, sources), reportColumns, "", "  ");
-    text += Wrap_Text(fmt::format("Coordinates WGS 84 / ITRF as processed{}; sigmas from the vectors' covariances "
-                                  "(a priori, not scaled by the variance factor); ellipses and precisions at 95 %",
-                                  sources.controlFile.empty() ? "" : ", controls from " + sources.controlFile),
+    text += Wrap_Text(fmt::format("Coordinates WGS 84 / ITRF as processed{}; {}; ellipses and precisions at 95 %",
+                                  sources.controlFile.empty() ? "" : ", controls from " + sources.controlFile,
+                                  Precision_Basis(result)),
                       reportColumns, "", "  ");
     text += "\n";
     const AdjustmentRun& minimal = result.minimal;
@@ -157,7 +164,8 @@ std::string Adjustment_Report_Text(const AdjustmentResult& result, const Adjustm
                              Fixed(station.geodetic.height, 4)});
     }
     text += coordinates.Render();
-    text += "\nPrecision at 95 % (a priori)\n";
+    text += result.precisionScale == 1.0 ? "\nPrecision at 95 % (a priori)\n"
+                                         : "\nPrecision at 95 % (scaled by the variance factor)\n";
     TextTable precision({"station", ">sigma E mm", ">sigma N mm", ">sigma U mm", ">ellipse a mm", ">b mm", ">azimuth",
                          ">up mm"});
     for (std::size_t s = 0; s < result.stations.size(); ++s) {
@@ -317,6 +325,7 @@ std::string Adjustment_Report_Json(const AdjustmentResult& result, const Adjustm
                        {"noncentrality", Rounded(result.noncentrality, 4)},
                        {"blunder", pick(result.blunder)},
                        {"largestW", pick(result.largestW)}}},
+                     {"precisionScale", Rounded(result.precisionScale, 4)},
                      {"stations", stations},
                      {"vectors", vectors},
                      {"relativeAccuracy", rule},
@@ -461,6 +470,7 @@ h2 { font-size: 16px; margin: 22px 0 6px; }
 .figures span { color: var(--muted); font-size: 12px; }
 .verdict { font-weight: bold; padding: 6px 10px; border-radius: 6px; display: inline-block; margin: 4px 0; }
 .passed { background: #d3f9d8; } .failed { background: #ffe3e3; }
+.tables { overflow-x: auto; }
 .map { border: 1px solid var(--line); border-radius: 6px; max-width: 100%; height: auto; background: white; }
 table { border-collapse: collapse; margin: 4px 0 12px; }
 th, td { padding: 3px 8px; border-bottom: 1px solid var(--line); text-align: right; white-space: nowrap; }
@@ -582,8 +592,8 @@ std::string Adjustment_Html_Report(const AdjustmentResult& result, const Adjustm
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
         "img-src data:\">\n<link rel=\"icon\" href=\"data:,\">\n<title>{0}</title>\n<style>{1}</style>\n</head>\n<body>\n"
         "<header><h1>{0}</h1><p class=\"subtitle\">min_lumo adjustment report; coordinates WGS 84 / ITRF as processed; "
-        "sigmas a priori; ellipses and precisions at 95 %</p></header>\n<main>\n",
-        Escaped(title), reportStyle);
+        "{2}; ellipses and precisions at 95 %</p></header>\n<main>\n",
+        Escaped(title), reportStyle, Escaped(Precision_Basis(result)));
     const AdjustmentRun& minimal = result.minimal;
     html += "<section id=\"summary\"><ul class=\"figures\">";
     html += Figure(std::to_string(result.vectors.size()), "vectors");
@@ -613,7 +623,7 @@ std::string Adjustment_Html_Report(const AdjustmentResult& result, const Adjustm
 
     html += "<h2>Vectors by |w|</h2>\n<p class=\"note\">Minimally constrained; residuals in mm, adjusted minus observed; "
             "std: standardized residual; w: Baarda's w-statistic; r: the vector's redundancy.</p>\n"
-            "<table id=\"residuals\">\n";
+            "<div class=\"tables\"><table id=\"residuals\">\n";
     html += Header_Cells({"from", "to", "session", "vX mm", "vY mm", "vZ mm", "std X", "std Y", "std Z", "w X", "w Y", "w Z",
                           "r", "largest |w|", "file"},
                          3);
@@ -632,7 +642,7 @@ std::string Adjustment_Html_Report(const AdjustmentResult& result, const Adjustm
         row += Cell(Fixed(redundancy, 2)) + Cell(Optional_Fixed(tested.largestW, 2)) + Cell(Where(v), "name");
         html += row + "</tr>\n";
     }
-    html += "</table>\n<h2>Stations</h2>\n<table id=\"stations\">\n";
+    html += "</table></div>\n<h2>Stations</h2>\n<div class=\"tables\"><table id=\"stations\">\n";
     html += Header_Cells({"station", "role", "X m", "Y m", "Z m", "latitude", "longitude", "height m", "sigma E mm",
                           "sigma N mm", "sigma U mm", "ellipse a mm", "b mm", "azimuth", "up mm"},
                          2);
@@ -645,11 +655,11 @@ std::string Adjustment_Html_Report(const AdjustmentResult& result, const Adjustm
                 mm(s.sigmaNorth) + mm(s.sigmaUp) + mm(s.ellipseMajor) + mm(s.ellipseMinor) +
                 Cell(held ? "" : Fixed(s.ellipseAzimuth, 0)) + mm(s.up95) + "</tr>\n";
     }
-    html += "</table>\n<h2>Relative precision</h2>\n";
+    html += "</table></div>\n<h2>Relative precision</h2>\n";
     if (result.relativeAccuracy)
         html += "<p class=\"note\">Allowed: " + Escaped(Rule_Text(*result.relativeAccuracy) + "; " + result.relativeAccuracy->source) +
                 "</p>\n";
-    html += "<table id=\"relative\">\n" +
+    html += "<div class=\"tables\"><table id=\"relative\">\n" +
             Header_Cells({"from", "to", "length m", "horizontal mm", "allowed", "vertical mm", "allowed", "verdict"}, 2);
     for (const RelativePrecision& pair : result.relative) {
         const char* verdict = !result.relativeAccuracy ? "" : pair.meets ? "meets" : "fails";
@@ -658,7 +668,7 @@ std::string Adjustment_Html_Report(const AdjustmentResult& result, const Adjustm
                 Cell(pair.horizontalAllowed ? Millimetres(*pair.horizontalAllowed) : "") + Cell(Millimetres(pair.vertical95)) +
                 Cell(pair.verticalAllowed ? Millimetres(*pair.verticalAllowed) : "") + Cell(verdict, verdict) + "</tr>\n";
     }
-    html += "</table>\n</main>\n</body>\n</html>\n";
+    html += "</table></div>\n</main>\n</body>\n</html>\n";
     return html;
 }
 

@@ -482,8 +482,14 @@ private:
             if (control.covariance) constraints.weight[s] = control.covariance->inverse();
             else constraints.held[s] = 1;
         }
-        const Solution solution = Solve(constraints);
+        Solution solution = Solve(constraints);
         result_.constrained = Run_Figures(solution, Control_Words(all));
+        const GlobalTest& minimalTest = result_.minimal.globalTest;
+        if (minimalTest.upper && minimalTest.statistic > *minimalTest.upper) {
+            result_.precisionScale = *result_.minimal.varianceFactor;
+            for (Matrix3d& q : solution.stationCovariance) q *= result_.precisionScale;
+            for (auto& [pair, q] : solution.pairCovariance) q *= result_.precisionScale;
+        }
         const double ellipseScale = std::sqrt(Chi_Square_Quantile(2.0, precisionProbability));
         const double upScale = Normal_Quantile(1.0 - (1.0 - precisionProbability) / 2.0);
         std::vector<Matrix3d> axes(stations_.size());

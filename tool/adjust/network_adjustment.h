@@ -17,8 +17,12 @@
 //  - data snooping: a component is an outlier when |w| exceeds the normal
 //    quantile of alpha0 / 2; the vector with the largest |w| is the most
 //    likely blunder.
-// Sigmas and ellipses are a priori (not scaled by the variance factor);
-// ellipses and relative precisions are at 95 %.
+// Sigmas, ellipses and relative precisions come from the vectors'
+// covariances as given (a priori), unless the minimally constrained global
+// test fails high: then the vectors are shown to be less precise than
+// their covariances say, and the constrained results are scaled by that
+// adjustment's variance factor.  Ellipses and relative precisions are at
+// 95 %.
 #pragma once
 
 #include <array>
@@ -143,6 +147,9 @@ struct AdjustmentResult {
     std::vector<VectorResult> residuals;  // by vector
     std::optional<std::size_t> blunder;   // the vector with the largest |w|, when it is an outlier
     std::optional<std::size_t> largestW;  // the vector with the largest |w| of all
+    // What the constrained covariances were multiplied by: 1, or the
+    // minimally constrained variance factor when its global test failed high.
+    double precisionScale = 1.0;
     std::vector<StationResult> stations;  // in order of first appearance
     std::vector<RelativePrecision> relative;
     std::optional<RelativeAccuracy> relativeAccuracy;

@@ -125,6 +125,22 @@ TEST(WorkedNetworks, TriangleSpreadsItsMisclosure) {
     }
 }
 
+// Three times the misclosure: vᵀPv nine times 4.6667, 42.0, beyond the upper
+// bound 9.3484: the vectors are less precise than their covariances say,
+// and the constrained sigmas grow by the root of the variance factor 14.0.
+TEST(WorkedNetworks, AFailedGlobalTestScalesThePrecision) {
+    std::vector<ProcessedVector> vectors = Triangle();
+    vectors[2].dX = 700.018;
+    vectors[2].dY = 2399.991;
+    vectors[2].dZ = 700.027;
+    const AdjustmentResult result = Run_Adjustment(vectors, Held_At_Garr());
+    EXPECT_FALSE(result.minimal.globalTest.passed);
+    EXPECT_NEAR(result.precisionScale, 14.0, 1e-6);
+    EXPECT_NEAR(result.stations[1].sigmaEast * 1000.0, 2.4495 * std::sqrt(14.0), 1e-3);
+    EXPECT_NEAR(result.relative[0].vertical95 * 1000.0, 4.8010 * std::sqrt(14.0), 1e-3);
+    EXPECT_NEAR(Run_Adjustment(Triangle(), Held_At_Garr()).precisionScale, 1.0, 0.0);
+}
+
 // One vector observed twice with Σ = σ² [[1, ρ, 0], [ρ, 1, 0], [0, 0, 1]],
 // σ = 4 mm, ρ = 0.5, at D ± (2, 0, 0) mm.  B lands at the mean: residuals
 // ∓(2, 0, 0) mm; Qv = Σ/2, so standardized dX = -2 / (4/sqrt 2) = -0.70711
