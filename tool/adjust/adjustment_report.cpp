@@ -62,9 +62,10 @@ std::string Where(const ProcessedVector& vector) {
 std::string Global_Test_Text(const AdjustmentRun& run) {
     const GlobalTest& test = run.globalTest;
     if (!test.lower) return "no redundancy, nothing to test";
-    return fmt::format("variance factor {}; global test at {}: chi-square {} within {} to {}: {}",
-                       Fixed(*run.varianceFactor, 3), Percent(test.level), Fixed(test.statistic, 2), Fixed(*test.lower, 2),
-                       Fixed(*test.upper, 2), test.passed ? "passed" : "failed");
+    return fmt::format("variance factor {}; global test at {}: chi-square {} {} {} to {}: {}",
+                       Fixed(*run.varianceFactor, 3), Percent(test.level), Fixed(test.statistic, 2),
+                       test.passed ? "within" : "outside", Fixed(*test.lower, 2), Fixed(*test.upper, 2),
+                       test.passed ? "passed" : "failed");
 }
 
 std::string Snooping_Text(const AdjustmentResult& result) {
@@ -121,11 +122,13 @@ std::string Sources_Text(const AdjustmentResult& result, const AdjustmentSources
 std::vector<std::size_t> Vectors_By_W(const AdjustmentResult& result) {
     std::vector<std::size_t> order(result.residuals.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    // Compared as the reports round them, so that equal ones keep their
+    // order in every build.
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const std::optional<double>& wa = result.residuals[a].largestW;
         const std::optional<double>& wb = result.residuals[b].largestW;
         if (wa.has_value() != wb.has_value()) return wa.has_value();
-        return wa && *wa > *wb;
+        return wa && Rounded(*wa, 3) > Rounded(*wb, 3);
     });
     return order;
 }
