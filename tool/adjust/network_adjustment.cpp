@@ -432,7 +432,9 @@ private:
         std::string datum;
         for (const std::size_t c : datums_)
             datum += (datum.empty() ? "" : ", ") + stations_[static_cast<std::size_t>(controls_[c].station)];
-        const Solution solution = Solve(constraints);
+        minimalSolution_ = Solve(constraints);
+        minimalConstraints_ = constraints;
+        const Solution& solution = *minimalSolution_;
         result_.minimal = Run_Figures(solution, datum + " held");
         result_.snoopingAlpha = options_.snoopingAlpha;
         result_.snoopingPower = options_.snoopingPower;
@@ -482,7 +484,12 @@ private:
             if (control.covariance) constraints.weight[s] = control.covariance->inverse();
             else constraints.held[s] = 1;
         }
-        Solution solution = Solve(constraints);
+        // Every control a part's first and held: the same adjustment again.
+        const bool same = constraints.held == minimalConstraints_.held
+                          && std::none_of(constraints.weight.begin(), constraints.weight.end(),
+                                          [](const std::optional<Matrix3d>& w) { return w.has_value(); });
+        Solution solution = same ? std::move(*minimalSolution_) : Solve(constraints);
+        minimalSolution_.reset();
         result_.constrained = Run_Figures(solution, Control_Words(all));
         const GlobalTest& minimalTest = result_.minimal.globalTest;
         if (minimalTest.upper && minimalTest.statistic > *minimalTest.upper) {
@@ -569,6 +576,8 @@ private:
     std::vector<int32_t> part_;
     std::vector<std::size_t> datums_;  // controls_ indices: each part's first
     std::vector<Vector3d> approximate_;
+    std::optional<Solution> minimalSolution_;
+    Constraints minimalConstraints_;
 };
 
 void Check_Options(const AdjustOptions& options) {

@@ -5,6 +5,22 @@
 
 namespace min_lumo_tool {
 
+void StationOrdering::Order(const NormalMatrix& matrix, PermutationType& permutation) {
+    const int stations = static_cast<int>(matrix.cols() / 3);
+    std::vector<Eigen::Triplet<double>> links;
+    links.reserve(static_cast<std::size_t>(matrix.nonZeros() / 9 + 1));
+    for (int column = 0; column < matrix.outerSize(); column += 3)
+        for (NormalMatrix::InnerIterator it(matrix, column); it; ++it)
+            if (it.row() % 3 == 0) links.emplace_back(static_cast<int>(it.row() / 3), column / 3, 1.0);
+    NormalMatrix graph(stations, stations);
+    graph.setFromTriplets(links.begin(), links.end());
+    PermutationType byStation;
+    Eigen::AMDOrdering<int>()(graph, byStation);
+    permutation.resize(3 * stations);
+    for (int s = 0; s < stations; ++s)
+        for (int k = 0; k < 3; ++k) permutation.indices()(3 * s + k) = 3 * byStation.indices()(s) + k;
+}
+
 SelectedInverse::SelectedInverse(const NormalFactor& factor) : factor_(factor.matrixL().nestedExpression()) {
     const int n = static_cast<int>(factor_.cols());
     const int* starts = factor_.outerIndexPtr();
@@ -27,9 +43,11 @@ SelectedInverse::SelectedInverse(const NormalFactor& factor) : factor_(factor.ma
             y[static_cast<std::size_t>(b)] += diagonal_[static_cast<std::size_t>(rb)] * lb;
             int p = starts[rb];
             const int end = starts[rb + 1];
+            // Column r_b holds every later row of column j (a clique of the
+            // filled graph), in order, with others between: one merge.
             for (int a = b + 1; a < count; ++a) {
                 const int ra = rows[first + a];
-                p = static_cast<int>(std::lower_bound(rows + p, rows + end, ra) - rows);
+                while (p < end && rows[p] < ra) ++p;
                 if (p == end || rows[p] != ra) throw std::logic_error("selected inversion: the factor's pattern is not closed");
                 const double z = lower_[static_cast<std::size_t>(p)];
                 y[static_cast<std::size_t>(a)] += z * lb;

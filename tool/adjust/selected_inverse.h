@@ -28,7 +28,21 @@
 namespace min_lumo_tool {
 
 using NormalMatrix = Eigen::SparseMatrix<double, Eigen::ColMajor, int>;
-using NormalFactor = Eigen::SimplicialLDLT<NormalMatrix, Eigen::Lower, Eigen::AMDOrdering<int>>;
+
+// A fill-reducing ordering of a matrix whose unknowns come in threes (a
+// station's X, Y and Z): Eigen's approximate minimum degree ordering of the
+// stations' graph, each station's three unknowns kept together.  A third of
+// the nodes to order, and a factor whose columns come in groups of three
+// alike, which the selected inversion walks faster.
+struct StationOrdering {
+    using PermutationType = Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int>;
+    template <typename Matrix> void operator()(const Matrix& matrix, PermutationType& permutation) {
+        Order(NormalMatrix(matrix), permutation);
+    }
+    static void Order(const NormalMatrix& matrix, PermutationType& permutation);
+};
+
+using NormalFactor = Eigen::SimplicialLDLT<NormalMatrix, Eigen::Lower, StationOrdering>;
 
 class SelectedInverse {
 public:
