@@ -16,6 +16,7 @@
 #endif
 
 #include "hostkit/shapes.h"
+#include "tool/commands/adjust_command.h"
 #include "tool/commands/check_command.h"
 #include "tool/commands/command_help.h"
 #include "tool/commands/exit_codes.h"
@@ -186,6 +187,52 @@ int main(int argc, char** argv) {
          "the plan as one JSON document on standard output, the warnings in it too"},
     }));
 
+    AdjustCommandOptions adjust;
+    CLI::App* adjustCommand = app.add_subcommand(
+        "adjust", "least-squares adjustment of processed vectors: coordinates, error ellipses, blunders, the standard");
+    adjustCommand
+        ->add_option("VECTORS", adjust.files,
+                     "files of processed vectors: the tool's CSV or JSON, NGS G-files, GNU GaMa XML (told by content)")
+        ->required();
+    adjustCommand
+        ->add_option("--control", adjust.controls,
+                     "a control station, held (or weighted by its sigmas); repeat for more; the first of each part of "
+                     "the network is held alone in the minimally constrained adjustment")
+        ->allow_extra_args(false);
+    adjustCommand->add_option("--control-coordinates", adjust.controlCoordinates,
+                              "CSV of control coordinates: station,X,Y,Z or station,latitude,longitude,height, with "
+                              "sigmaEast,sigmaNorth,sigmaUp (m) to weight instead of hold; without --control every "
+                              "station in it is a control");
+    adjustCommand->add_option("--level", adjust.level, "the global test's confidence level (default 0.95)");
+    CLI::Option* adjustStandardOption =
+        adjustCommand
+            ->add_option("--standard", adjust.standard,
+                         "judge every vector's relative precision against a survey standard's relativeAccuracy: a "
+                         "shipped profile's name or a profile file ending in .json; without a value: basic")
+            ->expected(0, 1)
+            ->allow_extra_args(false);
+    adjustCommand->add_flag("--strict", adjust.strict,
+                            "exit with status 3 when a relative precision fails the standard (implies --standard)");
+    adjustCommand->add_flag("--json", adjust.json, "report as JSON instead of tables");
+    adjustCommand->add_option("--csv", adjust.csv, "write the adjusted coordinates with their precision as CSV");
+    adjustCommand->add_option("--geojson", adjust.geojson,
+                              "write the adjusted stations, their error ellipses and the vectors with their residuals "
+                              "as GeoJSON layers into this folder");
+    adjustCommand->add_option("--html", adjust.html,
+                              "write a self-contained HTML report: map with error ellipses, residuals by w, the tests");
+    adjustCommand->footer(Help_Footer({
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv",
+         "adjust the vectors with GARR held at its coordinates: the statistics, the most likely blunder, coordinates "
+         "with 95 % ellipses"},
+        {"min_lumo adjust session1.gfile session2.xml --control-coordinates controls.csv --html adjustment.html",
+         "vectors from an NGS G-file and a GaMa file together, every station of the controls file a control, and the "
+         "report to open in a browser"},
+        {"min_lumo adjust vectors.json --control GARR --control-coordinates controls.csv --standard --strict",
+         "judge every vector's relative precision against the basic profile; exit status 3 when one fails"},
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv --json --csv coordinates.csv",
+         "the adjustment as one JSON document on standard output, and the coordinates as CSV"},
+    }));
+
     app.footer(Help_Footer({
         {"min_lumo plan field/ --control BASE --html plan.html",
          "from a folder of RINEX files to a processing plan, with the report to open in a browser"},
@@ -223,6 +270,10 @@ int main(int argc, char** argv) {
     if (planCommand->parsed()) {
         plan.standardGiven = standardOption->count() > 0;
         return Run_Plan(plan);
+    }
+    if (adjustCommand->parsed()) {
+        adjust.standardGiven = adjustStandardOption->count() > 0;
+        return Run_Adjust(adjust);
     }
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
     return Run_Generate(shape, generated);

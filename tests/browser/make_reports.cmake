@@ -11,10 +11,11 @@
 #                 stations on a 25 x 40 grid, each session sharing a station
 #                 with the one before
 #   generated_redundant.svg   the same map with --show-redundant
+#   adjust.*      the adjustment of the real four-station campaign's vectors
 #
 #   cmake -DTOOL=min_lumo -DOUT=folder -DDATA=tests/browser/data -DPLAN_DATA=tool/field/tests/data
-#         -DPROFILES=tool/plan/standards -P make_reports.cmake
-foreach(variable TOOL OUT DATA PLAN_DATA PROFILES)
+#         -DPROFILES=tool/plan/standards -DADJUST_DATA=tool/adjust/tests/data -P make_reports.cmake
+foreach(variable TOOL OUT DATA PLAN_DATA PROFILES ADJUST_DATA)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "make_reports.cmake needs -D${variable}=...")
     endif()
@@ -95,4 +96,7 @@ plan(no_positions "${DATA}/no_positions.csv")
 if(NOT last_errors MATCHES "warning: No station has a position")
     message(FATAL_ERROR "no_positions: standard error does not say that no station has a position:\n${last_errors}")
 endif()
+run_tool(adjust "${ADJUST_DATA}/catalonia2010_vectors.csv" --control GARRAF
+         --control-coordinates "${ADJUST_DATA}/catalonia2010_controls.csv" --json --html "${OUT}/adjust.html")
+file(WRITE "${OUT}/adjust.json" "${last_output}")
 message(STATUS "browser test reports written to ${OUT}")

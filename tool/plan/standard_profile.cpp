@@ -258,6 +258,19 @@ private:
                 if (into.nearMisses.settings.enabled)
                     into.nearMisses.marginMinutes = Number(rule, path, "marginMinutes", 0.0, minutesPerDay);
                 return;
+            case RuleId::relativeAccuracy: {
+                RelativeAccuracyRule& accuracy = into.relativeAccuracy;
+                accuracy.settings = Settings(rule, path, {"horizontalMillimetres", "horizontalPpm", "verticalMillimetres",
+                                                          "verticalPpm"});
+                if (!accuracy.settings.enabled) return;
+                // From a millimetre to a metre, and up to 1:1000 of the length.
+                constexpr double largestMillimetres = 1000.0, largestPpm = 1000.0;
+                accuracy.horizontalMillimetres = Number(rule, path, "horizontalMillimetres", 0.0, largestMillimetres);
+                accuracy.horizontalPpm = Number(rule, path, "horizontalPpm", 0.0, largestPpm);
+                accuracy.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestMillimetres);
+                accuracy.verticalPpm = Number(rule, path, "verticalPpm", 0.0, largestPpm);
+                return;
+            }
         }
     }
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
@@ -333,6 +346,7 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::sessions: return "sessions";
         case RuleId::loops: return "loops";
         case RuleId::nearMisses: return "nearMisses";
+        case RuleId::relativeAccuracy: return "relativeAccuracy";
     }
     return "?";
 }
@@ -353,6 +367,7 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::sessions:
         case RuleId::loops:
         case RuleId::nearMisses: return RuleStage::plan;
+        case RuleId::relativeAccuracy: return RuleStage::adjustment;
     }
     return RuleStage::plan;
 }
@@ -367,6 +382,7 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::sessions: return sessions.settings;
         case RuleId::loops: return loops.settings;
         case RuleId::nearMisses: return nearMisses.settings;
+        case RuleId::relativeAccuracy: return relativeAccuracy.settings;
     }
     throw std::logic_error("a rule without settings");
 }

@@ -24,7 +24,8 @@ inline constexpr const char* defaultStandardName = "basic";
 //   and its case in StandardProfile::Settings;
 // - its reader in standard_profile.cpp (Read_Rule);
 // - its stage (Rule_Stage), and for a plan rule its check in
-//   standard_checks.cpp (Check_Rule);
+//   standard_checks.cpp (Check_Rule), for a later stage's rule that
+//   stage's command;
 // - the failure kinds it reports, added to FailureKind (standard_checks.h),
 //   which the field list answers in reobservation.cpp;
 // - a line in the README's table of rules.
@@ -37,8 +38,9 @@ enum class RuleId {
     sessions,
     loops,
     nearMisses,
+    relativeAccuracy,
 };
-inline constexpr RuleId lastRule = RuleId::nearMisses;
+inline constexpr RuleId lastRule = RuleId::relativeAccuracy;
 
 // Every rule, in order.
 std::vector<RuleId> All_Rules();
@@ -53,7 +55,7 @@ std::optional<RuleId> Rule_Of_Key(const std::string& key);
 // later work (processing, adjustment) has given what it judges.  Rules of a
 // later stage are read with the profile and checked by that stage's
 // command.
-enum class RuleStage { plan };
+enum class RuleStage { plan, adjustment };
 RuleStage Rule_Stage(RuleId rule);
 
 // A failing rule either fails the verdict (required) or is only reported
@@ -126,6 +128,16 @@ struct NearMissesRule {
     double marginMinutes = 0.0;  // overlaps this much under --min-overlap
 };
 
+// The precision of the vector between two adjusted stations at 95 %: the
+// semi-major axis of its relative error ellipse within horizontal mm + ppm
+// of its length, 1.96 sigma of its up component within vertical mm + ppm.
+// Checked by `adjust`.
+struct RelativeAccuracyRule {
+    RuleSettings settings;
+    double horizontalMillimetres = 0.0, horizontalPpm = 0.0;
+    double verticalMillimetres = 0.0, verticalPpm = 0.0;
+};
+
 struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
@@ -138,6 +150,7 @@ struct StandardProfile {
     SessionsRule sessions;
     LoopsRule loops;
     NearMissesRule nearMisses;
+    RelativeAccuracyRule relativeAccuracy;
 
     const RuleSettings& Settings(RuleId rule) const;
     RuleSettings& Settings(RuleId rule);
