@@ -20,7 +20,7 @@ namespace min_lumo_tool {
 
 // The Campaign::occupations indices in the table's order (its numbers are
 // the positions in it, from 1), the HTML report's too.
-std::vector<std::size_t> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown = {});
+std::vector<OccupationIndex> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown = {});
 
 // "\nOccupations: N, by station\n", the numbered table of times and data,
 // then by the same numbers the equipment, place and files, wrapped to the
