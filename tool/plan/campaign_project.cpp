@@ -47,8 +47,6 @@ constexpr int32_t lettersInAlphabet = 26;
 constexpr double widestOccupationSpreadMetres = 100.0;
 // A --control list longer than this is shown shortened in messages.
 constexpr std::size_t mostStationsNamed = 20;
-// Stations of different names closer than this are probably one point.
-constexpr double samePointMetres = 1.0;
 
 bool Is_Log_Occupation(const Occupation& occupation) {
     return occupation.epochRuns.size() == 1 && occupation.epochRuns.front().count == 0;

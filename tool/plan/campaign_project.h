@@ -17,6 +17,9 @@
 namespace min_lumo_tool {
 
 inline constexpr double defaultMinimumOverlapMinutes = 15.0;
+// Stations of different names closer than this are probably one point
+// under two names: warned of, and never paired in a suggested session.
+inline constexpr double samePointMetres = 1.0;
 
 // The files as read: their occupations and what the reader had to say.
 struct CampaignFiles {

@@ -22,6 +22,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* profileExtension = ".json";
 constexpr double minutesPerDay = 24.0 * 60.0;
+constexpr double longestMinutes = 7.0 * minutesPerDay;  // a week: any time a profile may give
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -138,9 +139,13 @@ public:
     StandardProfile Read() {
         StandardProfile profile;
         profile.file = file_;
-        Only_Keys(document_, "", {"name", "title", "rules"});
+        Only_Keys(document_, "", {"name", "title", "maxSessionMinutes", "rules"});
         profile.name = Text(document_, "", "name");
         profile.title = Text(document_, "", "title");
+        constexpr double shortestSessionLimitMinutes = 5.0;
+        if (document_.contains("maxSessionMinutes"))
+            profile.maximumSessionMinutes =
+                Number(document_, "", "maxSessionMinutes", shortestSessionLimitMinutes, longestMinutes);
         const Json& rules = Member(document_, "", "rules");
         Expect_Object(rules, "rules");
         std::set<std::string> keys;
@@ -263,7 +268,6 @@ private:
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
         into.settings = Settings(rule, path, {"baseMinutes", "minutesPerKilometre", "lengthTable"});
         if (!into.settings.enabled) return;
-        constexpr double longestMinutes = 7.0 * 24.0 * 60.0;
         const bool formula = rule.contains("baseMinutes") || rule.contains("minutesPerKilometre");
         if (formula == rule.contains("lengthTable"))
             Fail(path, "give either baseMinutes and minutesPerKilometre (a formula) or lengthTable, not both");

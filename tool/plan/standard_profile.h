@@ -15,6 +15,9 @@
 namespace min_lumo_tool {
 
 inline constexpr const char* defaultStandardName = "basic";
+// The field list suggests no session longer than this unless the profile
+// says otherwise: a working day of a crew.
+inline constexpr double defaultMaximumSessionMinutes = 8.0 * 60.0;
 
 // The rules a profile may hold, in the order the checks report them.
 // Adding a rule is a change in these places, each named by the compiler
@@ -130,6 +133,9 @@ struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
     std::string file;   // where it was read from
+    // The longest session the field list may suggest (maxSessionMinutes);
+    // a need only a longer one meets is named instead.
+    double maximumSessionMinutes = defaultMaximumSessionMinutes;
     OccupationsRule occupations;
     RedundancyRule redundancy;
     ObservationTimeRule observationTime;
