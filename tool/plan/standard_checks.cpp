@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <map>
-#include <numeric>
 #include <set>
 
 #include <fmt/format.h>
@@ -311,25 +309,17 @@ private:
         return rule;
     }
 
-    // Connected pieces of the stations joined by the kept baselines given.
+    // Connected pieces of the stations joined by the kept baselines given,
+    // each in station order, the pieces in the order of their first station.
     std::vector<std::vector<int32_t>> Pieces(const std::vector<GraphEdge>& edges) const {
-        std::vector<int32_t> parent(static_cast<std::size_t>(Station_Count()));
-        std::iota(parent.begin(), parent.end(), 0);
-        const std::function<int32_t(int32_t)> root = [&](int32_t v) {
-            while (parent[static_cast<std::size_t>(v)] != v) v = parent[static_cast<std::size_t>(v)];
-            return v;
-        };
+        const std::vector<int32_t> component = Connected_Components(Station_Count(), edges);
         std::set<int32_t> touched;
-        for (const GraphEdge& edge : edges) {
-            touched.insert(edge.first);
-            touched.insert(edge.second);
-            parent[static_cast<std::size_t>(root(edge.first))] = root(edge.second);
-        }
-        std::map<int32_t, std::vector<int32_t>> byRoot;
-        for (const int32_t station : touched) byRoot[root(station)].push_back(station);
+        for (const GraphEdge& edge : edges) touched.insert({edge.first, edge.second});
+        std::map<int32_t, std::vector<int32_t>> byComponent;
+        for (const int32_t station : touched)
+            byComponent[component[static_cast<std::size_t>(station)]].push_back(station);
         std::vector<std::vector<int32_t>> pieces;
-        for (auto& [rootStation, members] : byRoot) pieces.push_back(std::move(members));
-        std::sort(pieces.begin(), pieces.end());
+        for (auto& [number, members] : byComponent) pieces.push_back(std::move(members));
         return pieces;
     }
 
