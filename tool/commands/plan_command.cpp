@@ -77,14 +77,11 @@ int Run_Plan(const PlanOptions& options) {
         }
         const LoadedModule library(options.library);
         ProcessingPlan plan = Plan_Processing(campaign, library);
+        // Only a failure of the library itself stops here: a campaign
+        // without observations gets an empty plan and its verdict.
         if (plan.status != 0) {
             const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
-            const std::string why =
-                campaign.project.observations.empty()
-                    ? fmt::format("no two occupations of different stations overlap by at least {} min, so there is "
-                                  "nothing to plan; the library reports: {}",
-                                  options.minimumOverlapMinutes, plan.message)
-                    : fmt::format("the library reported a failure: {}", plan.message);
+            const std::string why = fmt::format("the library reported a failure: {}", plan.message);
             Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
                                : Unplanned_Report_Text(campaign, why, scale));
             printWarnings(warnings);

@@ -130,8 +130,8 @@ private:
                         break;
                     case FailureKind::tooFewControls:
                         checks_.fieldNotes.push_back(fmt::format(
-                            "{}: {} where {} are required; name another station of known coordinates with "
-                            "--control, or occupy a known point with the campaign's stations",
+                            "{}: {} (required {}); name another station of known coordinates with --control, or "
+                            "occupy a known point with the campaign's stations",
                             failure.item, failure.measured, failure.required));
                         break;
                     case FailureKind::poorOccupation:
@@ -156,24 +156,40 @@ private:
     }
 
     // Two names of one point: no session between them, and none for what
-    // either lacks, since naming them alike may already mend it.
+    // either lacks, since naming them alike may already mend it.  Stations
+    // within samePointMetres of each other, chained, are one note.
     void Warn_Same_Points() {
         twin_.assign(campaign_.project.stations.size(), false);
+        std::vector<GraphEdge> close;
         for (int32_t a = 0; a < Station_Count(); ++a)
-            for (int32_t b = a + 1; b < Station_Count(); ++b) {
-                if (!Same_Point(a, b)) continue;
-                const bool lacking = Lacks(a) || Lacks(b)
-                                     || std::any_of(lengthen_.begin(), lengthen_.end(), [&](const Lengthening& l) {
-                                            return Pair_Of(l.station, l.partner) == Pair_Of(a, b);
-                                        });
-                if (!lacking) continue;
-                twin_[static_cast<std::size_t>(a)] = twin_[static_cast<std::size_t>(b)] = true;
-                checks_.fieldNotes.push_back(fmt::format(
-                    "stations {} and {} lie within {} m of each other: the same point under two names? No session "
-                    "is suggested between them or for what they lack; name their files' station alike "
-                    "(--station FILE=NAME) and plan again",
-                    Name(a), Name(b), samePointMetres));
+            for (int32_t b = a + 1; b < Station_Count(); ++b)
+                if (Same_Point(a, b)) close.push_back({a, b});
+        const std::vector<int32_t> group = Connected_Components(Station_Count(), close);
+        std::map<int32_t, std::vector<int32_t>> members;
+        for (const GraphEdge& pair : close)
+            for (const int32_t station : {pair.first, pair.second}) {
+                auto& list = members[group[static_cast<std::size_t>(station)]];
+                if (std::find(list.begin(), list.end(), station) == list.end()) list.push_back(station);
             }
+        for (auto& [number, stations] : members) {
+            std::sort(stations.begin(), stations.end());
+            const bool lacking = std::any_of(stations.begin(), stations.end(), [&](int32_t s) { return Lacks(s); })
+                                 || std::any_of(lengthen_.begin(), lengthen_.end(), [&](const Lengthening& l) {
+                                        return group[static_cast<std::size_t>(l.station)] == number &&
+                                               group[static_cast<std::size_t>(l.partner)] == number;
+                                    });
+            if (!lacking) continue;
+            std::string names;
+            for (const int32_t station : stations) {
+                twin_[static_cast<std::size_t>(station)] = true;
+                names += (names.empty() ? "" : station == stations.back() ? " and " : ", ") + Name(station);
+            }
+            checks_.fieldNotes.push_back(fmt::format(
+                "stations {} lie within {} m of each other: the same point under {} names? No session is suggested "
+                "between them or for what they lack; name their files' station alike (--station FILE=NAME) and plan "
+                "again",
+                names, samePointMetres, stations.size() == 2 ? std::string("two") : std::to_string(stations.size())));
+        }
     }
 
     bool Lacks(int32_t station) const {
@@ -297,8 +313,14 @@ private:
             const Need* next = Most_Pressing(needs, givenUp);
             if (next == nullptr) return;
             const std::optional<Session> session = Session_For(*next, needs);
-            if (session) sessions_.push_back(*session);
-            else givenUp.insert(*next);
+            if (session) {
+                sessions_.push_back(*session);
+                continue;
+            }
+            // What one station lacks is given up, and noted, once.
+            for (const Need& need : needs)
+                if (need.kind == next->kind && need.station == next->station && need.partner == next->partner)
+                    givenUp.insert(need);
         }
     }
 
@@ -341,9 +363,15 @@ private:
             case NeedKind::reach:
                 return Partnered(need, needs, [&](int32_t partner) { return Reached(network, partner); },
                                  fmt::format("{}: no control reaches it", Name(need.station)));
-            case NeedKind::sessions:
-                return Partnered(need, needs, [&](int32_t partner) { return Observed(network, partner); },
-                                 Lack_Text(need));
+            case NeedKind::sessions: {
+                // A partner in the network, so that the session ties into it;
+                // any, while nothing is observed yet.
+                const bool anyObserved = std::find(network.observed.begin(), network.observed.end(), true) !=
+                                         network.observed.end();
+                return Partnered(
+                    need, needs, [&](int32_t partner) { return !anyObserved || Observed(network, partner); },
+                    Lack_Text(need, false));
+            }
             case NeedKind::bridge:
             case NeedKind::loopShare: return Loop_Closing(network, need);
         }
@@ -526,19 +554,21 @@ private:
         return {};
     }
 
-    std::string Lack_Text(const Need& need) const {
+    // "HOLZ: occupations 1 of 2, redundancy 1 of 2", and which of the
+    // sessions it lacks this one is when it lacks more than one.
+    std::string Lack_Text(const Need& need, bool which = true) const {
         const StationLack& lack = lacks_[static_cast<std::size_t>(need.station)];
         std::string rules;
         for (const std::string& rule : lack.rules) rules += (rules.empty() ? "" : ", ") + rule;
         if (rules.empty()) rules = "one more session";
-        return lack.sessions > 1
+        return lack.sessions > 1 && which
                    ? fmt::format("{}: {} (session {} of {} more)", Name(need.station), rules, need.count, lack.sessions)
                    : fmt::format("{}: {}", Name(need.station), rules);
     }
 
     std::string Bridge_Text(const Need& need) const {
         if (keptPairs_.count(Pair_Of(need.station, need.partner)) == 0)
-            return fmt::format("the new baseline {}-{} alone would join its stations to the others",
+            return fmt::format("baseline {}-{} (suggested above): its loss would split the network",
                                Name(need.station), Name(need.partner));
         return fmt::format("baseline {}-{}: its loss splits the network", Name(need.station), Name(need.partner));
     }

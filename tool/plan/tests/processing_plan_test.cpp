@@ -126,14 +126,21 @@ TEST(ProcessingPlanTest, AChainTurnsAwayFromItsControlAndIsAllWeakPoints) {
     EXPECT_EQ(bridges, (std::vector<std::string>{"B>A", "C>B"}));
 }
 
-TEST(ProcessingPlanTest, NoOverlapIsTheLibrarysFailure) {
+// No two occupations overlap long enough: an empty plan, not a failure --
+// every station unobserved, the control at level 0 and the other station
+// unreached, so that the standard's checks still run.
+TEST(ProcessingPlanTest, NoOverlapIsAnEmptyPlan) {
     const Campaign campaign = Formed({{"A", "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", 47.0, 8.3},
                                       {"B", "2024-05-14T09:20:00Z", "2024-05-14T12:30:00Z", 47.1, 8.3}},
-                                     {});
+                                     {"A"});
     EXPECT_TRUE(campaign.project.observations.empty());
     const ProcessingPlan plan = Planned(campaign);
-    EXPECT_EQ(plan.status, 1);
-    EXPECT_EQ(plan.message, "No time-networks found");
+    EXPECT_EQ(plan.status, 0) << plan.message;
+    EXPECT_TRUE(plan.networks.empty());
+    EXPECT_EQ(plan.summary.unobservedStations, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(plan.summary.unreachedStations, (std::vector<int32_t>{1}));
+    EXPECT_EQ(plan.oriented.after.stations[0].treeLevel, 0);
+    EXPECT_TRUE(plan.summary.bridges.empty());
 }
 
 TEST(ProcessingPlanTest, CsvQuotesWhatASpreadsheetWouldSplit) {
