@@ -22,14 +22,21 @@ using min_lumo_kit::secondsPerMinute;
 
 constexpr double metresPerKilometre = 1000.0;
 constexpr double percent = 100.0;
+// The fewest decimals measured and required values are shown with.
+constexpr int minuteDecimals = 1;
+constexpr int secondDecimals = 0;
+constexpr int percentDecimals = 1;
 
 std::string Plural(std::size_t count, const char* thing) {
     return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
 
-std::string Minutes_Text(double minutes) { return fmt::format("{:.1f} min", minutes); }
-
-std::string Number_Text(double value) { return fmt::format("{}", value); }
+// A profile's parameter as written: its shortest decimal form, to 1e-9 so
+// that 0.9 x 100 reads 90.
+std::string Number_Text(double value) {
+    constexpr double steps = 1e9;
+    return fmt::format("{}", std::round(value * steps) / steps);
+}
 
 // Details only receiver files give: an occupation log's lines have no epochs.
 bool Has_Epoch_Details(const min_lumo_field::Occupation& occupation) { return occupation.epochCount > 0; }
@@ -208,7 +215,7 @@ private:
             if (!needMinutes) {
                 Fail(rule, {.kind = FailureKind::beyondLengthTable,
                             .item = item,
-                            .measured = Minutes_Text(haveMinutes),
+                            .measured = fmt::format("{:.{}f} min", haveMinutes, minuteDecimals),
                             .required = fmt::format("a length the table reaches (up to {} km)",
                                                     Number_Text(time.lengthTable.back().upToKilometres)),
                             .measuredValue = haveMinutes,
@@ -217,10 +224,11 @@ private:
                             .station = pair.first,
                             .partner = pair.second});
             } else if (haveMinutes < *needMinutes) {
+                const auto [have, need] = Compared_Texts(haveMinutes, *needMinutes, minuteDecimals);
                 Fail(rule, {.kind = FailureKind::shortObservation,
                             .item = item,
-                            .measured = Minutes_Text(haveMinutes),
-                            .required = Minutes_Text(*needMinutes),
+                            .measured = have + " min",
+                            .required = need + " min",
                             .measuredValue = haveMinutes,
                             .requiredValue = *needMinutes,
                             .stations = {pair.first, pair.second},
@@ -265,19 +273,25 @@ private:
                                     .station = station,
                                     .occupation = static_cast<int32_t>(i)};
             };
-            if (occupation.intervalSeconds > quality.maximumIntervalSeconds)
-                Fail(rule, poor(fmt::format("interval {} s", Number_Text(occupation.intervalSeconds)),
-                                fmt::format("at most {} s", Number_Text(quality.maximumIntervalSeconds)),
-                                occupation.intervalSeconds, quality.maximumIntervalSeconds));
+            if (occupation.intervalSeconds > quality.maximumIntervalSeconds) {
+                const auto [have, most] =
+                    Compared_Texts(occupation.intervalSeconds, quality.maximumIntervalSeconds, secondDecimals);
+                Fail(rule, poor("interval " + have + " s", "at most " + most + " s", occupation.intervalSeconds,
+                                quality.maximumIntervalSeconds));
+            }
             // 0 is an unknown completeness, not an empty file.
-            if (occupation.completeness > 0.0 && occupation.completeness < quality.minimumCompleteness)
-                Fail(rule, poor(fmt::format("{:.1f}% complete", occupation.completeness * percent),
-                                fmt::format("at least {}%", Number_Text(quality.minimumCompleteness * percent)),
-                                occupation.completeness, quality.minimumCompleteness));
-            if (occupation.longestGapSeconds > quality.maximumGapSeconds)
-                Fail(rule, poor(fmt::format("a gap of {} s", Number_Text(occupation.longestGapSeconds)),
-                                fmt::format("at most {} s", Number_Text(quality.maximumGapSeconds)),
-                                occupation.longestGapSeconds, quality.maximumGapSeconds));
+            if (occupation.completeness > 0.0 && occupation.completeness < quality.minimumCompleteness) {
+                const auto [have, least] = Compared_Texts(occupation.completeness * percent,
+                                                          quality.minimumCompleteness * percent, percentDecimals);
+                Fail(rule, poor(have + "% complete", "at least " + least + "%", occupation.completeness,
+                                quality.minimumCompleteness));
+            }
+            if (occupation.longestGapSeconds > quality.maximumGapSeconds) {
+                const auto [have, most] =
+                    Compared_Texts(occupation.longestGapSeconds, quality.maximumGapSeconds, secondDecimals);
+                Fail(rule, poor("a gap of " + have + " s", "at most " + most + " s", occupation.longestGapSeconds,
+                                quality.maximumGapSeconds));
+            }
         }
         return rule;
     }
@@ -391,11 +405,11 @@ private:
                     outside.push_back(station);
                     names += (names.empty() ? "" : ", ") + Name(station);
                 }
+            const auto [have, least] = Compared_Texts(share * percent, loops.minimumLoopShare * percent, 0);
             Fail(rule, {.kind = FailureKind::fewLooped,
                         .item = "stations in a closed loop",
-                        .measured = fmt::format("{} of {} ({:.0f}%); not: {}", looped.size(), observed.size(),
-                                                share * percent, names),
-                        .required = fmt::format("{}%", Number_Text(loops.minimumLoopShare * percent)),
+                        .measured = fmt::format("{} of {} ({}%); not: {}", looped.size(), observed.size(), have, names),
+                        .required = least + "%",
                         .measuredValue = share,
                         .requiredValue = loops.minimumLoopShare,
                         .stations = outside});
@@ -430,11 +444,12 @@ private:
                     helped.push_back(station);
                     names += (names.empty() ? "" : ", ") + Name(station);
                 }
+            const auto [have, least] = Compared_Texts(minutes, shortest, minuteDecimals);
             Fail(rule, {.kind = FailureKind::nearMiss,
                         .item = fmt::format("overlap {}-{} from {}", Name(from), Name(to),
                                             min_lumo_field::Display_Time_Named(overlap.startGps, scale_)),
-                        .measured = Minutes_Text(minutes) + (names.empty() ? "" : "; would have helped " + names),
-                        .required = fmt::format("{} min (--min-overlap)", Number_Text(shortest)),
+                        .measured = have + " min" + (names.empty() ? "" : "; would have helped " + names),
+                        .required = least + " min (--min-overlap)",
                         .measuredValue = minutes,
                         .requiredValue = shortest,
                         .stations = helped,
@@ -477,6 +492,18 @@ void Conclude_Verdict(StandardChecks& checks) {
     checks.verdict = checks.failedRules == 0 ? fmt::format("meets {}", checks.profile)
                                              : fmt::format("fails {}: {}", checks.profile,
                                                            Plural(static_cast<std::size_t>(checks.failedRules), "rule"));
+}
+
+std::pair<std::string, std::string> Compared_Texts(double measured, double required, int decimals) {
+    constexpr int mostDecimals = 9;
+    const auto sign = [](double difference) { return (difference > 0.0) - (difference < 0.0); };
+    for (;; ++decimals) {
+        std::string measuredText = fmt::format("{:.{}f}", measured, decimals);
+        std::string requiredText = fmt::format("{:.{}f}", required, decimals);
+        if (decimals >= mostDecimals
+            || sign(std::stod(measuredText) - std::stod(requiredText)) == sign(measured - required))
+            return {std::move(measuredText), std::move(requiredText)};
+    }
 }
 
 double Common_Data_Seconds(const CampaignObservation& observation) { return observation.commonSeconds; }

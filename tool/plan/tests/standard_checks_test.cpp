@@ -244,6 +244,32 @@ TEST(StandardChecks, ObservationTimeAgainstLength) {
     EXPECT_EQ(checked.checks.failedRules, 1);
 }
 
+// A failing item never shows its two numbers alike, nor on the wrong
+// side of each other: as many decimals as that takes, worked out by hand.
+TEST(StandardChecks, FailingNumbersReadApart) {
+    struct Case {
+        double measured, required;
+        int decimals;
+        const char* measuredText;
+        const char* requiredText;
+    };
+    const std::vector<Case> cases = {
+        {5.0, 5.0005, 1, "5.0000", "5.0005"},      // 300 s against 300.03 s (5.0005 lies a hair under)
+        {4.99983, 5.0, 1, "4.9998", "5.0000"},     // 299.99 s against 300 s
+        {12.0, 15.0, 1, "12.0", "15.0"},           // apart already
+        {89.9999, 90.0, 1, "89.9999", "90.0000"},  // percent complete
+        {30.5, 30.0, 0, "30.5", "30.0"},           // 30.5 s rounds to 30 at no decimals
+        {4.954, 4.9545, 1, "4.954", "4.955"},      // rounding 4.954 up to 5.0 would look like passing
+        {85.714, 100.0, 0, "86", "100"},           // a share
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.measuredText);
+        const auto [measured, required] = Compared_Texts(test.measured, test.required, test.decimals);
+        EXPECT_EQ(measured, test.measuredText);
+        EXPECT_EQ(required, test.requiredText);
+    }
+}
+
 // The required common data time by formula and by table, worked out by hand.
 TEST(StandardChecks, RequiredObservationMinutes) {
     ObservationTimeRule dual, single, table;
