@@ -66,7 +66,7 @@ std::string Suggested_Sessions_Log(const Planned& planned, double afterGps,
         for (const int32_t station : {session.station, session.partner}) {
             const ProjectStation& record = planned.campaign.project.stations[static_cast<std::size_t>(station)];
             log += fmt::format("{},{},{}", record.name, Format_Iso_Time(start), Format_Iso_Time(end));
-            if (planned.campaign.stations[static_cast<std::size_t>(station)].positionKnown)
+            if (planned.campaign.stations[Campaign_Station(station)].positionKnown)
                 log += fmt::format(",{:.9f},{:.9f},{:.3f}", record.latitude, record.longitude,
                                    static_cast<double>(record.height));
             log += "\n";
@@ -87,13 +87,7 @@ CampaignFiles With_Suggested_Sessions(CampaignFiles files, const Planned& planne
                                       std::optional<std::size_t> leftOut = std::nullopt) {
     const std::string log = Suggested_Sessions_Log(planned, Last_Epoch_Gps(planned.campaign), leftOut);
     if (std::count(log.begin(), log.end(), '\n') == 1) return files;  // the heading alone
-    auto added = min_lumo_field::Read_Occupation_Log_From_Memory("suggested.csv", log);
-    const auto file = static_cast<int32_t>(files.files.size());
-    files.files.push_back("suggested.csv");
-    for (auto& occupation : added) {
-        files.occupationFile.push_back(file);
-        files.occupations.push_back(std::move(occupation));
-    }
+    files.Add_File("suggested.csv", min_lumo_field::Read_Occupation_Log_From_Memory("suggested.csv", log));
     return files;
 }
 
@@ -223,9 +217,7 @@ TEST(Reobservation, OneSessionMendsWhatItMendsOnce) {
     for (const std::string& line : lines) text += line + "\n";
     const auto read = [&] {
         CampaignFiles files;
-        files.files.push_back("islands.csv");
-        files.occupations = min_lumo_field::Read_Occupation_Log_From_Memory("islands.csv", text);
-        files.occupationFile.assign(files.occupations.size(), 0);
+        files.Add_File("islands.csv", min_lumo_field::Read_Occupation_Log_From_Memory("islands.csv", text));
         return files;
     };
     StandardProfile profile = Load_Standard_Profile("basic", {MIN_LUMO_STANDARDS_FOLDER});
@@ -263,9 +255,7 @@ TEST(Reobservation, DropsASessionALaterOneMakesNeedless) {
     for (const std::string& line : lines) text += line + "\n";
     const auto read = [&] {
         CampaignFiles files;
-        files.files.push_back("piece.csv");
-        files.occupations = min_lumo_field::Read_Occupation_Log_From_Memory("piece.csv", text);
-        files.occupationFile.assign(files.occupations.size(), 0);
+        files.Add_File("piece.csv", min_lumo_field::Read_Occupation_Log_From_Memory("piece.csv", text));
         return files;
     };
     StandardProfile profile = Load_Standard_Profile("basic", {MIN_LUMO_STANDARDS_FOLDER});
@@ -291,9 +281,7 @@ TEST(Reobservation, TooLongASessionIsNamedNotSuggested) {
     std::string text = "station,start,end,latitude,longitude,height\n";
     for (const std::string& line : lines) text += line + "\n";
     CampaignFiles files;
-    files.files.push_back("island.csv");
-    files.occupations = min_lumo_field::Read_Occupation_Log_From_Memory("island.csv", text);
-    files.occupationFile.assign(files.occupations.size(), 0);
+    files.Add_File("island.csv", min_lumo_field::Read_Occupation_Log_From_Memory("island.csv", text));
     // 15 min + 0.5 min per km: about 760 min for the island's 1,490 km
     // lines, more than its 4 hours and than the 8 hours a session may last.
     const StandardProfile basic = Load_Standard_Profile("basic", {MIN_LUMO_STANDARDS_FOLDER});
