@@ -38,10 +38,6 @@ constexpr double metresPerKilometre = 1000.0;
 // A station name in a table never gets narrower than this, cut or not.
 constexpr std::size_t narrowestNameColumn = 6;
 
-std::string Plural(std::size_t count, const char* thing) {
-    return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
-}
-
 // Reports give positions to 1e-9 degrees (0.1 mm) and lengths and heights to
 // the millimetre: the last bits of a conversion differ between mathematical
 // libraries, and no survey needs them.
@@ -100,9 +96,7 @@ public:
     }
     std::size_t Kept() const { return kept_; }
     std::size_t Observations() const { return shown_; }  // those shown
-    bool Is_Control(int32_t station) const {
-        return After().stations[static_cast<std::size_t>(station)].treeLevel == 0;
-    }
+    bool Is_Control(int32_t station) const { return min_lumo_tool::Is_Control(campaign_, station); }
     int32_t Level(int32_t station) const { return After().stations[static_cast<std::size_t>(station)].treeLevel; }
     std::string Control_Of(int32_t station) const {
         const ProjectStation& record = After().stations[static_cast<std::size_t>(station)];
@@ -486,9 +480,7 @@ std::string Unplanned_Report_Json(const Campaign& campaign, const std::string& w
     Json controls = Json::array(), stations = Json::array();
     for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
     for (std::size_t i = 0; i < campaign.project.stations.size(); ++i) {
-        const bool control = std::any_of(campaign.project.controls.begin(), campaign.project.controls.end(),
-                                         [&](const ProjectControl& c) { return c.name == campaign.project.stations[i].name; });
-        stations.push_back(Station_Json(campaign, i, control, std::nullopt, {}));
+        stations.push_back(Station_Json(campaign, i, Is_Control(campaign, static_cast<int32_t>(i)), std::nullopt, {}));
     }
     const Json document = {{"command", "plan"},
                            {"timeScale", min_lumo_field::Display_Scale_Name(scale)},

@@ -81,10 +81,8 @@ public:
     FieldPlanner(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
                  StandardChecks& checks)
         : campaign_(campaign), profile_(profile), checks_(checks), lacks_(campaign.project.stations.size()) {
-        isControl_.assign(campaign.project.stations.size(), false);
-        for (const auto& control : campaign.project.controls)
-            for (std::size_t i = 0; i < campaign.project.stations.size(); ++i)
-                if (campaign.project.stations[i].name == control.name) isControl_[i] = true;
+        for (int32_t station = 0; station < Station_Count(); ++station)
+            isControl_.push_back(Is_Control(campaign, station));
         hasControls_ = !campaign.project.controls.empty();
         for (const PlanNetwork& network : plan.networks)
             for (const PlanRow& row : network.rows)
@@ -160,23 +158,13 @@ private:
     // within samePointMetres of each other, chained, are one note.
     void Warn_Same_Points() {
         twin_.assign(campaign_.project.stations.size(), false);
-        std::vector<GraphEdge> close;
-        for (int32_t a = 0; a < Station_Count(); ++a)
-            for (int32_t b = a + 1; b < Station_Count(); ++b)
-                if (Same_Point(a, b)) close.push_back({a, b});
-        const std::vector<int32_t> group = Connected_Components(Station_Count(), close);
-        std::map<int32_t, std::vector<int32_t>> members;
-        for (const GraphEdge& pair : close)
-            for (const int32_t station : {pair.first, pair.second}) {
-                auto& list = members[group[static_cast<std::size_t>(station)]];
-                if (std::find(list.begin(), list.end(), station) == list.end()) list.push_back(station);
-            }
-        for (auto& [number, stations] : members) {
-            std::sort(stations.begin(), stations.end());
+        for (const std::vector<StationIndex>& group : campaign_.lookAlikeStations) {
+            std::vector<int32_t> stations;
+            for (const StationIndex station : group) stations.push_back(Project_Station(station));
+            const auto inGroup = [&](int32_t s) { return std::find(stations.begin(), stations.end(), s) != stations.end(); };
             const bool lacking = std::any_of(stations.begin(), stations.end(), [&](int32_t s) { return Lacks(s); })
                                  || std::any_of(lengthen_.begin(), lengthen_.end(), [&](const Lengthening& l) {
-                                        return group[static_cast<std::size_t>(l.station)] == number &&
-                                               group[static_cast<std::size_t>(l.partner)] == number;
+                                        return inGroup(l.station) && inGroup(l.partner);
                                     });
             if (!lacking) continue;
             std::string names;

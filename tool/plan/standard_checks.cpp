@@ -9,6 +9,7 @@
 
 #include "hostkit/iso_time.h"
 #include "tool/field/gnss_time.h"
+#include "tool/output/text_table.h"
 #include "tool/plan/network_graph.h"
 #include "tool/plan/reobservation.h"
 
@@ -27,10 +28,6 @@ constexpr int minuteDecimals = 1;
 constexpr int secondDecimals = 0;
 constexpr int percentDecimals = 1;
 
-std::string Plural(std::size_t count, const char* thing) {
-    return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
-}
-
 // A profile's parameter as written: its shortest decimal form, to 1e-9 so
 // that 0.9 x 100 reads 90.
 std::string Number_Text(double value) {
@@ -46,12 +43,8 @@ public:
     Checker(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
             min_lumo_field::DisplayScale scale)
         : campaign_(campaign), plan_(plan), profile_(profile), scale_(scale) {
-        const Project& project = campaign.project;
-        const std::size_t stations = project.stations.size();
-        isControl_.assign(stations, false);
-        for (const ProjectControl& control : project.controls)
-            for (std::size_t i = 0; i < stations; ++i)
-                if (project.stations[i].name == control.name) isControl_[i] = true;
+        for (int32_t station = 0; station < Station_Count(); ++station)
+            isControl_.push_back(Is_Control(campaign, station));
         for (const PlanNetwork& network : plan.networks)
             for (const PlanRow& row : network.rows)
                 if (row.selected) kept_.push_back(&row);
