@@ -57,6 +57,7 @@ struct PictureOccupation {
     std::optional<double> intervalSeconds, completeness;  // completeness 0 to 1
     int32_t gapCount = 0;
     double longestGapSeconds = 0.0;
+    std::string antennaCheck;  // what is doubtful about its antenna, in words; empty when nothing is
 };
 
 // A check of a survey standard, when one was asked for: shown when present.

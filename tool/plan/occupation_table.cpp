@@ -9,6 +9,7 @@
 
 #include <fmt/format.h>
 
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/report_fields.h"
 #include "tool/output/text_table.h"
 
@@ -38,6 +39,7 @@ struct OccupationLine {
     const Occupation* occupation;
     std::string station;  // the project's station, or the name read when it formed none
     int32_t stationIndex;  // in the project, -1 when it formed none
+    std::string antennaCheck;  // Occupation_Antenna_Check
 };
 
 // By station name, then by first epoch: a station's occupations side by side.
@@ -47,7 +49,8 @@ std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bo
     for (const OccupationIndex i : campaign.occupations.Indices()) {
         if (!shown.empty() && (Slot(i) >= shown.size() || !shown[Slot(i)])) continue;
         const int32_t station = Project_Station(campaign.occupations[i].stationIndex);
-        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, station});
+        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, station,
+                         Occupation_Antenna_Check(campaign, i)});
         stationOf.push_back(station);
     }
     std::vector<std::size_t> order(lines.size());
@@ -106,6 +109,11 @@ std::string Details_Text(const Occupation& occupation) {
 
 }  // namespace
 
+std::string Occupation_Antenna_Check(const Campaign& campaign, OccupationIndex occupation) {
+    if (Is_Control(campaign, campaign.Project_Station_Of(occupation))) return {};
+    return Antenna_Doubts_Text(Antenna_Doubts(campaign.occupations[occupation]));
+}
+
 namespace {
 
 TextTable Data_Table(const std::vector<OccupationLine>& lines, DisplayScale scale, const TableNames* cut) {
@@ -141,8 +149,10 @@ std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string lead = fmt::format("  {:>{}}  ", i + 1, std::to_string(lines.size()).size());
         // The full name here, whatever the table above had room for.
-        details += Wrap_Text(lines[i].station + ": " + Details_Text(*lines[i].occupation), reportColumns, lead,
-                             std::string(lead.size(), ' '));
+        // A doubtful antenna first, where the eye falls.
+        const std::string check = lines[i].antennaCheck.empty() ? "" : "CHECK " + lines[i].antennaCheck + "; ";
+        details += Wrap_Text(lines[i].station + ": " + check + Details_Text(*lines[i].occupation), reportColumns,
+                             lead, std::string(lead.size(), ' '));
     }
     return fmt::format("\nOccupations: {}, by station\n", lines.size()) + Data_Table(lines, scale, cut).Render() +
            (lines.empty() ? "" : "\n  Equipment, place and files, by the numbers above:\n" + details);
@@ -179,6 +189,7 @@ Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::v
              {"antennaHeight", Rounded(occupation.antennaHeight, reportedMetreSteps)},
              {"antennaEast", Rounded(occupation.antennaEast, reportedMetreSteps)},
              {"antennaNorth", Rounded(occupation.antennaNorth, reportedMetreSteps)},
+             {"antennaCheck", line.antennaCheck.empty() ? Json(nullptr) : Json(line.antennaCheck)},
              {"markerName", occupation.markerName},
              {"markerNumber", occupation.markerNumber},
              {"fileStationId", occupation.fileStationId},
@@ -194,7 +205,7 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
     std::string text = Csv_Line({"station", "files", "first", "last", "time_scale", "epochs", "interval_s",
                                  "completeness_percent", "gaps", "longest_gap", "longest_gap_s", "receiver",
                                  "receiver_number", "receiver_version", "antenna", "antenna_number", "antenna_height_m",
-                                 "antenna_east_m", "antenna_north_m", "marker_name", "marker_number", "latitude",
+                                 "antenna_east_m", "antenna_north_m", "antenna_check", "marker_name", "marker_number", "latitude",
                                  "longitude", "height_m", "format"});
     for (const OccupationLine& line : Lines(campaign, shown)) {
         const Occupation& occupation = *line.occupation;
@@ -207,7 +218,8 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
                           Longest_Gap_Text(occupation), fmt::format("{:g}", occupation.longestGapSeconds),
                           occupation.receiver, occupation.receiverNumber, occupation.receiverVersion,
                           occupation.antennaType, occupation.antennaNumber, Metres(occupation.antennaHeight),
-                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), occupation.markerName,
+                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), line.antennaCheck,
+                          occupation.markerName,
                           occupation.markerNumber, positioned ? fmt::format("{:.9f}", occupation.latitude) : "",
                           positioned ? fmt::format("{:.9f}", occupation.longitude) : "",
                           positioned ? fmt::format("{:.4f}", occupation.height) : "", occupation.format});

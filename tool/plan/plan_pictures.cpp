@@ -8,6 +8,7 @@
 
 #include "tool/field/gnss_time.h"
 #include "tool/output/text_table.h"
+#include "tool/plan/occupation_table.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/session_filter.h"
 
@@ -132,6 +133,7 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
             const CampaignOccupation& occupation = campaign.occupations[i];
             picture.occupations.push_back(Occupation_Picture(occupation, Project_Station(occupation.stationIndex),
                                                              campaign.Station_Record(i).name, scale));
+            picture.occupations.back().antennaCheck = Occupation_Antenna_Check(campaign, i);
         }
     } else {
         for (const ReadOccupation& occupation : campaign.files.reads)

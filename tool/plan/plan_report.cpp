@@ -14,6 +14,7 @@
 #include "tool/field/gnss_time.h"
 #include "tool/output/reported_numbers.h"
 #include "tool/output/text_table.h"
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/standard_report.h"
 #include "tool/plan/session_filter.h"
 #include "tool/plan/occupation_table.h"
@@ -350,6 +351,14 @@ std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, con
 
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan) {
     std::vector<std::string> warnings = campaign.warnings;
+    for (const OccupationIndex i : campaign.occupations.Indices()) {
+        const std::string check = Occupation_Antenna_Check(campaign, i);
+        if (!check.empty())
+            warnings.push_back(fmt::format("occupation of {} in {}: {} (a tripod or pole gives {} to {} m); check the "
+                                           "antenna on site, then the file's header",
+                                           campaign.Station_Record(i).name, Joined_Files(campaign.occupations[i].files),
+                                           check, lowestTripodAntennaHeightMetres, highestTripodAntennaHeightMetres));
+    }
     if (campaign.project.observations.empty()) warnings.push_back(Nothing_Overlaps_Text(campaign));
     if (campaign.project.controls.empty())
         warnings.push_back(

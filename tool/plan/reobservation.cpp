@@ -149,6 +149,12 @@ private:
                     case FailureKind::fewLooped: break;
                     // Advice on the next campaign's timing, not a new session.
                     case FailureKind::nearMiss: break;
+                    case FailureKind::antennaDoubt:
+                        checks_.fieldNotes.push_back(fmt::format(
+                            "{}: {}; check the height measured and the antenna set up on site, and correct the "
+                            "file's header (ANTENNA: DELTA H/E/N, ANT # / TYPE), or occupy it again",
+                            failure.item, failure.measured));
+                        break;
                 }
         }
     }

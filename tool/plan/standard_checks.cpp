@@ -10,8 +10,10 @@
 #include "hostkit/iso_time.h"
 #include "tool/field/gnss_time.h"
 #include "tool/output/text_table.h"
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/network_graph.h"
 #include "tool/plan/reobservation.h"
+#include "tool/plan/report_fields.h"
 
 namespace min_lumo_tool {
 
@@ -79,6 +81,7 @@ private:
             case RuleId::sessions: return Sessions();
             case RuleId::loops: return Loops();
             case RuleId::nearMisses: return Near_Misses();
+            case RuleId::antenna: return Antenna();
         }
         throw std::logic_error("a rule without a check");
     }
@@ -90,6 +93,13 @@ private:
     int32_t Station_Count() const { return static_cast<int32_t>(campaign_.project.stations.size()); }
     std::string Session_Of(const PlanRow& row) const {
         return campaign_.observations[static_cast<std::size_t>(row.observation)].session;
+    }
+
+    // "occupation of ROV1 in rov1_a.rnx, rov1_b.rnx": by the paths given.
+    std::string Occupation_Item(int32_t station, const min_lumo_field::Occupation& occupation) const {
+        std::string files;
+        for (const std::string& file : occupation.files) files += (files.empty() ? "" : ", ") + file;
+        return fmt::format("occupation of {} in {}", Name(station), files.empty() ? occupation.file : files);
     }
 
     RuleCheck Rule(RuleId id, std::string requirement) const {
@@ -248,10 +258,7 @@ private:
             const int32_t station = campaign_.Project_Station_Of(i);
             const min_lumo_field::Occupation& occupation = campaign_.occupations[i];
             if (station < 0 || !Has_Epoch_Details(occupation)) continue;
-            std::string files;
-            for (const std::string& file : occupation.files) files += (files.empty() ? "" : ", ") + file;
-            const std::string item =
-                fmt::format("occupation of {} in {}", Name(station), files.empty() ? occupation.file : files);
+            const std::string item = Occupation_Item(station, occupation);
             const auto poor = [&](std::string measured, std::string required, double measuredValue,
                                   double requiredValue) {
                 return CheckFailure{.kind = FailureKind::poorOccupation,
@@ -450,6 +457,38 @@ private:
         return rule;
     }
 
+    // Receiver files only: a log records no antenna.  Controls are left
+    // out, as a reference station's antenna may sit on its mark.
+    RuleCheck Antenna() const {
+        const AntennaRule& antenna = profile_.antenna;
+        const std::string range = fmt::format("{} to {} m", Number_Text(antenna.minimumHeightMetres),
+                                              Number_Text(antenna.maximumHeightMetres));
+        RuleCheck rule = Rule(RuleId::antenna,
+                              fmt::format("each receiver file's antenna of a station but the controls {} high{}",
+                                          range, antenna.knownType ? ", of a type that names an antenna" : ""));
+        const AntennaLimits limits{antenna.minimumHeightMetres, antenna.maximumHeightMetres, antenna.knownType};
+        for (const OccupationIndex i : campaign_.occupations.Indices()) {
+            const CampaignOccupation& occupation = campaign_.occupations[i];
+            const int32_t station = Project_Station(occupation.stationIndex);
+            if (isControl_[static_cast<std::size_t>(station)]) continue;
+            for (const AntennaDoubt& doubt : Antenna_Doubts(occupation, limits)) {
+                const double bound = occupation.antennaHeight < antenna.minimumHeightMetres
+                                         ? antenna.minimumHeightMetres
+                                         : antenna.maximumHeightMetres;
+                Fail(rule, {.kind = FailureKind::antennaDoubt,
+                            .item = Occupation_Item(station, occupation),
+                            .measured = doubt.text,
+                            .required = doubt.height ? "antenna height " + range : "a type that names an antenna",
+                            .measuredValue = doubt.height ? std::optional<double>(occupation.antennaHeight) : std::nullopt,
+                            .requiredValue = doubt.height ? std::optional<double>(bound) : std::nullopt,
+                            .stations = {station},
+                            .station = station,
+                            .occupation = static_cast<int32_t>(i)});
+            }
+        }
+        return rule;
+    }
+
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
     const StandardProfile& profile_;
@@ -472,6 +511,7 @@ const char* Failure_Kind_Name(FailureKind kind) {
         case FailureKind::bridge: return "bridge";
         case FailureKind::fewLooped: return "fewLooped";
         case FailureKind::nearMiss: return "nearMiss";
+        case FailureKind::antennaDoubt: return "antennaDoubt";
     }
     return "?";
 }
@@ -483,18 +523,6 @@ void Conclude_Verdict(StandardChecks& checks) {
     checks.verdict = checks.failedRules == 0 ? fmt::format("meets {}", checks.profile)
                                              : fmt::format("fails {}: {}", checks.profile,
                                                            Plural(static_cast<std::size_t>(checks.failedRules), "rule"));
-}
-
-std::pair<std::string, std::string> Compared_Texts(double measured, double required, int decimals) {
-    constexpr int mostDecimals = 9;
-    const auto sign = [](double difference) { return (difference > 0.0) - (difference < 0.0); };
-    for (;; ++decimals) {
-        std::string measuredText = fmt::format("{:.{}f}", measured, decimals);
-        std::string requiredText = fmt::format("{:.{}f}", required, decimals);
-        if (decimals >= mostDecimals
-            || sign(std::stod(measuredText) - std::stod(requiredText)) == sign(measured - required))
-            return {std::move(measuredText), std::move(requiredText)};
-    }
 }
 
 double Common_Data_Seconds(const CampaignObservation& observation) { return observation.commonSeconds; }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tool/field/gnss_time.h"
@@ -46,6 +45,9 @@ enum class FailureKind {
     fewLooped,
     // Two occupations overlap a little less than --min-overlap.
     nearMiss,
+    // An occupation's antenna height out of range, or its type naming no
+    // antenna: `station`, `occupation`.
+    antennaDoubt,
 };
 
 // The kind's name in the JSON report, e.g. "shortObservation".
@@ -119,12 +121,6 @@ void Conclude_Verdict(StandardChecks& checks);
 // counts as zero.
 std::optional<double> Required_Observation_Minutes(const ObservationTimeRule& rule,
                                                    const std::optional<double>& lengthMetres);
-
-// A measured and a required value as a failing item shows them: each with
-// `decimals` places, or as many more (up to 9) as it takes for the texts to
-// compare as the values do -- "4.9995" against "5.0000", never "5.0"
-// against "5.0" for 299.97 s against 300 s.
-std::pair<std::string, std::string> Compared_Texts(double measured, double required, int decimals);
 
 // The common data time of an observation: both receivers' data at once.
 double Common_Data_Seconds(const CampaignObservation& observation);

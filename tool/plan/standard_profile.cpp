@@ -263,6 +263,17 @@ private:
                 if (into.nearMisses.settings.enabled)
                     into.nearMisses.marginMinutes = Number(rule, path, "marginMinutes", 0.0, minutesPerDay);
                 return;
+            case RuleId::antenna: {
+                AntennaRule& antenna = into.antenna;
+                antenna.settings = Settings(rule, path, {"minimumHeightMetres", "maximumHeightMetres", "knownType"});
+                if (!antenna.settings.enabled) return;
+                constexpr double highestMastMetres = 100.0;
+                antenna.minimumHeightMetres = Number(rule, path, "minimumHeightMetres", 0.0, highestMastMetres);
+                antenna.maximumHeightMetres =
+                    Number(rule, path, "maximumHeightMetres", antenna.minimumHeightMetres, highestMastMetres);
+                antenna.knownType = Flag(rule, path, "knownType");
+                return;
+            }
         }
     }
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
@@ -337,6 +348,7 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::sessions: return "sessions";
         case RuleId::loops: return "loops";
         case RuleId::nearMisses: return "nearMisses";
+        case RuleId::antenna: return "antenna";
     }
     return "?";
 }
@@ -356,7 +368,8 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::controls:
         case RuleId::sessions:
         case RuleId::loops:
-        case RuleId::nearMisses: return RuleStage::plan;
+        case RuleId::nearMisses:
+        case RuleId::antenna: return RuleStage::plan;
     }
     return RuleStage::plan;
 }
@@ -371,6 +384,7 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::sessions: return sessions.settings;
         case RuleId::loops: return loops.settings;
         case RuleId::nearMisses: return nearMisses.settings;
+        case RuleId::antenna: return antenna.settings;
     }
     throw std::logic_error("a rule without settings");
 }

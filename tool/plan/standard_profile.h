@@ -40,8 +40,9 @@ enum class RuleId {
     sessions,
     loops,
     nearMisses,
+    antenna,
 };
-inline constexpr RuleId lastRule = RuleId::nearMisses;
+inline constexpr RuleId lastRule = RuleId::antenna;
 
 // Every rule, in order.
 std::vector<RuleId> All_Rules();
@@ -129,6 +130,15 @@ struct NearMissesRule {
     double marginMinutes = 0.0;  // overlaps this much under --min-overlap
 };
 
+// Each receiver file's antenna of a station but the controls: its height
+// within the range (a tripod or a pole), its type one that names an antenna.
+struct AntennaRule {
+    RuleSettings settings;
+    double minimumHeightMetres = 0.0;
+    double maximumHeightMetres = 0.0;
+    bool knownType = false;
+};
+
 struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
@@ -144,6 +154,7 @@ struct StandardProfile {
     SessionsRule sessions;
     LoopsRule loops;
     NearMissesRule nearMisses;
+    AntennaRule antenna;
 
     const RuleSettings& Settings(RuleId rule) const;
     RuleSettings& Settings(RuleId rule);

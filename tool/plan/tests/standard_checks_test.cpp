@@ -13,6 +13,7 @@
 #include "tool/field/occupation_log.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
+#include "tool/plan/report_fields.h"
 #include "tool/plan/standard_profile.h"
 #include "tool/project/validator.h"
 
