@@ -210,8 +210,8 @@ int main(int argc, char** argv) {
         planCommand
             ->add_option("--standard", plan.standard,
                          "check the campaign against a survey standard: a shipped profile's name (basic, "
-                         "usace-dual-frequency, usace-single-frequency) or a profile file ending in .json; "
-                         "without a value: basic")
+                         "linz-order6, missouri, txdot-faststatic, usace-dual-frequency, usace-single-frequency) or "
+                         "a profile file ending in .json; without a value: basic")
             ->expected(0, 1)
             ->allow_extra_args(false);
     planCommand->add_option("--checks-csv", plan.checksCsv, "write the standard's checks as CSV (implies --standard)");

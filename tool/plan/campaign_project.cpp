@@ -334,6 +334,10 @@ private:
                 mostEpochs = read.epochCount;
                 joined.intervalSeconds = read.intervalSeconds;
             }
+            // One L1-only file makes the occupation's receiver L1-only.
+            if (read.carrierPhaseBands > 0
+                && (joined.carrierPhaseBands == 0 || read.carrierPhaseBands < joined.carrierPhaseBands))
+                joined.carrierPhaseBands = read.carrierPhaseBands;
             if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
             else if (joined.positionKnown && read.positionKnown && Distance_Metres(joined, read) > widestOccupationSpreadMetres)
                 campaign_.warnings.push_back(fmt::format(

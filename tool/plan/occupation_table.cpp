@@ -96,7 +96,17 @@ std::string Details_Text(const Occupation& occupation) {
         if (type.empty() && number.empty()) return std::string();
         return what + " " + Or_Dash(type) + (number.empty() ? "" : " #" + number) + ", ";
     };
-    std::string text = named("receiver", occupation.receiver, occupation.receiverNumber) +
+    // The frequencies the receiver recorded phase on, where the file says.
+    std::string receiver = named("receiver", occupation.receiver, occupation.receiverNumber);
+    const int32_t bands = occupation.carrierPhaseBands;
+    if (bands > 0) {
+        const std::string frequencies = bands == 1   ? std::string("single-frequency")
+                                        : bands == 2 ? std::string("dual-frequency")
+                                                     : fmt::format("{}-frequency", bands);
+        receiver = receiver.empty() ? "receiver " + frequencies + ", "
+                                    : receiver.substr(0, receiver.size() - 2) + " (" + frequencies + "), ";
+    }
+    std::string text = receiver +
                        named("antenna", occupation.antennaType, occupation.antennaNumber) +
                        fmt::format("antenna H/E/N {}/{}/{} m, ", Metres(occupation.antennaHeight),
                                    Metres(occupation.antennaEast), Metres(occupation.antennaNorth)) +
@@ -190,6 +200,7 @@ Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::v
              {"antennaEast", Rounded(occupation.antennaEast, reportedMetreSteps)},
              {"antennaNorth", Rounded(occupation.antennaNorth, reportedMetreSteps)},
              {"antennaCheck", line.antennaCheck.empty() ? Json(nullptr) : Json(line.antennaCheck)},
+             {"carrierPhaseBands", occupation.carrierPhaseBands},
              {"markerName", occupation.markerName},
              {"markerNumber", occupation.markerNumber},
              {"fileStationId", occupation.fileStationId},
@@ -205,7 +216,7 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
     std::string text = Csv_Line({"station", "files", "first", "last", "time_scale", "epochs", "interval_s",
                                  "completeness_percent", "gaps", "longest_gap", "longest_gap_s", "receiver",
                                  "receiver_number", "receiver_version", "antenna", "antenna_number", "antenna_height_m",
-                                 "antenna_east_m", "antenna_north_m", "antenna_check", "marker_name", "marker_number", "latitude",
+                                 "antenna_east_m", "antenna_north_m", "antenna_check", "carrier_phase_bands", "marker_name", "marker_number", "latitude",
                                  "longitude", "height_m", "format"});
     for (const OccupationLine& line : Lines(campaign, shown)) {
         const Occupation& occupation = *line.occupation;
@@ -219,7 +230,7 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
                           occupation.receiver, occupation.receiverNumber, occupation.receiverVersion,
                           occupation.antennaType, occupation.antennaNumber, Metres(occupation.antennaHeight),
                           Metres(occupation.antennaEast), Metres(occupation.antennaNorth), line.antennaCheck,
-                          occupation.markerName,
+                          std::to_string(occupation.carrierPhaseBands), occupation.markerName,
                           occupation.markerNumber, positioned ? fmt::format("{:.9f}", occupation.latitude) : "",
                           positioned ? fmt::format("{:.9f}", occupation.longitude) : "",
                           positioned ? fmt::format("{:.4f}", occupation.height) : "", occupation.format});

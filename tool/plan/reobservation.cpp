@@ -45,8 +45,10 @@ struct Session {
 // One unit of what the campaign still lacks; one session mends it.
 enum class NeedKind {
     lengthen,   // the baseline station-partner observed again, long enough
+    directTie,  // the baseline station-partner (a control) observed at all
     reach,      // station: joined to a control
     sessions,   // station: its count-th more session
+    ties,       // station: its count-th more station tied, by a baseline it has not
     bridge,     // the baseline station-partner no longer the only link
     loopShare,  // more of the observed stations in a closed loop
 };
@@ -72,6 +74,10 @@ struct StationLack {
     int32_t sessions = 0;            // more sessions wanted
     std::vector<std::string> rules;  // "occupations 1 of 2", one per rule that wants them
     bool reach = false;              // no control reaches it
+    int32_t ties = 0;                // other stations it is to be tied to, in all
+    int32_t tiesMissing = 0;         // of them, not tied yet
+    std::string tiesText;            // "ties 2 of 3"
+    std::vector<int32_t> controls;   // controls it is to be tied to directly
 };
 
 // The kept network and the sessions suggested so far, looked at as the
@@ -83,6 +89,14 @@ public:
         : campaign_(campaign), profile_(profile), checks_(checks), lacks_(campaign.project.stations.size()) {
         for (int32_t station = 0; station < Station_Count(); ++station)
             isControl_.push_back(Is_Control(campaign, station));
+        singleFrequency_.assign(campaign.project.stations.size(), false);
+        for (const StationIndex station : campaign.stations.Indices()) {
+            const auto& occupations = campaign.stations[station].occupations;
+            singleFrequency_[Slot(station)] =
+                !occupations.empty() && std::all_of(occupations.begin(), occupations.end(), [&](OccupationIndex i) {
+                    return campaign.occupations[i].carrierPhaseBands == 1;
+                });
+        }
         hasControls_ = !campaign.project.controls.empty();
         for (const PlanNetwork& network : plan.networks)
             for (const PlanRow& row : network.rows)
@@ -113,14 +127,40 @@ private:
                     case FailureKind::fewSessions: {
                         StationLack& lack = lacks_[static_cast<std::size_t>(failure.station)];
                         lack.sessions = std::max(lack.sessions, failure.missing);
-                        lack.rules.push_back(fmt::format("{} {} of {}", Rule_Key(rule.rule),
+                        // An occupation counts only at a height of its own where the profile says so.
+                        const bool newHeight = rule.rule == RuleId::occupations
+                                               && profile_.occupations.antennaHeightChanged;
+                        lack.rules.push_back(fmt::format("{} {} of {}{}", Rule_Key(rule.rule),
                                                          failure.measuredValue.value_or(0.0),
-                                                         failure.requiredValue.value_or(0.0)));
+                                                         failure.requiredValue.value_or(0.0),
+                                                         newHeight ? " (set up at an antenna height of its own)" : ""));
                         break;
                     }
                     case FailureKind::unreachedStation:
                         lacks_[static_cast<std::size_t>(failure.station)].reach = true;
                         break;
+                    case FailureKind::fewTies: {
+                        StationLack& lack = lacks_[static_cast<std::size_t>(failure.station)];
+                        lack.ties = static_cast<int32_t>(failure.requiredValue.value_or(0.0));
+                        lack.tiesMissing = failure.missing;
+                        lack.tiesText = fmt::format("{} {} of {}", Rule_Key(rule.rule),
+                                                    failure.measuredValue.value_or(0.0), lack.ties);
+                        break;
+                    }
+                    case FailureKind::untiedControl:
+                        lacks_[static_cast<std::size_t>(failure.station)].controls.push_back(failure.partner);
+                        break;
+                    case FailureKind::longBaseline: {
+                        // A single-frequency receiver's limit is the shorter one.
+                        const BaselineLengthRule& length = profile_.baselineLength;
+                        const bool single = failure.requiredValue == length.singleFrequencyKilometres
+                                            && length.singleFrequencyKilometres < length.dualFrequencyKilometres;
+                        checks_.fieldNotes.push_back(fmt::format(
+                            "{}: {} (required {}); observe it through nearer stations{}", failure.item,
+                            failure.measured, failure.required,
+                            single ? ", or with dual-frequency receivers at both ends" : ""));
+                        break;
+                    }
                     case FailureKind::beyondLengthTable:
                         checks_.fieldNotes.push_back(fmt::format(
                             "{}: longer than the profile's length table reaches; no observation time mends it",
@@ -188,7 +228,7 @@ private:
 
     bool Lacks(int32_t station) const {
         const StationLack& lack = lacks_[static_cast<std::size_t>(station)];
-        return lack.sessions > 0 || lack.reach;
+        return lack.sessions > 0 || lack.reach || lack.ties > 0 || !lack.controls.empty();
     }
 
     // ---- The network with the suggested sessions -------------------------
@@ -197,6 +237,7 @@ private:
         std::set<StationPair> pairs;      // kept baselines and suggested ones
         std::vector<int32_t> sessionsAt;  // suggested sessions at each station
         std::vector<bool> observed;       // by station: at an end of a pair
+        std::vector<int32_t> tiedTo;      // by station: the stations at the other ends of its pairs
         std::vector<int32_t> component;   // of the pairs
         std::vector<bool> controlled;     // by component: holds a control
     };
@@ -211,8 +252,12 @@ private:
             ++network.sessionsAt[static_cast<std::size_t>(session.partner)];
         }
         network.observed.assign(static_cast<std::size_t>(Station_Count()), false);
-        for (const auto& [a, b] : network.pairs)
+        network.tiedTo.assign(static_cast<std::size_t>(Station_Count()), 0);
+        for (const auto& [a, b] : network.pairs) {
             network.observed[static_cast<std::size_t>(a)] = network.observed[static_cast<std::size_t>(b)] = true;
+            ++network.tiedTo[static_cast<std::size_t>(a)];
+            ++network.tiedTo[static_cast<std::size_t>(b)];
+        }
         network.component = Connected_Components(Station_Count(), Edges(network.pairs));
         network.controlled.assign(static_cast<std::size_t>(Station_Count()), false);
         for (int32_t station = 0; station < Station_Count(); ++station)
@@ -250,6 +295,12 @@ private:
         }
         for (int32_t station = 0; station < Station_Count(); ++station) {
             if (twin_[static_cast<std::size_t>(station)]) continue;
+            for (const int32_t control : lacks_[static_cast<std::size_t>(station)].controls)
+                if (network.pairs.count(Pair_Of(station, control)) == 0)
+                    needs.push_back({NeedKind::directTie, station, control, 0});
+        }
+        for (int32_t station = 0; station < Station_Count(); ++station) {
+            if (twin_[static_cast<std::size_t>(station)]) continue;
             const StationLack& lack = lacks_[static_cast<std::size_t>(station)];
             if (lack.reach && hasControls_ && !Reached(network, station))
                 needs.push_back({NeedKind::reach, station, -1, 0});
@@ -260,6 +311,8 @@ private:
             for (int32_t count = network.sessionsAt[static_cast<std::size_t>(station)] + 1; count <= lack.sessions;
                  ++count)
                 needs.push_back({NeedKind::sessions, station, -1, count});
+            for (int32_t count = network.tiedTo[static_cast<std::size_t>(station)] + 1; count <= lack.ties; ++count)
+                needs.push_back({NeedKind::ties, station, -1, count});
         }
         if (loops_) Add_Loop_Needs(network, needs);
         return needs;
@@ -346,17 +399,40 @@ private:
                     return Pair_Of(l.station, l.partner) == Pair_Of(need.station, need.partner);
                 });
                 const std::optional<double> minutes = Session_Minutes(need.station, need.partner);
+                if (!minutes) {
+                    checks_.fieldNotes.push_back(fmt::format(
+                        "{}: the profile allows no baseline so long, so observing it again would not do", found->text));
+                    return std::nullopt;
+                }
                 const double wanted =
-                    std::ceil(std::max(found->minutes, minutes.value_or(0.0)) / sessionStepMinutes) * sessionStepMinutes;
+                    std::ceil(std::max(found->minutes, *minutes) / sessionStepMinutes) * sessionStepMinutes;
                 if (wanted > profile_.maximumSessionMinutes) {
                     Note_Too_Long(found->text, need.station, need.partner, wanted);
                     return std::nullopt;
                 }
                 return Session{found->station, found->partner, wanted};
             }
+            case NeedKind::directTie: {
+                const std::optional<double> minutes = Session_Minutes(need.station, need.partner);
+                if (!minutes || *minutes > profile_.maximumSessionMinutes) {
+                    if (minutes) Note_Too_Long(Need_Text(need), need.station, need.partner, *minutes);
+                    else
+                        checks_.fieldNotes.push_back(fmt::format(
+                            "{}: the profile allows no session so long", Need_Text(need)));
+                    return std::nullopt;
+                }
+                return Session{need.station, need.partner, *minutes};
+            }
             case NeedKind::reach:
                 return Partnered(need, needs, [&](int32_t partner) { return Reached(network, partner); },
                                  fmt::format("{}: no control reaches it", Name(need.station)));
+            case NeedKind::ties:
+                return Partnered(
+                    need, needs,
+                    [&](int32_t partner) {
+                        return Observed(network, partner) && network.pairs.count(Pair_Of(need.station, partner)) == 0;
+                    },
+                    Ties_Text(need, false));
             case NeedKind::sessions: {
                 // A partner in the network, so that the session ties into it;
                 // any, while nothing is observed yet.
@@ -414,8 +490,9 @@ private:
         for (const int32_t candidate : pool) {
             if (Distance(station, candidate) > nearest * failingPartnerReach) break;
             if (std::any_of(needs.begin(), needs.end(), [&](const Need& other) {
-                    return other.station == candidate && (other.kind == NeedKind::sessions ||
-                                                          (other.kind == NeedKind::reach && Reached(network, station)));
+                    return other.station == candidate
+                           && (other.kind == NeedKind::sessions || other.kind == NeedKind::ties
+                               || (other.kind == NeedKind::reach && Reached(network, station)));
                 })) {
                 partner = candidate;
                 break;
@@ -540,8 +617,12 @@ private:
                 });
                 return found->text;
             }
+            case NeedKind::directTie:
+                return fmt::format("{}: control {} {} away, not tied to it directly", Name(need.station),
+                                   Name(need.partner), Length_Text(Station_Distance_Metres(campaign_, need.station, need.partner)));
             case NeedKind::reach: return fmt::format("{}: no control reaches it", Name(need.station));
             case NeedKind::sessions: return Lack_Text(need);
+            case NeedKind::ties: return Ties_Text(need);
             case NeedKind::bridge:
             case NeedKind::loopShare: return Bridge_Text(need) + "; this closes a loop around it";
         }
@@ -558,6 +639,17 @@ private:
         return lack.sessions > 1 && which
                    ? fmt::format("{}: {} (session {} of {} more)", Name(need.station), rules, need.count, lack.sessions)
                    : fmt::format("{}: {}", Name(need.station), rules);
+    }
+
+    std::string Ties_Text(const Need& need, bool which = true) const {
+        const StationLack& lack = lacks_[static_cast<std::size_t>(need.station)];
+        return which && lack.tiesMissing > 1
+                   ? fmt::format("{}: {} (tie {} of {})", Name(need.station), lack.tiesText, need.count, lack.ties)
+                   : fmt::format("{}: {}", Name(need.station), lack.tiesText);
+    }
+
+    static std::string Length_Text(const std::optional<double>& metres) {
+        return metres ? fmt::format("{:.3f} km", *metres / metresPerKilometre) : std::string("at an unknown distance");
     }
 
     std::string Bridge_Text(const Need& need) const {
@@ -580,8 +672,19 @@ private:
         const std::optional<double> metres = Station_Distance_Metres(campaign_, a, b);
         return metres && *metres <= samePointMetres;
     }
+    // What a new session of a and b lasts; none when the profile allows no
+    // such baseline (longer than its length table, or than its receivers
+    // allow: single-frequency when either station was only seen so).
     std::optional<double> Session_Minutes(int32_t a, int32_t b) const {
-        return Suggested_Session_Minutes(campaign_, profile_, Station_Distance_Metres(campaign_, a, b));
+        const std::optional<double> metres = Station_Distance_Metres(campaign_, a, b);
+        const BaselineLengthRule& length = profile_.baselineLength;
+        if (length.settings.enabled && metres) {
+            const bool single = singleFrequency_[static_cast<std::size_t>(a)] || singleFrequency_[static_cast<std::size_t>(b)];
+            if (*metres / metresPerKilometre >
+                (single ? length.singleFrequencyKilometres : length.dualFrequencyKilometres))
+                return std::nullopt;
+        }
+        return Suggested_Session_Minutes(campaign_, profile_, metres);
     }
 
     const Campaign& campaign_;
@@ -594,6 +697,7 @@ private:
     std::vector<Lengthening> lengthen_;  // in the order the checks found them
     std::vector<StationLack> lacks_;     // by station
     std::vector<bool> twin_;             // by station: within samePointMetres of another, both set aside
+    std::vector<bool> singleFrequency_;  // by station: every file of it from a single-frequency receiver
     std::vector<Session> sessions_;      // the list as it grows
 };
 
@@ -602,6 +706,7 @@ private:
 std::optional<double> Suggested_Session_Minutes(const Campaign& campaign, const StandardProfile& profile,
                                                 const std::optional<double>& lengthMetres) {
     double minutes = campaign.options.minimumOverlapMinutes;
+    if (profile.occupations.settings.enabled) minutes = std::max(minutes, profile.occupations.minimumMinutes);
     const ObservationTimeRule& time = profile.observationTime;
     if (time.settings.enabled) {
         const std::optional<double> required = Required_Observation_Minutes(time, lengthMetres);

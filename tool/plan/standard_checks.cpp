@@ -9,6 +9,7 @@
 
 #include "hostkit/iso_time.h"
 #include "tool/field/gnss_time.h"
+#include "tool/output/reported_numbers.h"
 #include "tool/output/text_table.h"
 #include "tool/plan/antenna_check.h"
 #include "tool/plan/network_graph.h"
@@ -29,6 +30,7 @@ constexpr double percent = 100.0;
 constexpr int minuteDecimals = 1;
 constexpr int secondDecimals = 0;
 constexpr int percentDecimals = 1;
+constexpr int kilometreDecimals = 3;
 
 // A profile's parameter as written: its shortest decimal form, to 1e-9 so
 // that 0.9 x 100 reads 90.
@@ -82,6 +84,9 @@ private:
             case RuleId::loops: return Loops();
             case RuleId::nearMisses: return Near_Misses();
             case RuleId::antenna: return Antenna();
+            case RuleId::ties: return Ties();
+            case RuleId::nearbyControls: return Nearby_Controls();
+            case RuleId::baselineLength: return Baseline_Length();
         }
         throw std::logic_error("a rule without a check");
     }
@@ -119,14 +124,25 @@ private:
     // Sessions in which each station has an occupation that gave an
     // observation, and how many such occupations it has.
     RuleCheck Occupations() const {
-        const int32_t wanted = profile_.occupations.minimumOccupations;
-        RuleCheck rule = Rule(RuleId::occupations,
-                              fmt::format("each station but the controls occupied at least {} in different sessions",
-                                          wanted == 1 ? std::string("once") : fmt::format("{} times", wanted)));
+        const OccupationsRule& wantedRule = profile_.occupations;
+        const int32_t wanted = wantedRule.minimumOccupations;
+        std::string requirement = fmt::format("each station but the controls occupied at least {} in different sessions",
+                                              wanted == 1 ? std::string("once") : fmt::format("{} times", wanted));
+        if (wantedRule.minimumMinutes > 0.0)
+            requirement += fmt::format(", each occupation at least {} min long", Number_Text(wantedRule.minimumMinutes));
+        if (wantedRule.antennaHeightChanged) requirement += ", the antenna height changed between them";
+        RuleCheck rule = Rule(RuleId::occupations, requirement);
+        // Only occupations long enough count, each once per session it
+        // gave an observation in.
+        const auto longEnough = [&](OccupationIndex occupation) {
+            const CampaignOccupation& record = campaign_.occupations[occupation];
+            return record.lastGps - record.firstGps >= wantedRule.minimumMinutes * secondsPerMinute;
+        };
         std::vector<std::set<std::string>> sessions(campaign_.stations.size());
         std::vector<std::set<OccupationIndex>> occupations(campaign_.stations.size());
         for (const CampaignObservation& observation : campaign_.observations)
             for (const OccupationIndex occupation : {observation.fromOccupation, observation.toOccupation}) {
+                if (!longEnough(occupation)) continue;
                 const auto station = static_cast<std::size_t>(campaign_.Project_Station_Of(occupation));
                 sessions[station].insert(observation.session);
                 occupations[station].insert(occupation);
@@ -134,12 +150,22 @@ private:
         for (int32_t station = 0; station < Station_Count(); ++station) {
             const auto index = static_cast<std::size_t>(station);
             if (isControl_[index]) continue;
-            const auto counted = static_cast<int32_t>(std::min(sessions[index].size(), occupations[index].size()));
+            auto counted = static_cast<int32_t>(std::min(sessions[index].size(), occupations[index].size()));
+            // Heights to the millimetre; a log's line records none (0).
+            std::set<int64_t> heights;
+            for (const OccupationIndex occupation : occupations[index])
+                heights.insert(std::llround(campaign_.occupations[occupation].antennaHeight * millimetresPerMetre));
+            if (wantedRule.antennaHeightChanged) counted = std::min(counted, static_cast<int32_t>(heights.size()));
             if (counted >= wanted) continue;
+            std::string which = "in different sessions";
+            if (wantedRule.minimumMinutes > 0.0)
+                which += fmt::format(", {} min or longer", Number_Text(wantedRule.minimumMinutes));
+            if (wantedRule.antennaHeightChanged)
+                which += fmt::format(", at {}", Plural(heights.size(), "antenna height"));
             Fail(rule, {.kind = FailureKind::fewSessions,
                         .item = "station " + Name(station),
-                        .measured = fmt::format("{} in different sessions (of {} occupied)",
-                                                Plural(static_cast<std::size_t>(counted), "occupation"),
+                        .measured = fmt::format("{} {} (of {} occupied)",
+                                                Plural(static_cast<std::size_t>(counted), "occupation"), which,
                                                 campaign_.stations[Campaign_Station(station)].occupations.size()),
                         .required = Plural(static_cast<std::size_t>(wanted), "occupation"),
                         .measuredValue = counted,
@@ -489,6 +515,105 @@ private:
         return rule;
     }
 
+    // Distinct stations at the other end of a station's kept baselines.
+    RuleCheck Ties() const {
+        const int32_t wanted = profile_.ties.minimumStations;
+        RuleCheck rule = Rule(RuleId::ties, fmt::format("each station but the controls tied by kept observations to "
+                                                        "at least {}",
+                                                        Plural(static_cast<std::size_t>(wanted), "other station")));
+        std::vector<std::set<int32_t>> tied(static_cast<std::size_t>(Station_Count()));
+        for (const PlanRow* row : kept_) {
+            tied[static_cast<std::size_t>(row->fromStation)].insert(row->toStation);
+            tied[static_cast<std::size_t>(row->toStation)].insert(row->fromStation);
+        }
+        for (int32_t station = 0; station < Station_Count(); ++station) {
+            const auto index = static_cast<std::size_t>(station);
+            if (isControl_[index]) continue;
+            const auto have = static_cast<int32_t>(tied[index].size());
+            if (have >= wanted) continue;
+            std::string names;
+            for (const int32_t other : tied[index]) names += (names.empty() ? "" : ", ") + Name(other);
+            Fail(rule, {.kind = FailureKind::fewTies,
+                        .item = "station " + Name(station),
+                        .measured = fmt::format("tied to {}{}", Plural(static_cast<std::size_t>(have), "other station"),
+                                                names.empty() ? "" : " (" + names + ")"),
+                        .required = Plural(static_cast<std::size_t>(wanted), "other station"),
+                        .measuredValue = have,
+                        .requiredValue = wanted,
+                        .stations = {station},
+                        .station = station,
+                        .missing = wanted - have});
+        }
+        return rule;
+    }
+
+    // Every control within reach of a station, and a kept baseline between them.
+    RuleCheck Nearby_Controls() const {
+        const double within = profile_.nearbyControls.withinKilometres;
+        RuleCheck rule = Rule(RuleId::nearbyControls,
+                              fmt::format("each station tied by a kept observation to every control within {} km of "
+                                          "it (stations without a position are not checked)",
+                                          Number_Text(within)));
+        std::set<std::pair<int32_t, int32_t>> tied;
+        for (const PlanRow* row : kept_) tied.insert(std::minmax(row->fromStation, row->toStation));
+        for (int32_t station = 0; station < Station_Count(); ++station) {
+            if (isControl_[static_cast<std::size_t>(station)]) continue;
+            for (int32_t control = 0; control < Station_Count(); ++control) {
+                if (!isControl_[static_cast<std::size_t>(control)]) continue;
+                const std::optional<double> metres = Station_Distance_Metres(campaign_, station, control);
+                if (!metres || *metres / metresPerKilometre > within) continue;
+                if (tied.count(std::minmax(station, control)) > 0) continue;
+                Fail(rule, {.kind = FailureKind::untiedControl,
+                            .item = fmt::format("station {} and control {} ({:.3f} km apart)", Name(station),
+                                                Name(control), *metres / metresPerKilometre),
+                            .measured = "no kept observation between them",
+                            .required = fmt::format("a direct tie (within {} km)", Number_Text(within)),
+                            .measuredValue = *metres / metresPerKilometre,
+                            .requiredValue = within,
+                            .stations = {station, control},
+                            .station = station,
+                            .partner = control});
+            }
+        }
+        return rule;
+    }
+
+    // The carrier-phase bands of the receiver at one end of an observation.
+    int32_t Bands_At(OccupationIndex occupation) const { return campaign_.occupations[occupation].carrierPhaseBands; }
+
+    RuleCheck Baseline_Length() const {
+        const BaselineLengthRule& length = profile_.baselineLength;
+        RuleCheck rule = Rule(RuleId::baselineLength,
+                              fmt::format("each kept baseline at most {} km with a single-frequency (L1-only) receiver "
+                                          "at either end, {} km with dual-frequency (L1/L2) ones at both (a receiver "
+                                          "no file names the frequencies of counts as dual-frequency)",
+                                          Number_Text(length.singleFrequencyKilometres),
+                                          Number_Text(length.dualFrequencyKilometres)));
+        std::set<std::pair<int32_t, int32_t>> checked;
+        for (const PlanRow* row : kept_) {
+            if (!row->lengthMetres) continue;
+            const CampaignObservation& origin = campaign_.observations[static_cast<std::size_t>(row->observation)];
+            const bool single = Bands_At(origin.fromOccupation) == 1 || Bands_At(origin.toOccupation) == 1;
+            const double limit = single ? length.singleFrequencyKilometres : length.dualFrequencyKilometres;
+            const double kilometres = *row->lengthMetres / metresPerKilometre;
+            if (kilometres <= limit) continue;
+            const auto pair = std::minmax(row->fromStation, row->toStation);
+            if (!checked.insert(pair).second) continue;
+            const auto [have, most] = Compared_Texts(kilometres, limit, kilometreDecimals);
+            Fail(rule, {.kind = FailureKind::longBaseline,
+                        .item = fmt::format("baseline {}-{}", Name(pair.first), Name(pair.second)),
+                        .measured = have + " km" + (single ? ", a single-frequency receiver at an end" : ""),
+                        .required = fmt::format("at most {} km, for {}", most,
+                                                single ? "a single-frequency receiver" : "dual-frequency receivers"),
+                        .measuredValue = kilometres,
+                        .requiredValue = limit,
+                        .stations = {pair.first, pair.second},
+                        .station = pair.first,
+                        .partner = pair.second});
+        }
+        return rule;
+    }
+
     const Campaign& campaign_;
     const ProcessingPlan& plan_;
     const StandardProfile& profile_;
@@ -512,6 +637,9 @@ const char* Failure_Kind_Name(FailureKind kind) {
         case FailureKind::fewLooped: return "fewLooped";
         case FailureKind::nearMiss: return "nearMiss";
         case FailureKind::antennaDoubt: return "antennaDoubt";
+        case FailureKind::fewTies: return "fewTies";
+        case FailureKind::untiedControl: return "untiedControl";
+        case FailureKind::longBaseline: return "longBaseline";
     }
     return "?";
 }

@@ -23,6 +23,7 @@ using Json = nlohmann::ordered_json;
 constexpr const char* profileExtension = ".json";
 constexpr double minutesPerDay = 24.0 * 60.0;
 constexpr double longestMinutes = 7.0 * minutesPerDay;  // a week: any time a profile may give
+constexpr double longestKilometres = 1e5;                // any length a profile may give
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -234,11 +235,18 @@ private:
     void Read_Rule(RuleId id, const Json& rule, StandardProfile& into) const {
         const std::string path = Join("rules", Rule_Key(id));
         switch (id) {
-            case RuleId::occupations:
-                into.occupations.settings = Settings(rule, path, {"minimumOccupations"});
-                if (into.occupations.settings.enabled)
-                    into.occupations.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+            case RuleId::occupations: {
+                OccupationsRule& occupations = into.occupations;
+                occupations.settings =
+                    Settings(rule, path, {"minimumOccupations", "minimumMinutes", "antennaHeightChanged"});
+                if (!occupations.settings.enabled) return;
+                occupations.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+                if (rule.contains("minimumMinutes"))
+                    occupations.minimumMinutes = Number(rule, path, "minimumMinutes", 0.0, longestMinutes);
+                if (rule.contains("antennaHeightChanged"))
+                    occupations.antennaHeightChanged = Flag(rule, path, "antennaHeightChanged");
                 return;
+            }
             case RuleId::redundancy:
                 into.redundancy.settings = Settings(rule, path, {"minimumSessions"});
                 if (into.redundancy.settings.enabled)
@@ -274,6 +282,24 @@ private:
                 antenna.knownType = Flag(rule, path, "knownType");
                 return;
             }
+            case RuleId::ties:
+                into.ties.settings = Settings(rule, path, {"minimumStations"});
+                if (into.ties.settings.enabled) into.ties.minimumStations = Whole(rule, path, "minimumStations", 1);
+                return;
+            case RuleId::nearbyControls:
+                into.nearbyControls.settings = Settings(rule, path, {"withinKilometres"});
+                if (into.nearbyControls.settings.enabled)
+                    into.nearbyControls.withinKilometres = Number(rule, path, "withinKilometres", 0.0, longestKilometres);
+                return;
+            case RuleId::baselineLength: {
+                BaselineLengthRule& length = into.baselineLength;
+                length.settings = Settings(rule, path, {"singleFrequencyKilometres", "dualFrequencyKilometres"});
+                if (!length.settings.enabled) return;
+                length.singleFrequencyKilometres =
+                    Number(rule, path, "singleFrequencyKilometres", 0.0, longestKilometres);
+                length.dualFrequencyKilometres = Number(rule, path, "dualFrequencyKilometres", 0.0, longestKilometres);
+                return;
+            }
         }
     }
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
@@ -294,7 +320,7 @@ private:
             const std::string stepPath = Join(tablePath, std::to_string(i));
             Only_Keys(table[i], stepPath, {"upToKilometres", "minutes"});
             LengthStep step;
-            step.upToKilometres = Number(table[i], stepPath, "upToKilometres", 0.0, 1e5);
+            step.upToKilometres = Number(table[i], stepPath, "upToKilometres", 0.0, longestKilometres);
             step.minutes = Number(table[i], stepPath, "minutes", 0.0, longestMinutes);
             if (!into.lengthTable.empty() && step.upToKilometres <= into.lengthTable.back().upToKilometres)
                 Fail(Join(stepPath, "upToKilometres"), "the table's lengths must increase");
@@ -349,6 +375,9 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::loops: return "loops";
         case RuleId::nearMisses: return "nearMisses";
         case RuleId::antenna: return "antenna";
+        case RuleId::ties: return "ties";
+        case RuleId::nearbyControls: return "nearbyControls";
+        case RuleId::baselineLength: return "baselineLength";
     }
     return "?";
 }
@@ -369,7 +398,10 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::sessions:
         case RuleId::loops:
         case RuleId::nearMisses:
-        case RuleId::antenna: return RuleStage::plan;
+        case RuleId::antenna:
+        case RuleId::ties:
+        case RuleId::nearbyControls:
+        case RuleId::baselineLength: return RuleStage::plan;
     }
     return RuleStage::plan;
 }
@@ -385,6 +417,9 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::loops: return loops.settings;
         case RuleId::nearMisses: return nearMisses.settings;
         case RuleId::antenna: return antenna.settings;
+        case RuleId::ties: return ties.settings;
+        case RuleId::nearbyControls: return nearbyControls.settings;
+        case RuleId::baselineLength: return baselineLength.settings;
     }
     throw std::logic_error("a rule without settings");
 }

@@ -41,8 +41,11 @@ enum class RuleId {
     loops,
     nearMisses,
     antenna,
+    ties,
+    nearbyControls,
+    baselineLength,
 };
-inline constexpr RuleId lastRule = RuleId::antenna;
+inline constexpr RuleId lastRule = RuleId::baselineLength;
 
 // Every rule, in order.
 std::vector<RuleId> All_Rules();
@@ -76,10 +79,16 @@ struct RuleSettings {
     std::string source;
 };
 
-// Each non-control station occupied in at least this many different sessions.
+// Each non-control station occupied in at least this many different
+// sessions; with `minimumMinutes`, only occupations at least that long
+// count, and with `antennaHeightChanged` only as many as there are
+// antenna heights among them (a set-up repeated at the same height is not
+// independent).
 struct OccupationsRule {
     RuleSettings settings;
     int32_t minimumOccupations = 2;
+    double minimumMinutes = 0.0;
+    bool antennaHeightChanged = false;
 };
 
 // Each non-control station held by kept observations of this many sessions.
@@ -139,6 +148,30 @@ struct AntennaRule {
     bool knownType = false;
 };
 
+// Each non-control station tied by kept observations to at least this
+// many other stations.
+struct TiesRule {
+    RuleSettings settings;
+    int32_t minimumStations = 3;
+};
+
+// Every control within this distance of a station tied to it directly by
+// a kept observation.
+struct NearbyControlsRule {
+    RuleSettings settings;
+    double withinKilometres = 0.0;
+};
+
+// Each kept baseline no longer than its receivers allow: single-frequency
+// (L1 only) at either end, or dual-frequency (L1/L2) at both.  A receiver
+// whose frequencies no file says (an occupation log) counts as
+// dual-frequency.
+struct BaselineLengthRule {
+    RuleSettings settings;
+    double singleFrequencyKilometres = 0.0;
+    double dualFrequencyKilometres = 0.0;
+};
+
 struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
@@ -155,6 +188,9 @@ struct StandardProfile {
     LoopsRule loops;
     NearMissesRule nearMisses;
     AntennaRule antenna;
+    TiesRule ties;
+    NearbyControlsRule nearbyControls;
+    BaselineLengthRule baselineLength;
 
     const RuleSettings& Settings(RuleId rule) const;
     RuleSettings& Settings(RuleId rule);

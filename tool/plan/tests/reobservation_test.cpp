@@ -268,6 +268,66 @@ TEST(Reobservation, DropsASessionALaterOneMakesNeedless) {
     Expect_Every_Session_Needed(read, "BASE", profile);
 }
 
+// The ring BASE-A-B-C of single-baseline sessions (each station tied to
+// two others) against three ties and a direct tie to a control within
+// 5 km: B across the ring from control BASE is joined to it first, which
+// gives B its third tie, and A and C, each other's only station not yet
+// tied, are joined next.  Two sessions, worked out by hand.
+TEST(Reobservation, TiesAndDirectTiesToNearbyControls) {
+    const std::vector<std::string> lines = {
+        "BASE,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0000,8.0000,450",
+        "A,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0100,8.0000,450",
+        "A,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0000,450",
+        "B,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0150,450",
+        "B,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0100,8.0150,450",
+        "C,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0000,8.0150,450",
+        "C,2024-05-14T14:00:00Z,2024-05-14T14:40:00Z,47.0000,8.0150,450",
+        "BASE,2024-05-14T14:00:00Z,2024-05-14T14:40:00Z,47.0000,8.0000,450",
+    };
+    std::string text = "station,start,end,latitude,longitude,height\n";
+    for (const std::string& line : lines) text += line + "\n";
+    const auto read = [&] {
+        CampaignFiles files;
+        files.Add_File("ring.csv", min_lumo_field::Read_Occupation_Log_From_Memory("ring.csv", text));
+        return files;
+    };
+    const StandardProfile profile = Parse_Standard_Profile("ties.json", R"({"name": "ties", "title": "t", "rules": {
+        "ties": {"enabled": true, "minimumStations": 3, "source": "t"},
+        "nearbyControls": {"enabled": true, "withinKilometres": 5, "source": "t"}}})");
+    const Planned before = Plan_And_Check(read(), "BASE", profile);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    for (const FieldOccupation& session : before.checks.fieldList)
+        pairs.emplace_back(session.stationName, session.partnerName);
+    const std::vector<std::pair<std::string, std::string>> expected = {{"B", "BASE"}, {"A", "C"}};
+    EXPECT_EQ(pairs, expected);
+    Expect_Every_Session_Needed(read, "BASE", profile);
+}
+
+// Three stations, each tied to both others: a fourth station to tie to
+// does not exist, so no session is suggested (another baseline to a
+// station already tied adds no tie) and the notes say so.
+TEST(Reobservation, NoTieWhereNoStationIsLeft) {
+    const std::vector<std::string> lines = {
+        "BASE,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0000,8.0000,450",
+        "A,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0100,8.0000,450",
+        "A,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0000,450",
+        "B,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0150,450",
+        "B,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0100,8.0150,450",
+        "BASE,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0000,8.0000,450",
+    };
+    std::string text = "station,start,end,latitude,longitude,height\n";
+    for (const std::string& line : lines) text += line + "\n";
+    CampaignFiles files;
+    files.Add_File("triangle.csv", min_lumo_field::Read_Occupation_Log_From_Memory("triangle.csv", text));
+    const StandardProfile profile = Parse_Standard_Profile("ties.json", R"({"name": "ties", "title": "t", "rules": {
+        "ties": {"enabled": true, "minimumStations": 3, "source": "t"}}})");
+    const Planned planned = Plan_And_Check(std::move(files), "BASE", profile);
+    EXPECT_TRUE(planned.checks.fieldList.empty());
+    const std::vector<std::string> expected = {"A: ties 2 of 3: no other station to observe it with",
+                                               "B: ties 2 of 3: no other station to observe it with"};
+    EXPECT_EQ(planned.checks.fieldNotes, expected);
+}
+
 // A need that only a session longer than the profile's limit meets is
 // named in the notes, with the session's length, and not suggested.
 TEST(Reobservation, TooLongASessionIsNamedNotSuggested) {
