@@ -1,6 +1,7 @@
 // min_lumo: runs a project file through the library exactly as the host
 // does, and reports what it decided.
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -42,6 +44,38 @@ void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject)
     command.add_flag("--show-redundant", options.showRedundant, "the SVG also draws the redundant observations, faintly");
     command.add_option("--html", options.html, "write a self-contained HTML report with map and tables");
     command.add_option("--library", options.library, "library module to load (default: the one next to the tool)");
+}
+
+// A count given to generate: refused with a sentence unless a whole number
+// from 1 to `largest` (0 and negative numbers once took the default
+// silently, and huge ones ran out of memory).
+CLI::Validator Count_Within(int64_t largest) {
+    return CLI::Validator(
+        [largest](std::string& text) -> std::string {
+            int64_t value = 0;
+            if (CLI::detail::lexical_cast(text, value) && value >= 1 && value <= largest) return {};
+            return fmt::format("must be a whole number from 1 to {}, not {}", largest, text);
+        },
+        fmt::format("1 to {}", largest));
+}
+
+// Minutes given to plan: a number from `lowest` (itself allowed or not) to
+// `highest`, refused with a sentence otherwise (not a number, infinite, out
+// of range); -0 reads as 0.
+CLI::Validator Minutes_Within(double lowest, bool lowestAllowed, double highest, const char* highestInWords) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            double value = 0.0;
+            const bool number = CLI::detail::lexical_cast(text, value) && std::isfinite(value);
+            const bool above = lowestAllowed ? value >= lowest : value > lowest;
+            if (number && above && value <= highest) {
+                if (value == 0.0) text = "0";
+                return {};
+            }
+            return fmt::format("must be a number of minutes, {} {} and at most {} ({}), not {}",
+                               lowestAllowed ? "at least" : "more than", lowest, highest, highestInWords, text);
+        },
+        fmt::format("{} to {} minutes", lowest, highest));
 }
 
 }  // namespace
@@ -100,17 +134,30 @@ int main(int argc, char** argv) {
 
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
     generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
-    generateCommand->add_option("--seed", shape.seed, "random seed");
-    CLI::Option* sessionsOption = generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)");
-    CLI::Option* receiversOption = generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)");
-    CLI::Option* stationsOption = generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
-    generateCommand->add_option("--rows", shape.rows, "grid rows");
-    generateCommand->add_option("--columns", shape.columns, "grid columns");
+    // Far more than a host's project holds, and little enough to generate.
+    constexpr int64_t largestGeneratedCount = 100000;
+    constexpr int64_t largestGridSide = 1000;
+    generateCommand->add_option("--seed", shape.seed, "random seed")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                uint32_t value = 0;
+                return CLI::detail::lexical_cast(text, value) && text.find('-') == std::string::npos
+                           ? std::string()
+                           : "must be a whole number from 0 to 4294967295, not " + text;
+            },
+            "0 to 4294967295"));
+    CLI::Option* sessionsOption = generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)")->check(Count_Within(largestGeneratedCount));
+    CLI::Option* receiversOption = generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)")->check(Count_Within(largestGeneratedCount));
+    CLI::Option* stationsOption = generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)")->check(Count_Within(largestGeneratedCount));
+    generateCommand->add_option("--rows", shape.rows, "grid rows")->check(Count_Within(largestGridSide));
+    generateCommand->add_option("--columns", shape.columns, "grid columns")->check(Count_Within(largestGridSide));
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
     int32_t days = 0, interval = 0;
-    CLI::Option* daysOption = generateCommand->add_option("--days", days, "days of sessions (rinex)");
+    CLI::Option* daysOption =
+        generateCommand->add_option("--days", days, "days of sessions (rinex)")->check(Count_Within(largestGeneratedCount));
     CLI::Option* intervalOption =
-        generateCommand->add_option("--interval", interval, "seconds between epochs (rinex; default 30)");
+        generateCommand->add_option("--interval", interval, "seconds between epochs (rinex; default 30)")
+            ->check(Count_Within(largestGeneratedCount));
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
     generateCommand->add_flag("--force", rinex.force, "write into a folder that is not empty (rinex)");
     generateCommand->add_flag("--field-faults", rinex.fieldFaults,
@@ -136,11 +183,11 @@ int main(int argc, char** argv) {
     planCommand
         ->add_option("--min-overlap", plan.minimumOverlapMinutes,
                      "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
-        ->check(CLI::NonNegativeNumber);
+        ->transform(Minutes_Within(0.0, true, longestMinimumOverlapMinutes, "a week"));
     planCommand
         ->add_option("--max-gap", plan.maximumGapMinutes,
                      "a gap in a file's data longer than this splits it, in minutes (default 10 epochs, at least 2)")
-        ->check(CLI::PositiveNumber);
+        ->transform(Minutes_Within(0.0, false, longestMaximumGapMinutes, "a day"));
     planCommand->add_option("--station", plan.fileStations, "FILE=NAME: the station of one file; repeat for more")
         ->allow_extra_args(false);
     planCommand->add_option("--station-names", plan.stationNames, "file: take every station from its file name")
@@ -164,8 +211,8 @@ int main(int argc, char** argv) {
         planCommand
             ->add_option("--standard", plan.standard,
                          "check the campaign against a survey standard: a shipped profile's name (basic, "
-                         "usace-dual-frequency, usace-single-frequency) or a profile file ending in .json; "
-                         "without a value: basic")
+                         "linz-order6, missouri, txdot-faststatic, usace-dual-frequency, usace-single-frequency) or "
+                         "a profile file ending in .json; without a value: basic")
             ->expected(0, 1)
             ->allow_extra_args(false);
     planCommand->add_option("--checks-csv", plan.checksCsv, "write the standard's checks as CSV (implies --standard)");

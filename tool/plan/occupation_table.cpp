@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include <fmt/format.h>
 
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/report_fields.h"
 #include "tool/output/text_table.h"
 
@@ -38,6 +41,7 @@ struct OccupationLine {
     const Occupation* occupation;
     std::string station;  // the project's station, or the name read when it formed none
     int32_t stationIndex;  // in the project, -1 when it formed none
+    std::string antennaCheck;  // Occupation_Antenna_Check
 };
 
 // By station, then by first epoch: a station's occupations side by side.
@@ -45,9 +49,14 @@ std::vector<OccupationIndex> Table_Order(const Campaign& campaign, const std::ve
     std::vector<OccupationIndex> order;
     for (const OccupationIndex i : campaign.occupations.Indices())
         if (shown.empty() || (Slot(i) < shown.size() && shown[Slot(i)])) order.push_back(i);
+    // Occupations that formed no station come last, by the name read.
     std::stable_sort(order.begin(), order.end(), [&](OccupationIndex a, OccupationIndex b) {
-        return std::pair(campaign.Project_Station_Of(a), campaign.occupations[a].firstGps) <
-               std::pair(campaign.Project_Station_Of(b), campaign.occupations[b].firstGps);
+        const int32_t stationA = campaign.Project_Station_Of(a), stationB = campaign.Project_Station_Of(b);
+        const bool unplacedA = stationA < 0, unplacedB = stationB < 0;
+        const std::string& nameA = campaign.Station_Record(a).name;
+        const std::string& nameB = campaign.Station_Record(b).name;
+        return std::tie(unplacedA, stationA, nameA, campaign.occupations[a].firstGps) <
+               std::tie(unplacedB, stationB, nameB, campaign.occupations[b].firstGps);
     });
     return order;
 }
@@ -55,7 +64,8 @@ std::vector<OccupationIndex> Table_Order(const Campaign& campaign, const std::ve
 std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
     std::vector<OccupationLine> lines;
     for (const OccupationIndex i : Table_Order(campaign, shown))
-        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, campaign.Project_Station_Of(i)});
+        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, campaign.Project_Station_Of(i),
+                         Occupation_Antenna_Check(campaign, i)});
     return lines;
 }
 
@@ -89,7 +99,17 @@ std::string Details_Text(const Occupation& occupation) {
         if (type.empty() && number.empty()) return std::string();
         return what + " " + Or_Dash(type) + (number.empty() ? "" : " #" + number) + ", ";
     };
-    std::string text = named("receiver", occupation.receiver, occupation.receiverNumber) +
+    // The frequencies the receiver recorded phase on, where the file says.
+    std::string receiver = named("receiver", occupation.receiver, occupation.receiverNumber);
+    const int32_t bands = occupation.carrierPhaseBands;
+    if (bands > 0) {
+        const std::string frequencies = bands == 1   ? std::string("single-frequency")
+                                        : bands == 2 ? std::string("dual-frequency")
+                                                     : fmt::format("{}-frequency", bands);
+        receiver = receiver.empty() ? "receiver " + frequencies + ", "
+                                    : receiver.substr(0, receiver.size() - 2) + " (" + frequencies + "), ";
+    }
+    std::string text = receiver +
                        named("antenna", occupation.antennaType, occupation.antennaNumber) +
                        fmt::format("antenna H/E/N {}/{}/{} m, ", Metres(occupation.antennaHeight),
                                    Metres(occupation.antennaEast), Metres(occupation.antennaNorth)) +
@@ -101,6 +121,11 @@ std::string Details_Text(const Occupation& occupation) {
 }
 
 }  // namespace
+
+std::string Occupation_Antenna_Check(const Campaign& campaign, OccupationIndex occupation) {
+    if (Is_Control(campaign, campaign.Project_Station_Of(occupation))) return {};
+    return Antenna_Doubts_Text(Antenna_Doubts(campaign.occupations[occupation]));
+}
 
 namespace {
 
@@ -141,8 +166,10 @@ std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string lead = fmt::format("  {:>{}}  ", i + 1, std::to_string(lines.size()).size());
         // The full name here, whatever the table above had room for.
-        details += Wrap_Text(lines[i].station + ": " + Details_Text(*lines[i].occupation), reportColumns, lead,
-                             std::string(lead.size(), ' '));
+        // A doubtful antenna first, where the eye falls.
+        const std::string check = lines[i].antennaCheck.empty() ? "" : "CHECK " + lines[i].antennaCheck + "; ";
+        details += Wrap_Text(lines[i].station + ": " + check + Details_Text(*lines[i].occupation), reportColumns,
+                             lead, std::string(lead.size(), ' '));
     }
     return fmt::format("\nOccupations: {}, by station\n", lines.size()) + Data_Table(lines, scale, cut).Render() +
            (lines.empty() ? "" : "\n  Equipment, place and files, by the numbers above:\n" + details);
@@ -179,6 +206,8 @@ Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::v
              {"antennaHeight", Rounded(occupation.antennaHeight, reportedMetreSteps)},
              {"antennaEast", Rounded(occupation.antennaEast, reportedMetreSteps)},
              {"antennaNorth", Rounded(occupation.antennaNorth, reportedMetreSteps)},
+             {"antennaCheck", line.antennaCheck.empty() ? Json(nullptr) : Json(line.antennaCheck)},
+             {"carrierPhaseBands", occupation.carrierPhaseBands},
              {"markerName", occupation.markerName},
              {"markerNumber", occupation.markerNumber},
              {"fileStationId", occupation.fileStationId},
@@ -194,7 +223,7 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
     std::string text = Csv_Line({"station", "files", "first", "last", "time_scale", "epochs", "interval_s",
                                  "completeness_percent", "gaps", "longest_gap", "longest_gap_s", "receiver",
                                  "receiver_number", "receiver_version", "antenna", "antenna_number", "antenna_height_m",
-                                 "antenna_east_m", "antenna_north_m", "marker_name", "marker_number", "latitude",
+                                 "antenna_east_m", "antenna_north_m", "antenna_check", "carrier_phase_bands", "marker_name", "marker_number", "latitude",
                                  "longitude", "height_m", "format"});
     for (const OccupationLine& line : Lines(campaign, shown)) {
         const Occupation& occupation = *line.occupation;
@@ -207,7 +236,8 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
                           Longest_Gap_Text(occupation), fmt::format("{:g}", occupation.longestGapSeconds),
                           occupation.receiver, occupation.receiverNumber, occupation.receiverVersion,
                           occupation.antennaType, occupation.antennaNumber, Metres(occupation.antennaHeight),
-                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), occupation.markerName,
+                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), line.antennaCheck,
+                          std::to_string(occupation.carrierPhaseBands), occupation.markerName,
                           occupation.markerNumber, positioned ? fmt::format("{:.9f}", occupation.latitude) : "",
                           positioned ? fmt::format("{:.9f}", occupation.longitude) : "",
                           positioned ? fmt::format("{:.4f}", occupation.height) : "", occupation.format});

@@ -15,6 +15,13 @@
 
 namespace min_lumo_tool {
 
+// What is doubtful about an occupation's antenna by the warning's limits
+// (antenna_check.h), in words; empty for a control's occupation (a
+// reference station's antenna may sit on its mark), a log's line, and an
+// antenna in order.  The table, JSON (`antennaCheck`), CSV (antenna_check),
+// the warnings and the HTML report flag it alike.
+std::string Occupation_Antenna_Check(const Campaign& campaign, OccupationIndex occupation);
+
 // `shown`, by Campaign::occupations index, limits the table to those
 // occupations (a --session view); empty: every occupation.
 

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "tool/field/gnss_time.h"
+#include "tool/output/text_table.h"
 #include "tool/plan/occupation_table.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/session_filter.h"
@@ -25,10 +26,6 @@ using min_lumo_field::DisplayScale;
 // through leap seconds; UTC does not).
 double Picture_Seconds(double gpsSeconds, DisplayScale scale) {
     return scale == DisplayScale::Gps ? gpsSeconds : min_lumo_field::Utc_Seconds_From_Gps(gpsSeconds);
-}
-
-std::string Plural(std::size_t count, const char* thing) {
-    return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
 
 PictureOccupation Occupation_Picture(const min_lumo_field::Occupation& occupation, int32_t station,
@@ -109,7 +106,7 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
         station.longitude = before.stations[i].longitude;
         station.height = static_cast<double>(before.stations[i].height);
         station.level = after.stations[i].treeLevel;
-        station.control = station.level == 0;
+        station.control = Is_Control(campaign, static_cast<int32_t>(i));
         station.occupations = static_cast<int32_t>(campaign.stations[Index_At<StationIndex>(i)].occupations.size());
         picture.stations.push_back(std::move(station));
     }
@@ -164,6 +161,7 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
             picture.occupations.push_back(Occupation_Picture(occupation, Project_Station(occupation.stationIndex),
                                                              campaign.Station_Record(i).name, scale));
             picture.occupations.back().number = static_cast<int32_t>(picture.occupations.size());
+            picture.occupations.back().antennaCheck = Occupation_Antenna_Check(campaign, i);
         }
     } else {
         for (const ReadOccupation& occupation : campaign.files.reads) {

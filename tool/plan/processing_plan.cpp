@@ -147,6 +147,19 @@ std::optional<double> Station_Distance_Metres(const Campaign& campaign, int32_t 
 
 ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedModule& library) {
     ProcessingPlan plan;
+    // No observation, no time-network to minimise: the plan is empty, and
+    // orientation alone says which stations are controls.
+    if (campaign.project.observations.empty()) {
+        plan.minimised.after = campaign.project;
+        plan.oriented = Run_Orientation(campaign.project, library);
+        plan.status = plan.oriented.status;
+        if (plan.status != 0) {
+            plan.message = "the library could not orient the stations";
+            return plan;
+        }
+        Planner(campaign, plan).Run();
+        return plan;
+    }
     plan.minimised = Run_Minimisation(campaign.project, library);
     plan.status = plan.minimised.status;
     plan.message = plan.minimised.message;

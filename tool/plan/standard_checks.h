@@ -45,6 +45,17 @@ enum class FailureKind {
     fewLooped,
     // Two occupations overlap a little less than --min-overlap.
     nearMiss,
+    // An occupation's antenna height out of range, or its type naming no
+    // antenna: `station`, `occupation`.
+    antennaDoubt,
+    // A station tied to too few other stations: `station`, and `missing`
+    // stations more, each by a baseline it has not.
+    fewTies,
+    // A control near a station with no kept baseline between them:
+    // `station`, `partner` the control.
+    untiedControl,
+    // A kept baseline longer than its receivers allow: `station`, `partner`.
+    longBaseline,
 };
 
 // The kind's name in the JSON report, e.g. "shortObservation".

@@ -22,6 +22,8 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* profileExtension = ".json";
 constexpr double minutesPerDay = 24.0 * 60.0;
+constexpr double longestMinutes = 7.0 * minutesPerDay;  // a week: any time a profile may give
+constexpr double longestKilometres = 1e5;                // any length a profile may give
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -138,9 +140,13 @@ public:
     StandardProfile Read() {
         StandardProfile profile;
         profile.file = file_;
-        Only_Keys(document_, "", {"name", "title", "rules"});
+        Only_Keys(document_, "", {"name", "title", "maxSessionMinutes", "rules"});
         profile.name = Text(document_, "", "name");
         profile.title = Text(document_, "", "title");
+        constexpr double shortestSessionLimitMinutes = 5.0;
+        if (document_.contains("maxSessionMinutes"))
+            profile.maximumSessionMinutes =
+                Number(document_, "", "maxSessionMinutes", shortestSessionLimitMinutes, longestMinutes);
         const Json& rules = Member(document_, "", "rules");
         Expect_Object(rules, "rules");
         std::set<std::string> keys;
@@ -229,11 +235,18 @@ private:
     void Read_Rule(RuleId id, const Json& rule, StandardProfile& into) const {
         const std::string path = Join("rules", Rule_Key(id));
         switch (id) {
-            case RuleId::occupations:
-                into.occupations.settings = Settings(rule, path, {"minimumOccupations"});
-                if (into.occupations.settings.enabled)
-                    into.occupations.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+            case RuleId::occupations: {
+                OccupationsRule& occupations = into.occupations;
+                occupations.settings =
+                    Settings(rule, path, {"minimumOccupations", "minimumMinutes", "antennaHeightChanged"});
+                if (!occupations.settings.enabled) return;
+                occupations.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+                if (rule.contains("minimumMinutes"))
+                    occupations.minimumMinutes = Number(rule, path, "minimumMinutes", 0.0, longestMinutes);
+                if (rule.contains("antennaHeightChanged"))
+                    occupations.antennaHeightChanged = Flag(rule, path, "antennaHeightChanged");
                 return;
+            }
             case RuleId::redundancy:
                 into.redundancy.settings = Settings(rule, path, {"minimumSessions"});
                 if (into.redundancy.settings.enabled)
@@ -258,6 +271,35 @@ private:
                 if (into.nearMisses.settings.enabled)
                     into.nearMisses.marginMinutes = Number(rule, path, "marginMinutes", 0.0, minutesPerDay);
                 return;
+            case RuleId::antenna: {
+                AntennaRule& antenna = into.antenna;
+                antenna.settings = Settings(rule, path, {"minimumHeightMetres", "maximumHeightMetres", "knownType"});
+                if (!antenna.settings.enabled) return;
+                constexpr double highestMastMetres = 100.0;
+                antenna.minimumHeightMetres = Number(rule, path, "minimumHeightMetres", 0.0, highestMastMetres);
+                antenna.maximumHeightMetres =
+                    Number(rule, path, "maximumHeightMetres", antenna.minimumHeightMetres, highestMastMetres);
+                antenna.knownType = Flag(rule, path, "knownType");
+                return;
+            }
+            case RuleId::ties:
+                into.ties.settings = Settings(rule, path, {"minimumStations"});
+                if (into.ties.settings.enabled) into.ties.minimumStations = Whole(rule, path, "minimumStations", 1);
+                return;
+            case RuleId::nearbyControls:
+                into.nearbyControls.settings = Settings(rule, path, {"withinKilometres"});
+                if (into.nearbyControls.settings.enabled)
+                    into.nearbyControls.withinKilometres = Number(rule, path, "withinKilometres", 0.0, longestKilometres);
+                return;
+            case RuleId::baselineLength: {
+                BaselineLengthRule& length = into.baselineLength;
+                length.settings = Settings(rule, path, {"singleFrequencyKilometres", "dualFrequencyKilometres"});
+                if (!length.settings.enabled) return;
+                length.singleFrequencyKilometres =
+                    Number(rule, path, "singleFrequencyKilometres", 0.0, longestKilometres);
+                length.dualFrequencyKilometres = Number(rule, path, "dualFrequencyKilometres", 0.0, longestKilometres);
+                return;
+            }
             case RuleId::relativeAccuracy: {
                 RelativeAccuracyRule& accuracy = into.relativeAccuracy;
                 accuracy.settings = Settings(rule, path, {"horizontalMillimetres", "horizontalPpm", "verticalMillimetres",
@@ -276,7 +318,6 @@ private:
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
         into.settings = Settings(rule, path, {"baseMinutes", "minutesPerKilometre", "lengthTable"});
         if (!into.settings.enabled) return;
-        constexpr double longestMinutes = 7.0 * 24.0 * 60.0;
         const bool formula = rule.contains("baseMinutes") || rule.contains("minutesPerKilometre");
         if (formula == rule.contains("lengthTable"))
             Fail(path, "give either baseMinutes and minutesPerKilometre (a formula) or lengthTable, not both");
@@ -292,7 +333,7 @@ private:
             const std::string stepPath = Join(tablePath, std::to_string(i));
             Only_Keys(table[i], stepPath, {"upToKilometres", "minutes"});
             LengthStep step;
-            step.upToKilometres = Number(table[i], stepPath, "upToKilometres", 0.0, 1e5);
+            step.upToKilometres = Number(table[i], stepPath, "upToKilometres", 0.0, longestKilometres);
             step.minutes = Number(table[i], stepPath, "minutes", 0.0, longestMinutes);
             if (!into.lengthTable.empty() && step.upToKilometres <= into.lengthTable.back().upToKilometres)
                 Fail(Join(stepPath, "upToKilometres"), "the table's lengths must increase");
@@ -346,6 +387,10 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::sessions: return "sessions";
         case RuleId::loops: return "loops";
         case RuleId::nearMisses: return "nearMisses";
+        case RuleId::antenna: return "antenna";
+        case RuleId::ties: return "ties";
+        case RuleId::nearbyControls: return "nearbyControls";
+        case RuleId::baselineLength: return "baselineLength";
         case RuleId::relativeAccuracy: return "relativeAccuracy";
     }
     return "?";
@@ -366,7 +411,11 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::controls:
         case RuleId::sessions:
         case RuleId::loops:
-        case RuleId::nearMisses: return RuleStage::plan;
+        case RuleId::nearMisses:
+        case RuleId::antenna:
+        case RuleId::ties:
+        case RuleId::nearbyControls:
+        case RuleId::baselineLength: return RuleStage::plan;
         case RuleId::relativeAccuracy: return RuleStage::adjustment;
     }
     return RuleStage::plan;
@@ -382,6 +431,10 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::sessions: return sessions.settings;
         case RuleId::loops: return loops.settings;
         case RuleId::nearMisses: return nearMisses.settings;
+        case RuleId::antenna: return antenna.settings;
+        case RuleId::ties: return ties.settings;
+        case RuleId::nearbyControls: return nearbyControls.settings;
+        case RuleId::baselineLength: return baselineLength.settings;
         case RuleId::relativeAccuracy: return relativeAccuracy.settings;
     }
     throw std::logic_error("a rule without settings");

@@ -15,6 +15,9 @@
 namespace min_lumo_tool {
 
 inline constexpr const char* defaultStandardName = "basic";
+// The field list suggests no session longer than this unless the profile
+// says otherwise: a working day of a crew.
+inline constexpr double defaultMaximumSessionMinutes = 8.0 * 60.0;
 
 // The rules a profile may hold, in the order the checks report them.
 // Adding a rule is a change in these places, each named by the compiler
@@ -38,6 +41,10 @@ enum class RuleId {
     sessions,
     loops,
     nearMisses,
+    antenna,
+    ties,
+    nearbyControls,
+    baselineLength,
     relativeAccuracy,
 };
 inline constexpr RuleId lastRule = RuleId::relativeAccuracy;
@@ -74,10 +81,16 @@ struct RuleSettings {
     std::string source;
 };
 
-// Each non-control station occupied in at least this many different sessions.
+// Each non-control station occupied in at least this many different
+// sessions; with `minimumMinutes`, only occupations at least that long
+// count, and with `antennaHeightChanged` only as many as there are
+// antenna heights among them (a set-up repeated at the same height is not
+// independent).
 struct OccupationsRule {
     RuleSettings settings;
     int32_t minimumOccupations = 2;
+    double minimumMinutes = 0.0;
+    bool antennaHeightChanged = false;
 };
 
 // Each non-control station held by kept observations of this many sessions.
@@ -128,6 +141,39 @@ struct NearMissesRule {
     double marginMinutes = 0.0;  // overlaps this much under --min-overlap
 };
 
+// Each receiver file's antenna of a station but the controls: its height
+// within the range (a tripod or a pole), its type one that names an antenna.
+struct AntennaRule {
+    RuleSettings settings;
+    double minimumHeightMetres = 0.0;
+    double maximumHeightMetres = 0.0;
+    bool knownType = false;
+};
+
+// Each non-control station tied by kept observations to at least this
+// many other stations.
+struct TiesRule {
+    RuleSettings settings;
+    int32_t minimumStations = 3;
+};
+
+// Every control within this distance of a station tied to it directly by
+// a kept observation.
+struct NearbyControlsRule {
+    RuleSettings settings;
+    double withinKilometres = 0.0;
+};
+
+// Each kept baseline no longer than its receivers allow: single-frequency
+// (L1 only) at either end, or dual-frequency (L1/L2) at both.  A receiver
+// whose frequencies no file says (an occupation log) counts as
+// dual-frequency.
+struct BaselineLengthRule {
+    RuleSettings settings;
+    double singleFrequencyKilometres = 0.0;
+    double dualFrequencyKilometres = 0.0;
+};
+
 // The precision of the vector between two adjusted stations at 95 %: the
 // semi-major axis of its relative error ellipse within horizontal mm + ppm
 // of its length, 1.96 sigma of its up component within vertical mm + ppm.
@@ -142,6 +188,9 @@ struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
     std::string file;   // where it was read from
+    // The longest session the field list may suggest (maxSessionMinutes);
+    // a need only a longer one meets is named instead.
+    double maximumSessionMinutes = defaultMaximumSessionMinutes;
     OccupationsRule occupations;
     RedundancyRule redundancy;
     ObservationTimeRule observationTime;
@@ -150,6 +199,10 @@ struct StandardProfile {
     SessionsRule sessions;
     LoopsRule loops;
     NearMissesRule nearMisses;
+    AntennaRule antenna;
+    TiesRule ties;
+    NearbyControlsRule nearbyControls;
+    BaselineLengthRule baselineLength;
     RelativeAccuracyRule relativeAccuracy;
 
     const RuleSettings& Settings(RuleId rule) const;

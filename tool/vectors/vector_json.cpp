@@ -265,6 +265,16 @@ VectorFile Read_Vectors_Json(const std::string& name, std::string_view bytes) {
         const std::size_t lead = reason.find(": syntax error");
         reason = lead != std::string::npos ? reason.substr(lead + 2) : reason.substr(reason.rfind(": ") + 2);
         throw VectorFileError(name, Line_Of(bytes, error.byte > 0 ? error.byte - 1 : 0), "JSON", reason);
+    } catch (const Json::out_of_range& error) {
+        // A number beyond a double's range (1e999): the parser names the
+        // number but not where it stands; its first occurrence is the line.
+        const std::string what = error.what();
+        const std::size_t open = what.find('\''), close = what.rfind('\'');
+        const std::string number = open < close ? what.substr(open + 1, close - open - 1) : std::string();
+        const std::size_t at = number.empty() ? std::string_view::npos : bytes.find(number);
+        throw VectorFileError(name, Line_Of(bytes, at == std::string_view::npos ? 0 : at), "JSON",
+                              number.empty() ? "a number beyond the range of a double"
+                                             : fmt::format("the number {} is beyond the range of a double", number));
     }
     const Json* list = &document;
     if (document.is_object()) {

@@ -315,6 +315,8 @@ const Hostile hostileVectors[] = {
     {"v.json", "{\"vectors\": {}}", ": vectors: must be a list of vector objects, is an object"},
     {"v.json", "{\"vector\": []}", ": vectors: missing: the top level holds no vectors list"},
     {"v.json", std::string(100, '[') + std::string(100, ']'), ":1: JSON: nested more than 64 levels deep"},
+    {"v.json", "[\n{\"from\": \"A\", \"to\": \"B\", \"dX\": 5.1e367}]",
+     ":2: JSON: the number 5.1e367 is beyond the range of a double"},
     {"v.json", "[\"A\"]", ":1: a vector must be an object, is text"},
     // NGS G-files.
     {"v.gfile", "B201003180500201003180600 1\nC00010002 abc", ":2: dX (columns 10-20): 'abc' is not a number"},
