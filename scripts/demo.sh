@@ -67,5 +67,6 @@ for file in "${written[@]}"; do
 done
 if [ -f "$out/campaign_plan.html" ]; then
   echo
-  echo "demo: open the HTML report (map, timeline, tables) in a browser: $out/campaign_plan.html"
+  echo "demo: open the HTML report (verdict, map, timeline, checks, what to observe again, tables) in a browser:"
+  echo "  $out/campaign_plan.html"
 fi

@@ -21,6 +21,10 @@ demo_packages=(
   nlohmann-json3-dev libcli11-dev libfmt-dev zlib1g-dev
   # .Z, bzip2, xz and zip field files come through libarchive.
   libarchive-dev
+  # Header-only, for every build of the tool: Eigen solves the adjustment's
+  # normal equations; Boost gives its quantiles (Boost.Math) and, with the
+  # Boost headers libboost-math-dev brings, the XML parser of the GaMa files.
+  libeigen3-dev libboost-math-dev
 )
 test_packages=(
   "${demo_packages[@]}"

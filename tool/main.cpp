@@ -1,11 +1,16 @@
 // min_lumo: runs a project file through the library exactly as the host
 // does, and reports what it decided.
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <fmt/format.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -13,7 +18,9 @@
 #endif
 
 #include "hostkit/shapes.h"
+#include "tool/commands/adjust_command.h"
 #include "tool/commands/check_command.h"
+#include "tool/commands/command_help.h"
 #include "tool/commands/exit_codes.h"
 #include "tool/commands/generate_command.h"
 #include "tool/commands/minimise_command.h"
@@ -39,6 +46,38 @@ void Add_Run_Options(CLI::App& command, RunOptions& options, bool writesProject)
     command.add_option("--library", options.library, "library module to load (default: the one next to the tool)");
 }
 
+// A count given to generate: refused with a sentence unless a whole number
+// from 1 to `largest` (0 and negative numbers once took the default
+// silently, and huge ones ran out of memory).
+CLI::Validator Count_Within(int64_t largest) {
+    return CLI::Validator(
+        [largest](std::string& text) -> std::string {
+            int64_t value = 0;
+            if (CLI::detail::lexical_cast(text, value) && value >= 1 && value <= largest) return {};
+            return fmt::format("must be a whole number from 1 to {}, not {}", largest, text);
+        },
+        fmt::format("1 to {}", largest));
+}
+
+// Minutes given to plan: a number from `lowest` (itself allowed or not) to
+// `highest`, refused with a sentence otherwise (not a number, infinite, out
+// of range); -0 reads as 0.
+CLI::Validator Minutes_Within(double lowest, bool lowestAllowed, double highest, const char* highestInWords) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            double value = 0.0;
+            const bool number = CLI::detail::lexical_cast(text, value) && std::isfinite(value);
+            const bool above = lowestAllowed ? value >= lowest : value > lowest;
+            if (number && above && value <= highest) {
+                if (value == 0.0) text = "0";
+                return {};
+            }
+            return fmt::format("must be a number of minutes, {} {} and at most {} ({}), not {}",
+                               lowestAllowed ? "at least" : "more than", lowest, highest, highestInWords, text);
+        },
+        fmt::format("{} to {} minutes", lowest, highest));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,8 +85,11 @@ int main(int argc, char** argv) {
     // Reports are byte for byte the same as on other systems.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CLI::App app{"min_lumo: time-network minimisation and baseline orientation of a project file"};
+    CLI::App app{"min_lumo: from a survey campaign's RINEX files to a processing plan, and time-network "
+                 "minimisation and baseline orientation of project files through the library"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", [] { return Version_Text(); },
+                         "print the version, the build and the library module in use, and exit");
     // Paths such as /work/project.json are arguments, never /options.
     app.allow_windows_style_options(false);
     RunOptions check, minimise, orient;
@@ -60,33 +102,76 @@ int main(int argc, char** argv) {
 
     CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
     Add_Run_Options(*checkCommand, check, false);
+    checkCommand->footer(Help_Footer({
+        {"min_lumo check project.json",
+         "check a project file against everything the library relies on: each problem on its own line, naming the "
+         "record, the field and what is wrong"},
+        {"min_lumo check project.json --json", "the same findings as one JSON document"},
+    }));
 
     CLI::App* minimiseCommand = app.add_subcommand("minimise", "group into time-networks and reject redundant observations");
     minimiseCommand->alias("minimize");
     Add_Run_Options(*minimiseCommand, minimise, true);
     minimiseCommand->add_flag("--explain", minimise.explain, "give the reason for every decision");
+    minimiseCommand->footer(Help_Footer({
+        {"min_lumo minimise project.json --explain",
+         "the time-networks, every observation's score and state, and the reason for each decision"},
+        {"min_lumo minimise project.json --output minimised.json --svg network.svg",
+         "write the project with the rejection marks, and draw the network"},
+        {"min_lumo minimise project.json --library other/libmin_lumo.so --json",
+         "the same project through another build of the library, as JSON"},
+    }));
 
     CLI::App* orientCommand = app.add_subcommand("orient", "level the stations from the controls and orient the baselines");
     Add_Run_Options(*orientCommand, orient, true);
+    orientCommand->footer(Help_Footer({
+        {"min_lumo orient minimised.json --output oriented.json",
+         "level the stations outward from the controls, reverse the baselines that point towards them, and write "
+         "the result"},
+        {"min_lumo orient project.json --html network.html",
+         "the levels and directions as a report to open in a browser"},
+    }));
 
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
     generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
-    generateCommand->add_option("--seed", shape.seed, "random seed");
-    CLI::Option* sessionsOption = generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)");
-    CLI::Option* receiversOption = generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)");
-    CLI::Option* stationsOption = generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)");
-    generateCommand->add_option("--rows", shape.rows, "grid rows");
-    generateCommand->add_option("--columns", shape.columns, "grid columns");
+    // Far more than a host's project holds, and little enough to generate.
+    constexpr int64_t largestGeneratedCount = 100000;
+    constexpr int64_t largestGridSide = 1000;
+    generateCommand->add_option("--seed", shape.seed, "random seed")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                uint32_t value = 0;
+                return CLI::detail::lexical_cast(text, value) && text.find('-') == std::string::npos
+                           ? std::string()
+                           : "must be a whole number from 0 to 4294967295, not " + text;
+            },
+            "0 to 4294967295"));
+    CLI::Option* sessionsOption = generateCommand->add_option("--sessions", shape.sessions, "sessions (campaign, monitoring; rinex: per day; 1: grid or traverse in one session)")->check(Count_Within(largestGeneratedCount));
+    CLI::Option* receiversOption = generateCommand->add_option("--receivers", shape.receivers, "receivers per session (campaign, rinex; traverse: leapfrogging)")->check(Count_Within(largestGeneratedCount));
+    CLI::Option* stationsOption = generateCommand->add_option("--stations", shape.stations, "stations (campaign, all-pairs, traverse, rinex)")->check(Count_Within(largestGeneratedCount));
+    generateCommand->add_option("--rows", shape.rows, "grid rows")->check(Count_Within(largestGridSide));
+    generateCommand->add_option("--columns", shape.columns, "grid columns")->check(Count_Within(largestGridSide));
     generateCommand->add_option("--output", generated, "write to this file instead of standard output");
     int32_t days = 0, interval = 0;
-    CLI::Option* daysOption = generateCommand->add_option("--days", days, "days of sessions (rinex)");
+    CLI::Option* daysOption =
+        generateCommand->add_option("--days", days, "days of sessions (rinex)")->check(Count_Within(largestGeneratedCount));
     CLI::Option* intervalOption =
-        generateCommand->add_option("--interval", interval, "seconds between epochs (rinex; default 30)");
+        generateCommand->add_option("--interval", interval, "seconds between epochs (rinex; default 30)")
+            ->check(Count_Within(largestGeneratedCount));
     generateCommand->add_option("--output-dir", rinex.folder, "folder to write the files into (rinex)");
     generateCommand->add_flag("--force", rinex.force, "write into a folder that is not empty (rinex)");
     generateCommand->add_flag("--field-faults", rinex.fieldFaults,
                               "add a day of field situations: gaps, a restarted receiver, hourly files, a duplicate "
                               "copy, placeholder marker names, two names for one point (rinex)");
+    generateCommand->footer(Help_Footer({
+        {"min_lumo generate campaign --sessions 20 --output campaign.json",
+         "a project of 20 sessions of 12 receivers, for trying the library"},
+        {"min_lumo generate grid --rows 10 --columns 10 --sessions 1",
+         "a 10 x 10 grid observed to its eight neighbours in one session, on standard output"},
+        {"min_lumo generate rinex --output-dir field --days 2 --field-faults",
+         "a folder of RINEX files: 2 days of 3 sessions of 4 receivers on 20 stations, then a day of gaps, restarts, "
+         "copies and placeholder names"},
+    }));
 
     PlanOptions plan;
     CLI::App* planCommand =
@@ -98,11 +183,11 @@ int main(int argc, char** argv) {
     planCommand
         ->add_option("--min-overlap", plan.minimumOverlapMinutes,
                      "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
-        ->check(CLI::NonNegativeNumber);
+        ->transform(Minutes_Within(0.0, true, longestMinimumOverlapMinutes, "a week"));
     planCommand
         ->add_option("--max-gap", plan.maximumGapMinutes,
                      "a gap in a file's data longer than this splits it, in minutes (default 10 epochs, at least 2)")
-        ->check(CLI::PositiveNumber);
+        ->transform(Minutes_Within(0.0, false, longestMaximumGapMinutes, "a day"));
     planCommand->add_option("--station", plan.fileStations, "FILE=NAME: the station of one file; repeat for more")
         ->allow_extra_args(false);
     planCommand->add_option("--station-names", plan.stationNames, "file: take every station from its file name")
@@ -128,8 +213,8 @@ int main(int argc, char** argv) {
         planCommand
             ->add_option("--standard", plan.standard,
                          "check the campaign against a survey standard: a shipped profile's name (basic, "
-                         "usace-dual-frequency, usace-single-frequency) or a profile file ending in .json; "
-                         "without a value: basic")
+                         "linz-order6, missouri, txdot-faststatic, usace-dual-frequency, usace-single-frequency) or "
+                         "a profile file ending in .json; without a value: basic")
             ->expected(0, 1)
             ->allow_extra_args(false);
     planCommand->add_option("--checks-csv", plan.checksCsv, "write the standard's checks as CSV (implies --standard)");
@@ -137,11 +222,87 @@ int main(int argc, char** argv) {
                           "exit with status 3 when the campaign fails the standard's checks (implies --standard); "
                           "2 is bad input, 1 a library failure");
 
+    planCommand->footer(Help_Footer({
+        {"min_lumo plan field/ --control BASE",
+         "the processing plan of every RINEX file and occupation log in the folder field/ and below it, BASE the "
+         "control"},
+        {"min_lumo plan field/*.rnx field/*.crx.gz --control BASE --html plan.html",
+         "files named one by one, and the report to open in a browser: map, timeline, tables, checks"},
+        {"min_lumo plan field/ --control BASE --standard --strict",
+         "check the campaign against the basic profile and list what to observe again; exit status 3 when it fails"},
+        {"min_lumo plan field/ --control BASE --session 135A --svg 135A.svg",
+         "only session 135A, in the report and drawn as a map"},
+        {"min_lumo plan field/ --control BASE --json",
+         "the plan as one JSON document on standard output, the warnings in it too"},
+    }));
+
+    AdjustCommandOptions adjust;
+    CLI::App* adjustCommand = app.add_subcommand(
+        "adjust", "least-squares adjustment of processed vectors: coordinates, error ellipses, blunders, the standard");
+    adjustCommand
+        ->add_option("VECTORS", adjust.files,
+                     "files of processed vectors: the tool's CSV or JSON, NGS G-files, GNU GaMa XML (told by content)")
+        ->required();
+    adjustCommand
+        ->add_option("--control", adjust.controls,
+                     "a control station, held (or weighted by its sigmas); repeat for more; the first of each part of "
+                     "the network is held alone in the minimally constrained adjustment")
+        ->allow_extra_args(false);
+    adjustCommand->add_option("--control-coordinates", adjust.controlCoordinates,
+                              "CSV of control coordinates: station,X,Y,Z or station,latitude,longitude,height, with "
+                              "sigmaEast,sigmaNorth,sigmaUp (m) to weight instead of hold; without --control every "
+                              "station in it is a control");
+    adjustCommand->add_option("--level", adjust.level, "the global test's confidence level (default 0.95)");
+    CLI::Option* adjustStandardOption =
+        adjustCommand
+            ->add_option("--standard", adjust.standard,
+                         "judge every vector's relative precision against a survey standard's relativeAccuracy: a "
+                         "shipped profile's name or a profile file ending in .json; without a value: basic")
+            ->expected(0, 1)
+            ->allow_extra_args(false);
+    adjustCommand->add_flag("--strict", adjust.strict,
+                            "exit with status 3 when a relative precision fails the standard (implies --standard)");
+    adjustCommand->add_flag("--json", adjust.json, "report as JSON instead of tables");
+    adjustCommand->add_option("--csv", adjust.csv, "write the adjusted coordinates with their precision as CSV");
+    adjustCommand->add_option("--geojson", adjust.geojson,
+                              "write the adjusted stations, their error ellipses and the vectors with their residuals "
+                              "as GeoJSON layers into this folder");
+    adjustCommand->add_option("--html", adjust.html,
+                              "write a self-contained HTML report: map with error ellipses, residuals by w, the tests");
+    adjustCommand->footer(Help_Footer({
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv",
+         "adjust the vectors with GARR held at its coordinates: the statistics, the most likely blunder, coordinates "
+         "with 95 % ellipses"},
+        {"min_lumo adjust session1.gfile session2.xml --control-coordinates controls.csv --html adjustment.html",
+         "vectors from an NGS G-file and a GaMa file together, every station of the controls file a control, and the "
+         "report to open in a browser"},
+        {"min_lumo adjust vectors.json --control GARR --control-coordinates controls.csv --standard --strict",
+         "judge every vector's relative precision against the basic profile; exit status 3 when one fails"},
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv --json --csv coordinates.csv",
+         "the adjustment as one JSON document on standard output, and the coordinates as CSV"},
+    }));
+
+    app.footer(Help_Footer({
+        {"min_lumo plan field/ --control BASE --html plan.html",
+         "from a folder of RINEX files to a processing plan, with the report to open in a browser"},
+        {"min_lumo minimise project.json --explain", "minimise a project file and give the reason for each decision"},
+        {"min_lumo plan --help", "a command's options, and examples of it"},
+    }));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        errno = 0;
         const int code = app.exit(error);
-        return code == 0 ? exitSuccess : exitBadInput;
+        if (code != 0) return exitBadInput;
+        // Help and the version went to standard output: a failed write is
+        // said, not lost.
+        if (!std::cout.flush()) {
+            std::cerr << "min_lumo: cannot write to standard output: "
+                      << (errno != 0 ? std::strerror(errno) : "the stream refused the bytes") << std::endl;
+            return exitWriteFailed;
+        }
+        return exitSuccess;
     }
     if (checkCommand->parsed()) return Run_Check(check);
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);
@@ -158,6 +319,10 @@ int main(int argc, char** argv) {
     if (planCommand->parsed()) {
         plan.standardGiven = standardOption->count() > 0;
         return Run_Plan(plan);
+    }
+    if (adjustCommand->parsed()) {
+        adjust.standardGiven = adjustStandardOption->count() > 0;
+        return Run_Adjust(adjust);
     }
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
     return Run_Generate(shape, generated);

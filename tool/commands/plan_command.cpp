@@ -22,6 +22,7 @@
 #include "tool/plan/standard_profile.h"
 #include "tool/plan/standard_report.h"
 #include "tool/plan/session_filter.h"
+#include "tool/plan/session_names.h"
 #include "tool/project/project_writer.h"
 #include "tool/project/validator.h"
 
@@ -79,7 +80,7 @@ int Run_Plan(const PlanOptions& options) {
         for (const std::string& assignment : options.fileStations)
             campaignOptions.fileStations.push_back(Parse_Station_Assignment(assignment));
         campaignOptions.stationsFromFileNames = options.stationNames == "file";
-        const Campaign campaign = Form_Campaign(std::move(files), campaignOptions);
+        Campaign campaign = Form_Campaign(std::move(files), campaignOptions);
         const Violations violations = Validate_Project(campaign.project);
         if (!violations.empty()) {
             Print_Violations("min_lumo plan", violations);
@@ -87,14 +88,15 @@ int Run_Plan(const PlanOptions& options) {
         }
         const LoadedModule library(options.library);
         ProcessingPlan plan = Plan_Processing(campaign, library);
+        // A session the library splits into two time-networks is named apart
+        // in each, and the plan made again under the new labels.
+        if (plan.status == 0 && Split_Sessions_By_Time_Network(campaign, plan))
+            plan = Plan_Processing(campaign, library);
+        // Only a failure of the library itself stops here: a campaign
+        // without observations gets an empty plan and its verdict.
         if (plan.status != 0) {
             const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
-            const std::string why =
-                campaign.project.observations.empty()
-                    ? fmt::format("no two occupations of different stations overlap by at least {} min, so there is "
-                                  "nothing to plan; the library reports: {}",
-                                  options.minimumOverlapMinutes, plan.message)
-                    : fmt::format("the library reported a failure: {}", plan.message);
+            const std::string why = fmt::format("the library reported a failure: {}", plan.message);
             Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
                                : Unplanned_Report_Text(campaign, why, scale));
             printWarnings(warnings);

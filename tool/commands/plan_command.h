@@ -9,6 +9,11 @@
 
 namespace min_lumo_tool {
 
+// The largest --min-overlap and --max-gap taken: anything longer is a
+// mistake, not a campaign.
+inline constexpr double longestMinimumOverlapMinutes = 7.0 * 24.0 * 60.0;  // a week
+inline constexpr double longestMaximumGapMinutes = 24.0 * 60.0;             // a day
+
 struct PlanOptions {
     std::vector<std::string> files;     // RINEX observation files and CSV occupation logs
     std::vector<std::string> controls;  // station names

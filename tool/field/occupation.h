@@ -66,6 +66,10 @@ struct Occupation {
     std::string receiverNumber, receiverVersion;  // REC # / TYPE / VERS (the type is `receiver`)
     std::string antennaType, antennaNumber;       // ANT # / TYPE
     double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N, metres
+    // The most carrier-phase bands one satellite system of the file records
+    // (RINEX observation types: 1 an L1-only receiver, 2 or more L1/L2);
+    // 0 unknown (an occupation log, a file without phase).
+    int32_t carrierPhaseBands = 0;
     std::string fileStationId;         // station ID from the file name (4 characters of a short name, 9 of a long one); empty if none
     // How `station` was chosen when not from the marker name as written
     // (empty or a receiver default), naming the file; formation drops it

@@ -1,8 +1,10 @@
 #include "tool/field/rinex_header.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <type_traits>
 
 #include <fmt/format.h>
@@ -26,6 +28,10 @@ constexpr std::size_t antennaNumberWidth = 20, antennaTypeColumn = 20, antennaTy
 constexpr std::size_t coordinateWidth = 14;  // 3F14.4
 constexpr std::size_t timeSystemAfterColumn = 30;  // after the date and time of TIME OF FIRST OBS
 constexpr int64_t largestObservationTypeCount = 999;
+// Where the observation types stand: RINEX 2 in 6-column fields after the
+// count, RINEX 3 and 4 in 4-column ones after the system and count.
+constexpr std::size_t rinex2TypesColumn = 6, rinex2TypeWidth = 6;
+constexpr std::size_t rinex3TypesColumn = 6, rinex3TypeWidth = 4;
 // Past this, a "header" is taken for something that is not RINEX at all.
 constexpr int64_t maximumHeaderLines = 100000;
 
@@ -207,6 +213,9 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
     const char satelliteSystem =
         line.size() > satelliteSystemColumn && line[satelliteSystemColumn] != ' ' ? line[satelliteSystemColumn] : 'G';
 
+    // Observation types by satellite system (RINEX 2 names no system: ' ').
+    std::map<char, std::vector<std::string>> typesOfSystem;
+    char typesSystem = ' ';
     bool markerSeen = false, receiverSeen = false, positionSeen = false, typesSeen = false;
     bool markerNumberSeen = false, antennaSeen = false, deltaSeen = false, intervalSeen = false;
     std::optional<TimeSystem> statedSystem;
@@ -249,10 +258,23 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
             if (!header.positionGiven) {
                 warnings.push_back(Located(name, lines.Line_Number(), "APPROX POSITION XYZ is not three numbers; position unknown"));
             }
-        } else if (!typesSeen && header.major == 2 && Label_Is(line, "# / TYPES OF OBSERV")) {
+        } else if (header.major >= 3 && Label_Is(line, "SYS / # / OBS TYPES")) {
+            // A continuation line leaves the system blank.
+            if (line[0] != ' ') typesSystem = line[0];
+            for (std::size_t column = rinex3TypesColumn; column + rinex3TypeWidth <= labelColumn;
+                 column += rinex3TypeWidth) {
+                const std::string_view code = Trimmed(Columns(line, column, rinex3TypeWidth));
+                if (!code.empty()) typesOfSystem[typesSystem].emplace_back(code);
+            }
+        } else if (header.major == 2 && Label_Is(line, "# / TYPES OF OBSERV")) {
+            for (std::size_t column = rinex2TypesColumn; column + rinex2TypeWidth <= labelColumn;
+                 column += rinex2TypeWidth) {
+                const std::string_view code = Trimmed(Columns(line, column, rinex2TypeWidth));
+                if (!code.empty()) typesOfSystem[' '].emplace_back(code);
+            }
             // Continuation lines leave the count blank.
             const auto count = Parse_Integer_Field(Columns(line, 0, observationTypeCountWidth));
-            if (count) {
+            if (count && !typesSeen) {
                 typesSeen = true;
                 if (*count < 1 || *count > largestObservationTypeCount)
                     fail(lines.Line_Number(), fmt::format("# / TYPES OF OBSERV gives {} observation types", *count));
@@ -264,6 +286,8 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
         }
     }
 
+    for (const auto& [system, types] : typesOfSystem)
+        header.carrierPhaseBands = std::max(header.carrierPhaseBands, static_cast<int>(Carrier_Phase_Bands(types).size()));
     header.timeSystem = Default_Time_System(header.major, satelliteSystem);
     if (statedSystem) {
         header.timeSystem = *statedSystem;
@@ -276,6 +300,15 @@ RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warni
     if (header.major == 2 && !typesSeen)
         fail(lines.Line_Number(), "the RINEX 2 header has no # / TYPES OF OBSERV line, so its data cannot be read");
     return header;
+}
+
+std::vector<char> Carrier_Phase_Bands(const std::vector<std::string>& observationTypes) {
+    std::vector<char> bands;
+    for (const std::string& type : observationTypes)
+        if (type.size() >= 2 && type[0] == 'L' && std::isdigit(static_cast<unsigned char>(type[1]))
+            && std::find(bands.begin(), bands.end(), type[1]) == bands.end())
+            bands.push_back(type[1]);
+    return bands;
 }
 
 }  // namespace min_lumo_field

@@ -28,6 +28,9 @@ struct RinexHeader {
     bool positionGiven = false;  // APPROX POSITION XYZ read, 0,0,0 included
     double x = 0.0, y = 0.0, z = 0.0;
     int observationTypes = 0;    // RINEX 2: # / TYPES OF OBSERV
+    // The most carrier-phase frequency bands one satellite system records
+    // (L1 and L2: 2), from the observation types; 0 when it records none.
+    int carrierPhaseBands = 0;
     TimeSystem timeSystem = TimeSystem::Gps;
 };
 
@@ -35,6 +38,11 @@ struct RinexHeader {
 // when the data is not a RINEX observation file of a version read here, or
 // the header never ends.  Notes what it had to assume in `warnings`.
 RinexHeader Read_Rinex_Header(LineReader& lines, std::vector<std::string>& warnings);
+
+// The carrier-phase bands of observation types as RINEX names them ("L1",
+// "L2" in RINEX 2; "L1C", "L2W" in RINEX 3 and 4): the band digit of each
+// type starting with L, each band once.
+std::vector<char> Carrier_Phase_Bands(const std::vector<std::string>& observationTypes);
 
 // Fixed-column fields as Fortran writes them: blanks around the number.
 // Empty or malformed fields give nullopt.

@@ -98,6 +98,7 @@ Occupation Read_Occupation(LineReader& lines) {
     occupation.antennaHeight = header.antennaHeight;
     occupation.antennaEast = header.antennaEast;
     occupation.antennaNorth = header.antennaNorth;
+    occupation.carrierPhaseBands = header.carrierPhaseBands;
     occupation.fileStationId = File_Station_Id(occupation.file);
     Name_Station(occupation);
     if (!occupation.stationWarning.empty()) occupation.warnings.push_back(occupation.stationWarning);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <fmt/format.h>
+
 namespace min_lumo_tool {
 
 std::size_t Text_Width(const std::string& text) {
@@ -136,6 +138,10 @@ std::string TableNames::Key() const {
             key += Wrap_Text(names_[i], reportColumns, indent, std::string(indent.size(), ' '));
         }
     return key;
+}
+
+std::string Plural(std::size_t count, const char* thing) {
+    return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
 }
 
 }  // namespace min_lumo_tool

@@ -23,6 +23,9 @@ private:
     std::vector<std::vector<std::string>> rows_;
 };
 
+// "1 file", "2 files": a count and its thing, plural with an s.
+std::string Plural(std::size_t count, const char* thing);
+
 // Reports keep to this many columns (a terminal, a printed page).
 inline constexpr std::size_t reportColumns = 120;
 

@@ -17,6 +17,7 @@
 #include "tool/field/gnss_time.h"
 #include "tool/field/occupation_log.h"
 #include "tool/field/rinex_reader.h"
+#include "tool/plan/network_graph.h"
 #include "tool/plan/observation_labels.h"
 #include "tool/project/validator.h"
 
@@ -47,8 +48,6 @@ constexpr int32_t lettersInAlphabet = 26;
 constexpr double widestOccupationSpreadMetres = 100.0;
 // A --control list longer than this is shown shortened in messages.
 constexpr std::size_t mostStationsNamed = 20;
-// Stations of different names closer than this are probably one point.
-constexpr double samePointMetres = 1.0;
 
 bool Is_Log_Occupation(const Occupation& occupation) {
     return occupation.epochRuns.size() == 1 && occupation.epochRuns.front().count == 0;
@@ -373,6 +372,10 @@ private:
                 mostEpochs = read.epochCount;
                 joined.intervalSeconds = read.intervalSeconds;
             }
+            // One L1-only file makes the occupation's receiver L1-only.
+            if (read.carrierPhaseBands > 0
+                && (joined.carrierPhaseBands == 0 || read.carrierPhaseBands < joined.carrierPhaseBands))
+                joined.carrierPhaseBands = read.carrierPhaseBands;
             // One place: the files of a station lie within 100 m (Refuse_Two_Places).
             if (!joined.positionKnown && read.positionKnown) Set_Earth_Centred_Position(joined, read.x, read.y, read.z);
         }
@@ -479,24 +482,16 @@ private:
                     pairs.emplace_back(std::min(positioned[i], positioned[j]), std::max(positioned[i], positioned[j]));
             }
         // Stations within a metre of each other, chained, are one warning.
-        IndexedList<StationIndex, StationIndex> cluster;
-        for (const StationIndex i : campaign_.stations.Indices()) cluster.push_back(i);
-        const auto root = [&](StationIndex i) {
-            while (cluster[i] != i) i = cluster[i];
-            return i;
-        };
-        for (const auto& [a, b] : pairs) {
-            const StationIndex first = root(a), second = root(b);
-            cluster[std::max(first, second)] = std::min(first, second);
-        }
-        std::map<StationIndex, std::vector<StationIndex>> members;
-        for (const auto& [a, b] : pairs) {
-            members[root(a)].push_back(a);
-            members[root(a)].push_back(b);
-        }
+        std::vector<GraphEdge> edges;
+        for (const auto& [a, b] : pairs) edges.push_back({Project_Station(a), Project_Station(b)});
+        const std::vector<int32_t> group = Connected_Components(static_cast<int32_t>(campaign_.stations.size()), edges);
+        std::map<int32_t, std::vector<StationIndex>> members;
+        for (const auto& [a, b] : pairs)
+            for (const StationIndex i : {a, b}) members[group[Slot(i)]].push_back(i);
         for (auto& [first, stations] : members) {
             std::sort(stations.begin(), stations.end());
             stations.erase(std::unique(stations.begin(), stations.end()), stations.end());
+            campaign_.lookAlikeStations.push_back(stations);
             std::string names;
             for (const StationIndex i : stations)
                 names += (names.empty() ? "" : (i == stations.back() ? " and " : ", "))
@@ -843,6 +838,12 @@ FileIndex CampaignFiles::Add_File(std::string path, std::vector<Occupation> occu
         reads.push_back(std::move(read));
     }
     return file;
+}
+
+bool Is_Control(const Campaign& campaign, int32_t projectStation) {
+    const std::string& name = campaign.project.stations.at(static_cast<std::size_t>(projectStation)).name;
+    return std::any_of(campaign.project.controls.begin(), campaign.project.controls.end(),
+                       [&](const min_lumo_kit::ProjectControl& control) { return control.name == name; });
 }
 
 std::pair<std::string, std::string> Parse_Station_Assignment(const std::string& text) {

@@ -19,6 +19,9 @@
 namespace min_lumo_tool {
 
 inline constexpr double defaultMinimumOverlapMinutes = 15.0;
+// Stations of different names closer than this are probably one point
+// under two names: warned of, and never paired in a suggested session.
+inline constexpr double samePointMetres = 1.0;
 
 // Indices of a campaign's lists, each of its own type (indexed_list.h).
 enum class FileIndex : int32_t {};        // CampaignFiles::files
@@ -121,6 +124,9 @@ struct Campaign {
     IndexedList<StationIndex, CampaignStation> stations;  // as the project's station records
     std::vector<CampaignObservation> observations;        // by project observation index
     std::vector<CampaignShortOverlap> shortOverlaps;      // by start, in no other order
+    // Stations of different names within samePointMetres of each other,
+    // chained: the same point under two names?  Each group in station order.
+    std::vector<std::vector<StationIndex>> lookAlikeStations;
     min_lumo_kit::Project project;
     std::vector<std::string> warnings;  // the files' warnings, then the forming's
 
@@ -132,6 +138,9 @@ struct Campaign {
         return project.stations[static_cast<std::size_t>(Project_Station_Of(occupation))];
     }
 };
+
+// Whether the project's station is one of the campaign's controls.
+bool Is_Control(const Campaign& campaign, int32_t projectStation);
 
 // A campaign that cannot be formed as asked: an unknown or overlong control
 // name, a negative overlap or gap, a --station naming no file read, two

@@ -76,6 +76,34 @@ std::vector<std::size_t> Bridge_Edges(int32_t vertexCount, const std::vector<Gra
     return bridges;
 }
 
+std::vector<int32_t> Connected_Components(int32_t vertexCount, const std::vector<GraphEdge>& edges) {
+    const auto count = static_cast<std::size_t>(vertexCount);
+    // Union by the smaller root, so that a component's root is its first vertex.
+    std::vector<int32_t> root(count);
+    for (std::size_t v = 0; v < count; ++v) root[v] = static_cast<int32_t>(v);
+    const auto find = [&](int32_t v) {
+        while (root[static_cast<std::size_t>(v)] != v) {
+            root[static_cast<std::size_t>(v)] = root[static_cast<std::size_t>(root[static_cast<std::size_t>(v)])];
+            v = root[static_cast<std::size_t>(v)];
+        }
+        return v;
+    };
+    for (const GraphEdge& edge : edges) {
+        if (!Valid_Vertex(edge.first, vertexCount) || !Valid_Vertex(edge.second, vertexCount))
+            throw std::out_of_range("graph edge names a vertex out of range");
+        const int32_t first = find(edge.first), second = find(edge.second);
+        root[static_cast<std::size_t>(std::max(first, second))] = std::min(first, second);
+    }
+    std::vector<int32_t> component(count, -1), numberOfRoot(count, -1);
+    int32_t next = 0;
+    for (std::size_t v = 0; v < count; ++v) {
+        auto& number = numberOfRoot[static_cast<std::size_t>(find(static_cast<int32_t>(v)))];
+        if (number < 0) number = next++;
+        component[v] = number;
+    }
+    return component;
+}
+
 std::vector<int32_t> Vertex_Degrees(int32_t vertexCount, const std::vector<GraphEdge>& edges) {
     std::vector<int32_t> degrees(static_cast<std::size_t>(vertexCount), 0);
     const auto incident = Incidence(vertexCount, edges);

@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include <fmt/format.h>
 
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/report_fields.h"
 #include "tool/output/text_table.h"
 
@@ -38,29 +41,32 @@ struct OccupationLine {
     const Occupation* occupation;
     std::string station;  // the project's station, or the name read when it formed none
     int32_t stationIndex;  // in the project, -1 when it formed none
+    std::string antennaCheck;  // Occupation_Antenna_Check
 };
 
-// By station name, then by first epoch: a station's occupations side by side.
+// By station, then by first epoch: a station's occupations side by side.
+std::vector<OccupationIndex> Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
+    std::vector<OccupationIndex> order;
+    for (const OccupationIndex i : campaign.occupations.Indices())
+        if (shown.empty() || (Slot(i) < shown.size() && shown[Slot(i)])) order.push_back(i);
+    // Occupations that formed no station come last, by the name read.
+    std::stable_sort(order.begin(), order.end(), [&](OccupationIndex a, OccupationIndex b) {
+        const int32_t stationA = campaign.Project_Station_Of(a), stationB = campaign.Project_Station_Of(b);
+        const bool unplacedA = stationA < 0, unplacedB = stationB < 0;
+        const std::string& nameA = campaign.Station_Record(a).name;
+        const std::string& nameB = campaign.Station_Record(b).name;
+        return std::tie(unplacedA, stationA, nameA, campaign.occupations[a].firstGps) <
+               std::tie(unplacedB, stationB, nameB, campaign.occupations[b].firstGps);
+    });
+    return order;
+}
+
 std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
     std::vector<OccupationLine> lines;
-    std::vector<int32_t> stationOf;
-    for (const OccupationIndex i : campaign.occupations.Indices()) {
-        if (!shown.empty() && (Slot(i) >= shown.size() || !shown[Slot(i)])) continue;
-        const int32_t station = Project_Station(campaign.occupations[i].stationIndex);
-        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, station});
-        stationOf.push_back(station);
-    }
-    std::vector<std::size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    // Occupations that formed no station come last.
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const bool unplacedA = stationOf[a] < 0, unplacedB = stationOf[b] < 0;
-        return std::tie(unplacedA, stationOf[a], lines[a].station, lines[a].occupation->firstGps)
-               < std::tie(unplacedB, stationOf[b], lines[b].station, lines[b].occupation->firstGps);
-    });
-    std::vector<OccupationLine> sorted;
-    for (const std::size_t i : order) sorted.push_back(lines[i]);
-    return sorted;
+    for (const OccupationIndex i : Table_Order(campaign, shown))
+        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, campaign.Project_Station_Of(i),
+                         Occupation_Antenna_Check(campaign, i)});
+    return lines;
 }
 
 // An occupation log's line states its times but no epochs.
@@ -93,7 +99,17 @@ std::string Details_Text(const Occupation& occupation) {
         if (type.empty() && number.empty()) return std::string();
         return what + " " + Or_Dash(type) + (number.empty() ? "" : " #" + number) + ", ";
     };
-    std::string text = named("receiver", occupation.receiver, occupation.receiverNumber) +
+    // The frequencies the receiver recorded phase on, where the file says.
+    std::string receiver = named("receiver", occupation.receiver, occupation.receiverNumber);
+    const int32_t bands = occupation.carrierPhaseBands;
+    if (bands > 0) {
+        const std::string frequencies = bands == 1   ? std::string("single-frequency")
+                                        : bands == 2 ? std::string("dual-frequency")
+                                                     : fmt::format("{}-frequency", bands);
+        receiver = receiver.empty() ? "receiver " + frequencies + ", "
+                                    : receiver.substr(0, receiver.size() - 2) + " (" + frequencies + "), ";
+    }
+    std::string text = receiver +
                        named("antenna", occupation.antennaType, occupation.antennaNumber) +
                        fmt::format("antenna H/E/N {}/{}/{} m, ", Metres(occupation.antennaHeight),
                                    Metres(occupation.antennaEast), Metres(occupation.antennaNorth)) +
@@ -105,6 +121,11 @@ std::string Details_Text(const Occupation& occupation) {
 }
 
 }  // namespace
+
+std::string Occupation_Antenna_Check(const Campaign& campaign, OccupationIndex occupation) {
+    if (Is_Control(campaign, campaign.Project_Station_Of(occupation))) return {};
+    return Antenna_Doubts_Text(Antenna_Doubts(campaign.occupations[occupation]));
+}
 
 namespace {
 
@@ -127,6 +148,10 @@ TextTable Data_Table(const std::vector<OccupationLine>& lines, DisplayScale scal
 
 }  // namespace
 
+std::vector<OccupationIndex> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
+    return Table_Order(campaign, shown);
+}
+
 std::size_t Occupation_Table_Name_Room(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
     const TextTable table = Data_Table(Lines(campaign, shown), scale, nullptr);
     if (table.Width() <= reportColumns) return std::numeric_limits<std::size_t>::max();
@@ -141,8 +166,10 @@ std::string Occupation_Table_Text(const Campaign& campaign, DisplayScale scale, 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string lead = fmt::format("  {:>{}}  ", i + 1, std::to_string(lines.size()).size());
         // The full name here, whatever the table above had room for.
-        details += Wrap_Text(lines[i].station + ": " + Details_Text(*lines[i].occupation), reportColumns, lead,
-                             std::string(lead.size(), ' '));
+        // A doubtful antenna first, where the eye falls.
+        const std::string check = lines[i].antennaCheck.empty() ? "" : "CHECK " + lines[i].antennaCheck + "; ";
+        details += Wrap_Text(lines[i].station + ": " + check + Details_Text(*lines[i].occupation), reportColumns,
+                             lead, std::string(lead.size(), ' '));
     }
     return fmt::format("\nOccupations: {}, by station\n", lines.size()) + Data_Table(lines, scale, cut).Render() +
            (lines.empty() ? "" : "\n  Equipment, place and files, by the numbers above:\n" + details);
@@ -179,6 +206,8 @@ Json Occupations_Json(const Campaign& campaign, DisplayScale scale, const std::v
              {"antennaHeight", Rounded(occupation.antennaHeight, reportedMetreSteps)},
              {"antennaEast", Rounded(occupation.antennaEast, reportedMetreSteps)},
              {"antennaNorth", Rounded(occupation.antennaNorth, reportedMetreSteps)},
+             {"antennaCheck", line.antennaCheck.empty() ? Json(nullptr) : Json(line.antennaCheck)},
+             {"carrierPhaseBands", occupation.carrierPhaseBands},
              {"markerName", occupation.markerName},
              {"markerNumber", occupation.markerNumber},
              {"fileStationId", occupation.fileStationId},
@@ -194,7 +223,7 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
     std::string text = Csv_Line({"station", "files", "first", "last", "time_scale", "epochs", "interval_s",
                                  "completeness_percent", "gaps", "longest_gap", "longest_gap_s", "receiver",
                                  "receiver_number", "receiver_version", "antenna", "antenna_number", "antenna_height_m",
-                                 "antenna_east_m", "antenna_north_m", "marker_name", "marker_number", "latitude",
+                                 "antenna_east_m", "antenna_north_m", "antenna_check", "carrier_phase_bands", "marker_name", "marker_number", "latitude",
                                  "longitude", "height_m", "format"});
     for (const OccupationLine& line : Lines(campaign, shown)) {
         const Occupation& occupation = *line.occupation;
@@ -207,7 +236,8 @@ std::string Occupations_Csv_Text(const Campaign& campaign, DisplayScale scale, c
                           Longest_Gap_Text(occupation), fmt::format("{:g}", occupation.longestGapSeconds),
                           occupation.receiver, occupation.receiverNumber, occupation.receiverVersion,
                           occupation.antennaType, occupation.antennaNumber, Metres(occupation.antennaHeight),
-                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), occupation.markerName,
+                          Metres(occupation.antennaEast), Metres(occupation.antennaNorth), line.antennaCheck,
+                          std::to_string(occupation.carrierPhaseBands), occupation.markerName,
                           occupation.markerNumber, positioned ? fmt::format("{:.9f}", occupation.latitude) : "",
                           positioned ? fmt::format("{:.9f}", occupation.longitude) : "",
                           positioned ? fmt::format("{:.4f}", occupation.height) : "", occupation.format});

@@ -15,8 +15,19 @@
 
 namespace min_lumo_tool {
 
+// What is doubtful about an occupation's antenna by the warning's limits
+// (antenna_check.h), in words; empty for a control's occupation (a
+// reference station's antenna may sit on its mark), a log's line, and an
+// antenna in order.  The table, JSON (`antennaCheck`), CSV (antenna_check),
+// the warnings and the HTML report flag it alike.
+std::string Occupation_Antenna_Check(const Campaign& campaign, OccupationIndex occupation);
+
 // `shown`, by Campaign::occupations index, limits the table to those
 // occupations (a --session view); empty: every occupation.
+
+// The Campaign::occupations indices in the table's order (its numbers are
+// the positions in it, from 1), the HTML report's too.
+std::vector<OccupationIndex> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown = {});
 
 // "\nOccupations: N, by station\n", the numbered table of times and data,
 // then by the same numbers the equipment, place and files, wrapped to the

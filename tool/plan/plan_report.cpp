@@ -14,6 +14,7 @@
 #include "tool/field/gnss_time.h"
 #include "tool/output/reported_numbers.h"
 #include "tool/output/text_table.h"
+#include "tool/plan/antenna_check.h"
 #include "tool/plan/standard_report.h"
 #include "tool/plan/session_filter.h"
 #include "tool/plan/occupation_table.h"
@@ -37,10 +38,6 @@ using min_lumo_field::DisplayScale;
 constexpr double metresPerKilometre = 1000.0;
 // A station name in a table never gets narrower than this, cut or not.
 constexpr std::size_t narrowestNameColumn = 6;
-
-std::string Plural(std::size_t count, const char* thing) {
-    return fmt::format("{} {}{}", count, thing, count == 1 ? "" : "s");
-}
 
 // Reports give positions to 1e-9 degrees (0.1 mm) and lengths and heights to
 // the millimetre: the last bits of a conversion differ between mathematical
@@ -100,9 +97,7 @@ public:
     }
     std::size_t Kept() const { return kept_; }
     std::size_t Observations() const { return shown_; }  // those shown
-    bool Is_Control(int32_t station) const {
-        return After().stations[static_cast<std::size_t>(station)].treeLevel == 0;
-    }
+    bool Is_Control(int32_t station) const { return min_lumo_tool::Is_Control(campaign_, station); }
     int32_t Level(int32_t station) const { return After().stations[static_cast<std::size_t>(station)].treeLevel; }
     std::string Control_Of(int32_t station) const {
         const ProjectStation& record = After().stations[static_cast<std::size_t>(station)];
@@ -281,23 +276,32 @@ std::string Summary_Text(const PlanFacts& facts, const Campaign& campaign, const
 
 // ---- JSON ---------------------------------------------------------------
 
+// One station as every JSON document gives it: `level` and `reachedFrom`
+// null when there is no plan to say, `reachedFrom` null too for a control
+// and a station no control reaches.
+Json Station_Json(const Campaign& campaign, std::size_t index, bool control, const std::optional<int32_t>& level,
+                  const std::string& reachedFrom) {
+    const ProjectStation& station = campaign.project.stations[index];
+    const CampaignStation& formed = campaign.stations[Campaign_Station(static_cast<int32_t>(index))];
+    const bool known = formed.positionKnown;
+    return {{"name", station.name},
+            {"latitude", known ? Json(To_Reported_Degrees(station.latitude)) : Json(nullptr)},
+            {"longitude", known ? Json(To_Reported_Degrees(station.longitude)) : Json(nullptr)},
+            {"height", known ? Json(To_Millimetre(static_cast<double>(station.height))) : Json(nullptr)},
+            {"control", control},
+            {"level", level ? Json(*level) : Json(nullptr)},
+            {"occupations", formed.occupations.size()},
+            {"reachedFrom", reachedFrom.empty() ? Json(nullptr) : Json(reachedFrom)}};
+}
+
 Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
     Json stations = Json::array();
     for (std::size_t i = 0; i < facts.Before().stations.size(); ++i) {
-        const ProjectStation& station = facts.Before().stations[i];
         const auto index = static_cast<int32_t>(i);
         if (!Shows_Station(facts.Plan(), index)) continue;
-        const CampaignStation& formed = campaign.stations[Campaign_Station(index)];
-        const bool known = formed.positionKnown;
-        Json entry = {{"name", station.name},
-                      {"latitude", known ? Json(To_Reported_Degrees(station.latitude)) : Json(nullptr)},
-                      {"longitude", known ? Json(To_Reported_Degrees(station.longitude)) : Json(nullptr)},
-                      {"height", known ? Json(To_Millimetre(static_cast<double>(station.height))) : Json(nullptr)},
-                      {"control", facts.Is_Control(index)},
-                      {"level", facts.Level(index)},
-                      {"occupations", formed.occupations.size()}};
-        if (!facts.Is_Control(index) && facts.Level(index) > 0) entry["reachedFrom"] = facts.Control_Of(index);
-        stations.push_back(entry);
+        const bool reached = !facts.Is_Control(index) && facts.Level(index) > 0;
+        stations.push_back(Station_Json(campaign, i, facts.Is_Control(index), facts.Level(index),
+                                        reached ? facts.Control_Of(index) : std::string()));
     }
     return stations;
 }
@@ -327,6 +331,12 @@ Json Row_Json(const PlanFacts& facts, const PlanNetwork& network, const PlanRow&
 
 }  // namespace
 
+std::string Nothing_Overlaps_Text(const Campaign& campaign) {
+    return fmt::format("no two occupations of different stations overlap by at least {} min (--min-overlap), so "
+                       "there is nothing to process; the plan is empty",
+                       campaign.options.minimumOverlapMinutes);
+}
+
 std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row) {
     const Project& project = campaign.project;
     const CampaignObservation& origin = campaign.observations[static_cast<std::size_t>(row.observation)];
@@ -341,6 +351,15 @@ std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, con
 
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan) {
     std::vector<std::string> warnings = campaign.warnings;
+    for (const OccupationIndex i : campaign.occupations.Indices()) {
+        const std::string check = Occupation_Antenna_Check(campaign, i);
+        if (!check.empty())
+            warnings.push_back(fmt::format("occupation of {} in {}: {} (a tripod or pole gives {} to {} m); check the "
+                                           "antenna on site, then the file's header",
+                                           campaign.Station_Record(i).name, Joined_Files(campaign.occupations[i].files),
+                                           check, lowestTripodAntennaHeightMetres, highestTripodAntennaHeightMetres));
+    }
+    if (campaign.project.observations.empty()) warnings.push_back(Nothing_Overlaps_Text(campaign));
     if (campaign.project.controls.empty())
         warnings.push_back(
             "no --control given: no station is reached, so the baselines keep the direction they were formed in");
@@ -379,6 +398,8 @@ std::string Plan_Report_Text(const Campaign& campaign, const ProcessingPlan& pla
     text += Time_Scale_Line(scale);
     text +=
         fmt::format("To process: {} observations; redundant: {}\n", facts.Kept(), facts.Observations() - facts.Kept());
+    if (campaign.project.observations.empty())
+        text += Wrap_Text(Nothing_Overlaps_Text(campaign), reportColumns, "", "  ");
     if (checks != nullptr) text += fmt::format("Checked against {}: {}\n", checks->profile, checks->verdict);
     const NameOf whole = [&](int32_t station) -> const std::string& { return facts.Name(station); };
     std::vector<std::string> names;
@@ -422,10 +443,13 @@ std::string Plan_Report_Json(const Campaign& campaign, const ProcessingPlan& pla
     Json bridges = Json::array();
     for (const auto& [from, to] : plan.summary.bridges)
         bridges.push_back({{"from", facts.Name(from)}, {"to", facts.Name(to)}});
+    const bool planned = !campaign.project.observations.empty();
     Json document = {{"command", "plan"},
                            {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
                            {"controls", controls},
+                           {"planned", planned},
+                           {"reason", planned ? Json(nullptr) : Json(Nothing_Overlaps_Text(campaign))},
                            {"stations", Stations_Json(facts, campaign)},
                            {"occupations", Occupations_Json(campaign, scale, plan.scope.occupations)},
                            {"networks", networks},
@@ -461,15 +485,27 @@ std::string Unplanned_Report_Text(const Campaign& campaign, const std::string& w
 
 std::string Unplanned_Report_Json(const Campaign& campaign, const std::string& why,
                                   const std::vector<std::string>& warnings, DisplayScale scale) {
-    Json stations = Json::array();
-    for (const ProjectStation& station : campaign.project.stations) stations.push_back(station.name);
+    // The planned document's keys and element types, its plan empty.
+    Json controls = Json::array(), stations = Json::array();
+    for (const ProjectControl& control : campaign.project.controls) controls.push_back(control.name);
+    for (std::size_t i = 0; i < campaign.project.stations.size(); ++i) {
+        stations.push_back(Station_Json(campaign, i, Is_Control(campaign, static_cast<int32_t>(i)), std::nullopt, {}));
+    }
     const Json document = {{"command", "plan"},
                            {"timeScale", min_lumo_field::Display_Scale_Name(scale)},
                            {"minimumOverlapMinutes", campaign.options.minimumOverlapMinutes},
+                           {"controls", controls},
                            {"planned", false},
                            {"reason", why},
                            {"stations", stations},
                            {"occupations", Occupations_Json(campaign, scale)},
+                           {"networks", Json::array()},
+                           {"plan", Json::array()},
+                           {"summary",
+                            {{"unreached", Json::array()},
+                             {"unobserved", Json::array()},
+                             {"singleObservation", Json::array()},
+                             {"bridges", Json::array()}}},
                            {"warnings", warnings}};
     return document.dump(2) + "\n";
 }

@@ -44,6 +44,9 @@ std::string Plan_Csv_Text(const Campaign& campaign, const ProcessingPlan& plan, 
 // The files at the row's from and to ends, in the processing direction.
 std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, const PlanRow& row);
 
+// Why a campaign without observations has an empty plan, in a sentence.
+std::string Nothing_Overlaps_Text(const Campaign& campaign);
+
 // Every warning of the campaign and of the plan, in order.
 std::vector<std::string> Plan_Warnings(const Campaign& campaign, const ProcessingPlan& plan);
 

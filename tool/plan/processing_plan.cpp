@@ -151,6 +151,19 @@ ProcessingPlan Plan_Processing(const Campaign& campaign, const LoadedModule& lib
     // One host memory for both calls, as the host makes them: a large
     // campaign's records take hundreds of megabytes.
     min_lumo_kit::HostMemory memory(campaign.project);
+    // No observation, no time-network to minimise: the plan is empty, and
+    // orientation alone says which stations are controls.
+    if (campaign.project.observations.empty()) {
+        plan.minimised.after = campaign.project;
+        plan.oriented = Run_Orientation(memory, campaign.project, library);
+        plan.status = plan.oriented.status;
+        if (plan.status != 0) {
+            plan.message = "the library could not orient the stations";
+            return plan;
+        }
+        Planner(campaign, plan).Run();
+        return plan;
+    }
     plan.minimised = Run_Minimisation(memory, campaign.project, library);
     plan.status = plan.minimised.status;
     plan.message = plan.minimised.message;

@@ -71,7 +71,10 @@ struct ProcessingPlan {
 };
 
 
-// `campaign.project` must have passed Validate_Project.
+// `campaign.project` must have passed Validate_Project.  A campaign
+// without observations (no two occupations overlap long enough) gives an
+// empty plan: no time-network, every station unobserved, the controls at
+// level 0.
 ProcessingPlan Plan_Processing(const Campaign& campaign, const min_lumo_kit::LoadedModule& library);
 
 // Chord distance between two stations of the campaign, none when either

@@ -41,4 +41,16 @@ std::string Csv_Line(const std::vector<std::string>& fields) {
     return line + "\n";
 }
 
+std::pair<std::string, std::string> Compared_Texts(double measured, double required, int decimals) {
+    constexpr int mostDecimals = 9;
+    const auto sign = [](double difference) { return (difference > 0.0) - (difference < 0.0); };
+    for (;; ++decimals) {
+        std::string measuredText = fmt::format("{:.{}f}", measured, decimals);
+        std::string requiredText = fmt::format("{:.{}f}", required, decimals);
+        if (decimals >= mostDecimals
+            || sign(std::stod(measuredText) - std::stod(requiredText)) == sign(measured - required))
+            return {std::move(measuredText), std::move(requiredText)};
+    }
+}
+
 }  // namespace min_lumo_tool

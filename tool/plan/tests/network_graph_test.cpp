@@ -16,6 +16,7 @@ struct GraphCase {
     std::vector<GraphEdge> edges;
     std::vector<std::size_t> bridges;  // edge indices
     std::vector<int32_t> degrees;
+    std::vector<int32_t> components;  // numbered in the order of each one's first vertex
 };
 
 class NetworkGraphTest : public ::testing::TestWithParam<GraphCase> {};
@@ -24,30 +25,39 @@ TEST_P(NetworkGraphTest, FindsTheBridgesAndDegrees) {
     const GraphCase& c = GetParam();
     EXPECT_EQ(Bridge_Edges(c.vertices, c.edges), c.bridges);
     EXPECT_EQ(Vertex_Degrees(c.vertices, c.edges), c.degrees);
+    EXPECT_EQ(Connected_Components(c.vertices, c.edges), c.components);
 }
 
 const GraphCase graphCases[] = {
-    {"no_edges", 3, {}, {}, {0, 0, 0}},
-    {"one_edge", 2, {{0, 1}}, {0}, {1, 1}},
-    {"path", 3, {{0, 1}, {1, 2}}, {0, 1}, {1, 2, 1}},
-    {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}, {}, {2, 2, 2}},
-    {"triangle_with_a_tail", 4, {{0, 1}, {1, 2}, {2, 0}, {2, 3}}, {3}, {2, 2, 3, 1}},
-    {"tail_listed_first", 4, {{3, 2}, {0, 1}, {1, 2}, {2, 0}}, {0}, {2, 2, 3, 1}},
+    {"no_edges", 3, {}, {}, {0, 0, 0}, {0, 1, 2}},
+    {"one_edge", 2, {{0, 1}}, {0}, {1, 1}, {0, 0}},
+    {"path", 3, {{0, 1}, {1, 2}}, {0, 1}, {1, 2, 1}, {0, 0, 0}},
+    {"triangle", 3, {{0, 1}, {1, 2}, {2, 0}}, {}, {2, 2, 2}, {0, 0, 0}},
+    {"triangle_with_a_tail", 4, {{0, 1}, {1, 2}, {2, 0}, {2, 3}}, {3}, {2, 2, 3, 1}, {0, 0, 0, 0}},
+    {"tail_listed_first", 4, {{3, 2}, {0, 1}, {1, 2}, {2, 0}}, {0}, {2, 2, 3, 1}, {0, 0, 0, 0}},
     // Two observations of one baseline: losing one leaves the other.
-    {"parallel_edges", 2, {{0, 1}, {1, 0}}, {}, {2, 2}},
-    {"parallel_edges_then_a_tail", 3, {{0, 1}, {1, 0}, {1, 2}}, {2}, {2, 3, 1}},
-    {"two_triangles_joined", 6, {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}, {2, 3}}, {6}, {2, 2, 3, 3, 2, 2}},
+    {"parallel_edges", 2, {{0, 1}, {1, 0}}, {}, {2, 2}, {0, 0}},
+    {"parallel_edges_then_a_tail", 3, {{0, 1}, {1, 0}, {1, 2}}, {2}, {2, 3, 1}, {0, 0, 0}},
+    {"two_triangles_joined",
+     6,
+     {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}, {2, 3}},
+     {6},
+     {2, 2, 3, 3, 2, 2},
+     {0, 0, 0, 0, 0, 0}},
     {"two_triangles_joined_twice",
      6,
      {{0, 1}, {1, 2}, {2, 0}, {3, 4}, {4, 5}, {5, 3}, {2, 3}, {0, 5}},
      {},
-     {3, 2, 3, 3, 2, 3}},
-    {"two_components", 5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}}, {0}, {1, 1, 2, 2, 2}},
-    {"star", 4, {{0, 1}, {0, 2}, {0, 3}}, {0, 1, 2}, {3, 1, 1, 1}},
-    {"square_with_a_diagonal", 4, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 2}}, {}, {3, 2, 3, 2}},
+     {3, 2, 3, 3, 2, 3},
+     {0, 0, 0, 0, 0, 0}},
+    {"two_components", 5, {{0, 1}, {2, 3}, {3, 4}, {4, 2}}, {0}, {1, 1, 2, 2, 2}, {0, 0, 1, 1, 1}},
+    {"star", 4, {{0, 1}, {0, 2}, {0, 3}}, {0, 1, 2}, {3, 1, 1, 1}, {0, 0, 0, 0}},
+    {"square_with_a_diagonal", 4, {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {0, 2}}, {}, {3, 2, 3, 2}, {0, 0, 0, 0}},
     // A loop joins nothing and counts at no station.
-    {"loop", 2, {{0, 0}, {0, 1}}, {1}, {1, 1}},
-    {"isolated_station", 3, {{1, 2}}, {0}, {0, 1, 1}},
+    {"loop", 2, {{0, 0}, {0, 1}}, {1}, {1, 1}, {0, 0}},
+    {"isolated_station", 3, {{1, 2}}, {0}, {0, 1, 1}, {0, 1, 1}},
+    // Components numbered by their first vertex, whatever order the edges come in.
+    {"components_out_of_order", 6, {{4, 5}, {2, 3}, {3, 0}}, {0, 1, 2}, {1, 0, 1, 2, 1, 1}, {0, 1, 0, 0, 2, 2}},
 };
 INSTANTIATE_TEST_SUITE_P(Plan, NetworkGraphTest, ::testing::ValuesIn(graphCases),
                          [](const ::testing::TestParamInfo<GraphCase>& testCase) {

@@ -16,6 +16,7 @@
 #include "tool/plan/plan_report.h"
 #include "tool/plan/tests/planned_campaign.h"
 #include "tool/plan/processing_plan.h"
+#include "tool/plan/session_names.h"
 
 namespace min_lumo_tool {
 
@@ -126,14 +127,48 @@ TEST(ProcessingPlanTest, AChainTurnsAwayFromItsControlAndIsAllWeakPoints) {
     EXPECT_EQ(bridges, (std::vector<std::string>{"B>A", "C>B"}));
 }
 
-TEST(ProcessingPlanTest, NoOverlapIsTheLibrarysFailure) {
+// No two occupations overlap long enough: an empty plan, not a failure --
+// every station unobserved, the control at level 0 and the other station
+// unreached, so that the standard's checks still run.
+TEST(ProcessingPlanTest, NoOverlapIsAnEmptyPlan) {
     const Campaign campaign = Formed({{"A", "2024-05-14T07:30:00Z", "2024-05-14T09:30:00Z", 47.0, 8.3},
                                       {"B", "2024-05-14T09:20:00Z", "2024-05-14T12:30:00Z", 47.1, 8.3}},
-                                     {});
+                                     {"A"});
     EXPECT_TRUE(campaign.project.observations.empty());
     const ProcessingPlan plan = Planned(campaign);
-    EXPECT_EQ(plan.status, 1);
-    EXPECT_EQ(plan.message, "No time-networks found");
+    EXPECT_EQ(plan.status, 0) << plan.message;
+    EXPECT_TRUE(plan.networks.empty());
+    EXPECT_EQ(plan.summary.unobservedStations, (std::vector<int32_t>{0, 1}));
+    EXPECT_EQ(plan.summary.unreachedStations, (std::vector<int32_t>{1}));
+    EXPECT_EQ(plan.oriented.after.stations[0].treeLevel, 0);
+    EXPECT_TRUE(plan.summary.bridges.empty());
+}
+
+// A-B from 08:00 to 10:00 and C-D from 09:59: one run of overlapping
+// observations, session 135A as the campaign is formed, but two
+// time-networks (a minute is less than a tenth of either).  Named again,
+// each network has its own session, 135A and 135B, in every label.
+TEST(ProcessingPlanTest, EachTimeNetworkItsOwnSessions) {
+    Campaign campaign = Formed({{"A", "2024-05-14T08:00:00Z", "2024-05-14T10:00:00Z", 47.0, 8.3},
+                                {"B", "2024-05-14T08:00:00Z", "2024-05-14T10:00:00Z", 47.01, 8.3},
+                                {"C", "2024-05-14T09:59:00Z", "2024-05-14T12:00:00Z", 47.02, 8.3},
+                                {"D", "2024-05-14T09:59:00Z", "2024-05-14T12:00:00Z", 47.03, 8.3}},
+                               {"A", "C"});
+    ASSERT_EQ(campaign.observations.size(), 2U);
+    EXPECT_EQ(campaign.observations[0].session, "135A");
+    EXPECT_EQ(campaign.observations[1].session, "135A");
+    ProcessingPlan plan = Planned(campaign);
+    ASSERT_EQ(plan.networks.size(), 2U);
+    ASSERT_TRUE(Split_Sessions_By_Time_Network(campaign, plan));
+    plan = Planned(campaign);
+    EXPECT_EQ(campaign.observations[0].session, "135A");
+    EXPECT_EQ(campaign.observations[1].session, "135B");
+    EXPECT_EQ(campaign.project.observations[0].label, "A 135A B 1");
+    EXPECT_EQ(campaign.project.observations[1].label, "C 135B D 1");
+    EXPECT_EQ(plan.networks[0].sessions, std::vector<std::string>{"135A"});
+    EXPECT_EQ(plan.networks[1].sessions, std::vector<std::string>{"135B"});
+    // Named apart once, nothing more to split.
+    EXPECT_FALSE(Split_Sessions_By_Time_Network(campaign, plan));
 }
 
 TEST(ProcessingPlanTest, CsvQuotesWhatASpreadsheetWouldSplit) {

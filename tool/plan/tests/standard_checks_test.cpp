@@ -13,6 +13,7 @@
 #include "tool/field/occupation_log.h"
 #include "tool/plan/processing_plan.h"
 #include "tool/plan/standard_checks.h"
+#include "tool/plan/report_fields.h"
 #include "tool/plan/standard_profile.h"
 #include "tool/project/validator.h"
 
@@ -88,10 +89,10 @@ Checked Check(const std::vector<std::string>& lines, const std::vector<std::stri
     return checked;
 }
 
-const RuleCheck& Rule_Of(const StandardChecks& checks, const std::string& name) {
+const RuleCheck& Rule_Of(const StandardChecks& checks, RuleId id) {
     for (const RuleCheck& rule : checks.rules)
-        if (rule.rule == name) return rule;
-    throw std::logic_error("no rule " + name);
+        if (rule.rule == id) return rule;
+    throw std::logic_error(std::string("no rule ") + Rule_Key(id));
 }
 
 struct ExpectedFailure {
@@ -105,7 +106,7 @@ struct RuleCase {
     std::vector<std::string> log;
     std::vector<std::string> controls;
     std::string profile;
-    const char* failingRule;  // nullptr: every rule passes
+    std::optional<RuleId> failingRule;  // none: every rule passes
     std::vector<ExpectedFailure> failures;
 };
 
@@ -118,17 +119,17 @@ std::string Profile_With(const std::string& from, const std::string& to) {
 
 TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
     const std::vector<RuleCase> cases = {
-        {"every rule met", passingLog, {"BASE"}, testProfile, nullptr, {}},
+        {"every rule met", passingLog, {"BASE"}, testProfile, std::nullopt, {}},
         // C set up once from 08:00 to 12:40: observed in both sessions, but
         // from a single set-up.
         {"one set-up seen in two sessions",
          With(Without(passingLog, "C,"), {"C,2024-05-14T08:00:00Z,2024-05-14T12:40:00Z,47.0100,8.0150,450"}),
-         {"BASE"}, testProfile, "occupations", {{"station C", 1, 2}}},
+         {"BASE"}, testProfile, RuleId::occupations, {{"station C", 1, 2}}},
         // Every station but the control is held by two sessions, not three.
         {"three sessions asked of two",
-         passingLog, {"BASE"}, Profile_With("\"minimumSessions\": 2", "\"minimumSessions\": 3"), "redundancy",
+         passingLog, {"BASE"}, Profile_With("\"minimumSessions\": 2", "\"minimumSessions\": 3"), RuleId::redundancy,
          {{"station A", 2, 3}, {"station B", 2, 3}, {"station C", 2, 3}}},
-        {"no control", passingLog, {}, testProfile, "controls", {{"controls", 0, 1}}},
+        {"no control", passingLog, {}, testProfile, RuleId::controls, {{"controls", 0, 1}}},
         // A third session at 16:00: BASE and A together, B and C from 16:32,
         // 8 minutes with BASE and A (no observation, and more than 5 minutes
         // short of 15), so session 135C holds two pieces.
@@ -137,7 +138,7 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                            "A,2024-05-14T16:00:00Z,2024-05-14T16:40:00Z,47.0100,8.0000,450",
                            "B,2024-05-14T16:32:00Z,2024-05-14T17:12:00Z,47.0000,8.0150,450",
                            "C,2024-05-14T16:32:00Z,2024-05-14T17:12:00Z,47.0100,8.0150,450"}),
-         {"BASE"}, testProfile, "sessions", {{"session 135C", 2, 1}}},
+         {"BASE"}, testProfile, RuleId::sessions, {{"session 135C", 2, 1}}},
         // D, 1.1 km west of BASE, seen twice with BASE alone after the
         // others left: BASE-D is a bridge, and 4 of the 5 stations lie in a
         // closed loop.
@@ -147,24 +148,25 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                "BASE,2024-05-14T12:00:00Z,2024-05-14T13:30:00Z,47.0000,8.0000,450",
                "D,2024-05-14T08:50:00Z,2024-05-14T09:30:00Z,47.0000,7.9850,450",
                "D,2024-05-14T12:50:00Z,2024-05-14T13:30:00Z,47.0000,7.9850,450"}),
-         {"BASE"}, testProfile, "loops", {{"baseline BASE-D", 0, 0}, {"stations in a closed loop", 0.8, 1.0}}},
+         {"BASE"}, testProfile, RuleId::loops, {{"baseline BASE-D", 0, 0}, {"stations in a closed loop", 0.8, 1.0}}},
         // A and B again from 16:00 and 16:28: 12 minutes together, under 15
         // but within 5 of it.
         {"an overlap just too short",
          With(passingLog, {"A,2024-05-14T16:00:00Z,2024-05-14T16:40:00Z,47.0100,8.0000,450",
                            "B,2024-05-14T16:28:00Z,2024-05-14T17:00:00Z,47.0000,8.0150,450"}),
-         {"BASE"}, testProfile, "nearMisses", {{"overlap A-B from 2024-05-14 16:28:18 GPST", 12, 15}}},
+         {"BASE"}, testProfile, RuleId::nearMisses, {{"overlap A-B from 2024-05-14 16:28:18 GPST", 12, 15}}},
     };
     for (const RuleCase& test : cases) {
         SCOPED_TRACE(test.what);
         const Checked checked = Check(test.log, test.controls, test.profile);
         for (const RuleCheck& rule : checked.checks.rules) {
-            if (test.failingRule == nullptr || rule.rule != test.failingRule) {
-                EXPECT_TRUE(rule.passed) << rule.rule << ": " << (rule.failures.empty() ? "" : rule.failures[0].item);
+            if (rule.rule != test.failingRule) {
+                EXPECT_TRUE(rule.passed) << Rule_Key(rule.rule) << ": "
+                                         << (rule.failures.empty() ? "" : rule.failures[0].item);
                 continue;
             }
-            EXPECT_FALSE(rule.passed) << rule.rule;
-            ASSERT_EQ(rule.failures.size(), test.failures.size()) << rule.rule;
+            EXPECT_FALSE(rule.passed) << Rule_Key(rule.rule);
+            ASSERT_EQ(rule.failures.size(), test.failures.size()) << Rule_Key(rule.rule);
             for (std::size_t i = 0; i < test.failures.size(); ++i) {
                 EXPECT_EQ(rule.failures[i].item, test.failures[i].item);
                 if (test.failures[i].required == 0) continue;  // a bridge has no number
@@ -172,8 +174,8 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                 EXPECT_DOUBLE_EQ(rule.failures[i].requiredValue.value_or(-1), test.failures[i].required);
             }
         }
-        EXPECT_EQ(checked.checks.failedRules, test.failingRule == nullptr ? 0 : 1);
-        EXPECT_EQ(checked.checks.verdict, test.failingRule == nullptr ? "meets test" : "fails test: 1 rule");
+        EXPECT_EQ(checked.checks.failedRules, test.failingRule ? 1 : 0);
+        EXPECT_EQ(checked.checks.verdict, test.failingRule ? "fails test: 1 rule" : "meets test");
     }
 }
 
@@ -205,7 +207,7 @@ TEST(StandardChecks, OccupationQualityOfReceiverFiles) {
         occupation.completeness = test.completeness;
         occupation.longestGapSeconds = test.longestGapSeconds;
         const StandardChecks checks = Check_Standard(checked.campaign, checked.plan, profile);
-        const RuleCheck& rule = Rule_Of(checks, "occupationQuality");
+        const RuleCheck& rule = Rule_Of(checks, RuleId::occupationQuality);
         if (test.measured == nullptr) {
             EXPECT_TRUE(rule.passed);
             continue;
@@ -229,7 +231,7 @@ TEST(StandardChecks, ObservationTimeAgainstLength) {
     log.push_back("C,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.5400,8.0150,450");
     log.push_back("C,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.5400,8.0150,450");
     const Checked checked = Check(log, {"BASE"});
-    const RuleCheck& rule = Rule_Of(checked.checks, "observationTime");
+    const RuleCheck& rule = Rule_Of(checked.checks, RuleId::observationTime);
     ASSERT_FALSE(rule.failures.empty());
     for (const CheckFailure& failure : rule.failures) {
         EXPECT_NE(failure.item.find("C"), std::string::npos) << failure.item;
@@ -237,6 +239,145 @@ TEST(StandardChecks, ObservationTimeAgainstLength) {
         EXPECT_NEAR(failure.requiredValue.value_or(-1), 45.0, 0.6) << failure.item;
     }
     EXPECT_EQ(checked.checks.failedRules, 1);
+}
+
+// Four stations about 1.1 km apart in a ring of single-baseline sessions,
+// BASE-A, A-B, B-C, C-BASE, each its own time-network, so that the library
+// keeps every observation: each station tied to its two neighbours, and
+// the diagonals BASE-B and A-C never observed.  Lengths as an independent
+// WGS 84 chord computation gives them: 1.1118 km north-south, 1.1407 and
+// 1.1409 km east-west, 1.5930 km across.
+const std::vector<std::string> ringLog = {
+    "BASE,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0000,8.0000,450",
+    "A,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.0100,8.0000,450",
+    "A,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0000,450",
+    "B,2024-05-14T10:00:00Z,2024-05-14T10:40:00Z,47.0100,8.0150,450",
+    "B,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0100,8.0150,450",
+    "C,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.0000,8.0150,450",
+    "C,2024-05-14T14:00:00Z,2024-05-14T14:40:00Z,47.0000,8.0150,450",
+    "BASE,2024-05-14T14:00:00Z,2024-05-14T14:40:00Z,47.0000,8.0000,450",
+};
+
+std::string One_Rule_Profile(const std::string& rule) {
+    return R"({"name": "one", "title": "one rule", "rules": {)" + rule + "}}";
+}
+
+// The rules of the cited profiles, each on the ring: what passes and what
+// fails, worked out from the ring's geometry.
+TEST(StandardChecks, TiesControlsNearbyAndBaselineLengths) {
+    struct Case {
+        const char* what;
+        std::string rule;
+        std::vector<ExpectedFailure> failures;  // none: the rule passes
+    };
+    const std::vector<Case> cases = {
+        {"tied to two stations each", R"("ties": {"enabled": true, "minimumStations": 2, "source": "t"})", {}},
+        {"three asked of two",
+         R"("ties": {"enabled": true, "minimumStations": 3, "source": "t"})",
+         {{"station A", 2, 3}, {"station B", 2, 3}, {"station C", 2, 3}}},
+        // B is 1.593 km from BASE, across the ring: no kept baseline joins them.
+        {"a control 1.593 km from B",
+         R"("nearbyControls": {"enabled": true, "withinKilometres": 5, "source": "t"})",
+         {{"station B and control BASE (1.593 km apart)", 1.5930, 5}}},
+        {"no control within 1.5 km untied",
+         R"("nearbyControls": {"enabled": true, "withinKilometres": 1.5, "source": "t"})", {}},
+        // Receivers of unknown frequencies (a log) count as dual-frequency.
+        {"1.1 km baselines, dual-frequency at most 1 km",
+         R"("baselineLength": {"enabled": true, "singleFrequencyKilometres": 0.5, "dualFrequencyKilometres": 1,
+              "source": "t"})",
+         {{"baseline A-BASE", 1.1118, 1}, {"baseline A-B", 1.1407, 1}, {"baseline B-C", 1.1118, 1},
+          {"baseline BASE-C", 1.1409, 1}}},
+        {"1.1 km baselines, dual-frequency at most 2 km",
+         R"("baselineLength": {"enabled": true, "singleFrequencyKilometres": 0.5, "dualFrequencyKilometres": 2,
+              "source": "t"})",
+         {}},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        const Checked checked = Check(ringLog, {"BASE"}, One_Rule_Profile(test.rule));
+        ASSERT_EQ(checked.checks.rules.size(), 1U);
+        const RuleCheck& rule = checked.checks.rules.front();
+        ASSERT_EQ(rule.failures.size(), test.failures.size()) << (rule.failures.empty() ? "" : rule.failures[0].item);
+        for (std::size_t i = 0; i < test.failures.size(); ++i) {
+            EXPECT_EQ(rule.failures[i].item, test.failures[i].item);
+            EXPECT_NEAR(rule.failures[i].measuredValue.value_or(-1), test.failures[i].measured, 0.00005);
+            EXPECT_DOUBLE_EQ(rule.failures[i].requiredValue.value_or(-1), test.failures[i].required);
+        }
+    }
+}
+
+// A single-frequency receiver at one end holds the baseline to the shorter
+// limit: A recorded L1 only, so its two baselines fail 1 km where the
+// others pass 2 km.
+TEST(StandardChecks, SingleFrequencyReceiverShortensTheLimit) {
+    Checked checked = Check(ringLog, {"BASE"});
+    for (CampaignOccupation& occupation : checked.campaign.occupations)
+        occupation.carrierPhaseBands =
+            checked.campaign.project.stations[static_cast<std::size_t>(Project_Station(occupation.stationIndex))].name == "A"
+                ? 1
+                : 2;
+    const StandardChecks checks = Check_Standard(
+        checked.campaign, checked.plan,
+        Parse_Standard_Profile("one.json", One_Rule_Profile(R"("baselineLength": {"enabled": true,
+            "singleFrequencyKilometres": 1, "dualFrequencyKilometres": 2, "source": "t"})")));
+    const RuleCheck& rule = checks.rules.front();
+    ASSERT_EQ(rule.failures.size(), 2U);
+    EXPECT_EQ(rule.failures[0].item, "baseline A-BASE");
+    EXPECT_EQ(rule.failures[0].measured, "1.112 km, a single-frequency receiver at an end");
+    EXPECT_EQ(rule.failures[0].required, "at most 1.000 km, for a single-frequency receiver");
+    EXPECT_EQ(rule.failures[1].item, "baseline A-B");
+    // Such a baseline is observed otherwise, not again.
+    EXPECT_TRUE(checks.fieldList.empty());
+    EXPECT_EQ(checks.fieldNotes.size(), 2U);
+}
+
+// Occupations that count only when an hour long and at an antenna height
+// of their own: the passing campaign's 40-minute sessions count for
+// nothing, and logs record no height, so every station has one at most.
+TEST(StandardChecks, OccupationsLongEnoughAtHeightsOfTheirOwn) {
+    const std::string hour =
+        Profile_With(R"("occupations": {"enabled": true, "minimumOccupations": 2, "source": "test"})",
+                     R"("occupations": {"enabled": true, "minimumOccupations": 2, "minimumMinutes": 60,
+                         "source": "test"})");
+    const Checked shortOnes = Check(passingLog, {"BASE"}, hour);
+    const RuleCheck& tooShort = Rule_Of(shortOnes.checks, RuleId::occupations);
+    ASSERT_EQ(tooShort.failures.size(), 3U);
+    EXPECT_EQ(tooShort.failures[0].measured, "0 occupations in different sessions, 60 min or longer (of 2 occupied)");
+    const std::string heights =
+        Profile_With(R"("occupations": {"enabled": true, "minimumOccupations": 2, "source": "test"})",
+                     R"("occupations": {"enabled": true, "minimumOccupations": 2, "antennaHeightChanged": true,
+                         "source": "test"})");
+    const Checked sameHeight = Check(passingLog, {"BASE"}, heights);
+    const RuleCheck& oneHeight = Rule_Of(sameHeight.checks, RuleId::occupations);
+    ASSERT_EQ(oneHeight.failures.size(), 3U);
+    EXPECT_EQ(oneHeight.failures[0].measured, "1 occupation in different sessions, at 1 antenna height (of 2 occupied)");
+    EXPECT_EQ(oneHeight.failures[0].missing, 1);
+}
+
+// A failing item never shows its two numbers alike, nor on the wrong
+// side of each other: as many decimals as that takes, worked out by hand.
+TEST(StandardChecks, FailingNumbersReadApart) {
+    struct Case {
+        double measured, required;
+        int decimals;
+        const char* measuredText;
+        const char* requiredText;
+    };
+    const std::vector<Case> cases = {
+        {5.0, 5.0005, 1, "5.0000", "5.0005"},      // 300 s against 300.03 s (5.0005 lies a hair under)
+        {4.99983, 5.0, 1, "4.9998", "5.0000"},     // 299.99 s against 300 s
+        {12.0, 15.0, 1, "12.0", "15.0"},           // apart already
+        {89.9999, 90.0, 1, "89.9999", "90.0000"},  // percent complete
+        {30.5, 30.0, 0, "30.5", "30.0"},           // 30.5 s rounds to 30 at no decimals
+        {4.954, 4.9545, 1, "4.954", "4.955"},      // rounding 4.954 up to 5.0 would look like passing
+        {85.714, 100.0, 0, "86", "100"},           // a share
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.measuredText);
+        const auto [measured, required] = Compared_Texts(test.measured, test.required, test.decimals);
+        EXPECT_EQ(measured, test.measuredText);
+        EXPECT_EQ(required, test.requiredText);
+    }
 }
 
 // The required common data time by formula and by table, worked out by hand.
