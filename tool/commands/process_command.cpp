@@ -1,0 +1,345 @@
+#include "tool/commands/process_command.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include "tool/commands/guard.h"
+#include "tool/commands/outputs.h"
+#include "tool/field/occupation.h"
+#include "tool/output/atomic_file.h"
+#include "tool/plan/plan_report.h"
+#include "tool/process/antenna_models.h"
+#include "tool/process/baseline_processing.h"
+#include "tool/process/child_processes.h"
+#include "tool/process/control_coordinates_interim.h"
+#include "tool/process/engine_options.h"
+#include "tool/process/navigation_files.h"
+#include "tool/process/network_checks.h"
+#include "tool/process/process_html.h"
+#include "tool/process/process_report.h"
+#include "tool/process/processing_order.h"
+
+namespace min_lumo_tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+using min_lumo_vectors::SolutionKind;
+
+// Bad input found before anything runs: a sentence, exit 2 (the guard),
+// nothing written.
+class ProcessInputError : public std::invalid_argument {
+public:
+    using std::invalid_argument::invalid_argument;
+};
+
+std::string Lowered(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+std::string Read_Whole(const std::string& path, const char* option) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ProcessInputError(fmt::format("{} {}: cannot open the file", option, path));
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A folder of the system's temporary folder for the engine's runs, removed
+// when processing ends, whatever happens.
+class WorkFolder {
+public:
+    WorkFolder() {
+        const fs::path base = fs::temp_directory_path();
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            fs::path candidate = base / fmt::format("min_lumo-process-{}-{}", stamp, attempt);
+            std::error_code error;
+            if (fs::create_directory(candidate, error)) {
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error(fmt::format("cannot make a working folder in {}", base.string()));
+    }
+    ~WorkFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    std::string Path() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+// The files given split into navigation files and what planning reads;
+// the folders given yield their navigation files too.
+struct GivenFiles {
+    std::vector<std::string> planned;
+    std::vector<std::string> navigation;
+};
+
+GivenFiles Split_Given_Files(const ProcessOptions& options) {
+    GivenFiles given;
+    std::set<std::string> seen;
+    const auto addNavigation = [&](const std::string& path) {
+        if (seen.insert(fs::path(path).lexically_normal().string()).second) given.navigation.push_back(path);
+    };
+    for (const std::string& path : options.plan.files) {
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            given.planned.push_back(path);
+            for (const std::string& found : Navigation_Files_In_Folder(path)) addNavigation(found);
+        } else if (Is_Navigation_File(path)) {
+            addNavigation(path);
+        } else {
+            given.planned.push_back(path);
+        }
+    }
+    for (const std::string& path : options.navigation) {
+        if (!Is_Navigation_File(path))
+            throw ProcessInputError(fmt::format("--nav {}: {}", path,
+                                                fs::exists(path) ? "not a RINEX navigation file (its first line is not "
+                                                                   "RINEX VERSION / TYPE of navigation data)"
+                                                                 : "no such file"));
+        addNavigation(path);
+    }
+    return given;
+}
+
+// Every session needs navigation data over its window.
+void Check_Navigation(const ProcessingOrder& order, const std::vector<NavigationFile>& navigation,
+                      min_lumo_field::DisplayScale scale) {
+    std::vector<std::string> missing;
+    for (const std::string& session : order.sessions) {
+        double start = 0.0, end = 0.0;
+        bool any = false;
+        for (const OrderedObservation& observation : order.observations) {
+            if (observation.session != session) continue;
+            start = any ? std::min(start, observation.startGps) : observation.startGps;
+            end = any ? std::max(end, observation.endGps) : observation.endGps;
+            any = true;
+        }
+        const bool covered = std::any_of(navigation.begin(), navigation.end(),
+                                         [&](const NavigationFile& file) { return Covers(file, start, end); });
+        if (!covered)
+            missing.push_back(fmt::format("session {} ({} to {})", session, min_lumo_field::Display_Time(start, scale),
+                                          min_lumo_field::Display_Time_Named(end, scale)));
+    }
+    if (missing.empty()) return;
+    throw ProcessInputError(fmt::format(
+        "no navigation data for {}: {}. The engine needs the satellites' broadcast orbits over each session: add the "
+        "day's RINEX navigation file (e.g. brdcDDD0.YYn) to a folder given, name it among the files, or give it with "
+        "--nav FILE",
+        fmt::join(missing, "; "),
+        navigation.empty() ? std::string("no RINEX navigation file was given or found")
+                           : fmt::format("none of the {} navigation files given covers {}", navigation.size(),
+                                         missing.size() == 1 ? "it" : "them")));
+}
+
+// The processing rules' numbers from the standard's profile; the project's
+// own when none was asked for.
+ProcessingTolerances Tolerances(const PlannedCampaign&) { return Default_Processing_Tolerances(); }
+
+// The files of --keep-engine-files: per run its options, solution and
+// messages, and the command line that ran it.
+std::vector<PendingOutput> Engine_File_Outputs(const std::string& folder, const ProcessingResult& result) {
+    std::vector<PendingOutput> files;
+    if (folder.empty()) return files;
+    for (const VectorRun& run : result.runs) {
+        const auto path = [&](const char* suffix) { return (fs::path(folder) / (run.name + suffix)).string(); };
+        if (!run.optionsText.empty()) files.push_back({path(".conf"), run.optionsText});
+        if (!run.solutionText.empty()) files.push_back({path(".pos"), run.solutionText});
+        if (!run.engineMessages.empty()) files.push_back({path(".messages.txt"), run.engineMessages});
+        if (!run.commandLine.empty()) files.push_back({path(".command.txt"), run.commandLine + "\n"});
+    }
+    return files;
+}
+
+// Writes the outputs, all or none; a folder made for the engine's files
+// goes again when they cannot all be written.
+void Write_Outputs(std::vector<PendingOutput> outputs, const std::string& folder, std::vector<PendingOutput> inFolder) {
+    bool madeFolder = false;
+    if (!folder.empty()) {
+        std::error_code error;
+        madeFolder = fs::create_directories(folder, error);
+        if (!fs::is_directory(folder))
+            throw std::runtime_error(fmt::format("--keep-engine-files {}: cannot make the folder{}", folder,
+                                                 error ? ": " + error.message() : ""));
+    }
+    outputs.insert(outputs.end(), inFolder.begin(), inFolder.end());
+    try {
+        Write_All(outputs);
+    } catch (...) {
+        std::error_code ignored;
+        if (madeFolder) fs::remove_all(folder, ignored);
+        throw;
+    }
+}
+
+std::string Engine_Program(const ProcessingResult& result) {
+    // The solution files' header names the engine: "% program   : RTKLIB ver.2.4.3".
+    for (const VectorRun& run : result.runs) {
+        const std::size_t at = run.solutionText.find("% program");
+        if (at == std::string::npos) continue;
+        const std::size_t colon = run.solutionText.find(':', at);
+        const std::size_t end = run.solutionText.find('\n', at);
+        if (colon == std::string::npos || colon > end) continue;
+        std::string program = run.solutionText.substr(colon + 1, end - colon - 1);
+        while (!program.empty() && (program.front() == ' ')) program.erase(program.begin());
+        while (!program.empty() && (program.back() == ' ' || program.back() == '\r')) program.pop_back();
+        return program;
+    }
+    return {};
+}
+
+int Process(const ProcessOptions& options) {
+    const double toolStart = Own_Processor_Seconds();
+    const min_lumo_field::DisplayScale scale =
+        options.plan.utc ? min_lumo_field::DisplayScale::Utc : min_lumo_field::DisplayScale::Gps;
+    // Everything the runs need is read and checked before planning, so that
+    // bad input stops the run with nothing written.
+    const std::string engine = Find_Program(options.engine);
+    if (engine.empty())
+        throw ProcessInputError(
+            options.engine == defaultEngine
+                ? fmt::format("the engine {} was not found on the PATH: install RTKLIB (Debian's package rtklib) or "
+                              "name the program with --engine PATH",
+                              options.engine)
+                : fmt::format("--engine {}: no such program", options.engine));
+    ProcessingSettings settings;
+    settings.engine = engine;
+    settings.jobs = options.jobs > 0 ? options.jobs : Processor_Count();
+    settings.timeoutSeconds = options.engineTimeoutSeconds;
+    if (!options.engineOptions.empty()) {
+        try {
+            settings.userOptions =
+                Parse_Engine_Options(options.engineOptions, Read_Whole(options.engineOptions, "--engine-options"));
+        } catch (const EngineOptionsError& error) {
+            throw ProcessInputError(fmt::format("--engine-options {}", error.what()));
+        }
+    }
+    if (!options.antex.empty()) {
+        try {
+            const AntennaTypes types = Antex_Antenna_Types(options.antex);
+            if (types.empty())
+                throw ProcessInputError(fmt::format("--antex {}: no antenna (TYPE / SERIAL NO) in the file", options.antex));
+        } catch (const min_lumo_field::FieldFileError& error) {
+            throw ProcessInputError(fmt::format("--antex {}", error.what()));
+        }
+        settings.antexFile = options.antex;
+    }
+    if (!options.controlCoordinates.empty()) {
+        try {
+            settings.controlCoordinates = Read_Control_Coordinates_Interim(options.controlCoordinates);
+        } catch (const min_lumo_field::FieldFileError& error) {
+            throw ProcessInputError(fmt::format("--control-coordinates {}", error.what()));
+        }
+    }
+    const GivenFiles given = Split_Given_Files(options);
+    for (const std::string& path : given.navigation) {
+        try {
+            settings.navigation.push_back(Read_Navigation_File(path));
+        } catch (const min_lumo_field::FieldFileError& error) {
+            throw ProcessInputError(error.what());
+        }
+    }
+    if (given.planned.empty())
+        throw ProcessInputError("no observation files given: only navigation files; nothing to process");
+
+    PlanOptions planOptions = options.plan;
+    planOptions.command = "process";
+    planOptions.files = given.planned;
+    int exitCode = exitSuccess;
+    std::optional<PlannedCampaign> planned = Plan_Campaign(planOptions, exitCode);
+    if (!planned) return exitCode;
+    const ProcessingOrder order = Processing_Order(planned->campaign, planned->plan);
+    Check_Navigation(order, settings.navigation, scale);
+    std::vector<std::string> warnings = Plan_Warnings(planned->campaign, planned->plan);
+    for (const ControlCoordinate& control : settings.controlCoordinates) {
+        const bool isControl = std::any_of(order.stations.begin(), order.stations.end(), [&](const OrderedStation& s) {
+            return s.control && Lowered(s.name) == Lowered(control.station);
+        });
+        if (!isControl)
+            warnings.push_back(fmt::format("{}:{}: {} is not a --control, so its coordinates are not held",
+                                           control.file, control.line, control.station));
+    }
+    if (settings.userOptions && !settings.userOptions->ignoredKeys.empty())
+        warnings.push_back(fmt::format("{}: the tool sets {} for every run itself; the file's values are not used",
+                                       options.engineOptions, fmt::join(settings.userOptions->ignoredKeys, ", ")));
+
+    const WorkFolder work;
+    settings.workFolder = work.Path();
+    const ProcessingResult result = Process_Baselines(order, settings);
+    const NetworkChecks checks = Check_Network(result, order, Tolerances(*planned));
+    warnings.insert(warnings.end(), result.warnings.begin(), result.warnings.end());
+
+    ProcessingContext context;
+    std::size_t files = planned->campaign.files.files.size();
+    context.title = fmt::format("Processing of {} file{}: {} kept observation{} of {} station{} in {} session{}", files,
+                                files == 1 ? "" : "s", order.observations.size(),
+                                order.observations.size() == 1 ? "" : "s", order.stations.size(),
+                                order.stations.size() == 1 ? "" : "s", order.sessions.size(),
+                                order.sessions.size() == 1 ? "" : "s");
+    context.engine = options.engine;
+    context.enginePath = engine;
+    context.engineProgram = Engine_Program(result);
+    context.engineOptionsFile = options.engineOptions;
+    context.options = Effective_Engine_Options(settings.userOptions ? &*settings.userOptions : nullptr);
+    context.antexFile = options.antex;
+    context.jobs = settings.jobs;
+    context.timeoutSeconds = settings.timeoutSeconds;
+    context.navigation = settings.navigation;
+    for (const OrderedStation& station : order.stations)
+        if (station.control) context.controls.push_back(station.name);
+    context.scale = scale;
+    context.warnings = warnings;
+    const StandardChecks* standard = planned->checks ? &*planned->checks : nullptr;
+
+    std::vector<PendingOutput> outputs = {
+        {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)}};
+    Write_Outputs(std::move(outputs), options.keepEngineFiles, Engine_File_Outputs(options.keepEngineFiles, result));
+    context.toolSeconds = Own_Processor_Seconds() - toolStart;
+    Print(options.plan.json ? Process_Report_Json(context, order, result, checks, planned->campaign, standard).dump(2) + "\n"
+                            : Process_Report_Text(context, order, result, checks, standard));
+    Print_Warnings(warnings);
+    const auto failed = static_cast<std::size_t>(std::count_if(result.runs.begin(), result.runs.end(), [](const VectorRun& run) {
+        return run.vector.solution == SolutionKind::failed;
+    }));
+    if (failed > 0) {
+        Print_Error(fmt::format("min_lumo: {} of {} kept observations could not be processed", failed,
+                                result.runs.size()));
+        return exitLibraryFailure;
+    }
+    const bool standardFails = standard && !standard->Meets();
+    if (options.plan.strict && (standardFails || !checks.Passed())) {
+        Print_Error(fmt::format("min_lumo: --strict: {}",
+                                standardFails ? "the campaign " + standard->verdict
+                                              : std::string("the processed network fails its checks")));
+        return exitChecksFailed;
+    }
+    return exitSuccess;
+}
+
+}  // namespace
+
+int Run_Process(const ProcessOptions& options) {
+    return Guarded([&] { return Process(options); });
+}
+
+}  // namespace min_lumo_tool
