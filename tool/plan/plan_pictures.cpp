@@ -55,7 +55,7 @@ PictureOccupation Occupation_Picture(const min_lumo_field::Occupation& occupatio
 // One line per rule: an advisory rule that fails warns, a required one fails.
 PictureCheck Check_Picture(const RuleCheck& rule) {
     PictureCheck shown;
-    shown.name = rule.rule;
+    shown.name = Rule_Key(rule.rule);
     shown.outcome = rule.passed ? "pass" : rule.severity == RuleSeverity::advisory ? "warn" : "fail";
     shown.detail = rule.requirement;
     for (const CheckFailure& failure : rule.failures)

@@ -45,31 +45,47 @@ public:
     }
 
     void Run() {
+        // Each failing item sorted by what mends it, then mended in this
+        // order: longer sessions on short baselines first, since they also
+        // count as sessions of their stations.
+        struct Failing {
+            const RuleCheck* rule;
+            const CheckFailure* failure;
+        };
+        std::vector<Failing> shortBaselines, stationNeeds, weakLoops, notes;
         for (const RuleCheck& rule : checks_.rules) {
             if (rule.passed) continue;
-            if (rule.rule == "observationTime") Mend_Short_Baselines(rule);
+            for (const CheckFailure& failure : rule.failures) switch (failure.kind) {
+                    case FailureKind::shortObservation:
+                    case FailureKind::beyondLengthTable: shortBaselines.push_back({&rule, &failure}); break;
+                    case FailureKind::fewSessions:
+                    case FailureKind::unreachedStation:
+                    case FailureKind::tooFewControls: stationNeeds.push_back({&rule, &failure}); break;
+                    case FailureKind::bridge:
+                    case FailureKind::fewLooped: weakLoops.push_back({&rule, &failure}); break;
+                    case FailureKind::poorOccupation:
+                    case FailureKind::splitSession: notes.push_back({&rule, &failure}); break;
+                    case FailureKind::nearMiss: break;  // advice on the next campaign's timing, no new session
+                }
         }
-        for (const RuleCheck& rule : checks_.rules) {
-            if (rule.passed) continue;
-            if (rule.rule == "controls") Mend_Unreached(rule);
-            else if (rule.rule == "occupations" || rule.rule == "redundancy") Count_Needs(rule);
+        for (const Failing& item : shortBaselines) Mend_Short_Baseline(*item.failure);
+        for (const Failing& item : stationNeeds) {
+            if (item.failure->kind == FailureKind::fewSessions) Count_Need(*item.rule, *item.failure);
+            else Mend_Unreached(*item.failure);
         }
         Mend_Needs();
-        for (const RuleCheck& rule : checks_.rules)
-            if (!rule.passed && rule.rule == "loops") Mend_Bridges();
-        for (const RuleCheck& rule : checks_.rules) {
-            if (rule.passed) continue;
-            if (rule.rule == "occupationQuality")
-                for (const CheckFailure& failure : rule.failures)
-                    checks_.fieldNotes.push_back(fmt::format(
-                        "{}: {} (required {}); occupy it again as long as before and leave the file out", failure.item,
-                        failure.measured, failure.required));
-            else if (rule.rule == "sessions")
-                for (const CheckFailure& failure : rule.failures)
-                    checks_.fieldNotes.push_back(fmt::format(
-                        "{}: {}; a new session cannot join them, so plan each session's receivers to overlap as one "
-                        "piece next time",
-                        failure.item, failure.measured));
+        if (!weakLoops.empty()) Mend_Bridges();
+        for (const Failing& item : notes) {
+            const CheckFailure& failure = *item.failure;
+            if (failure.kind == FailureKind::poorOccupation)
+                checks_.fieldNotes.push_back(
+                    fmt::format("{}: {} (required {}); occupy it again as long as before and leave the file out",
+                                failure.item, failure.measured, failure.required));
+            else
+                checks_.fieldNotes.push_back(fmt::format(
+                    "{}: {}; a new session cannot join them, so plan each session's receivers to overlap as one "
+                    "piece next time",
+                    failure.item, failure.measured));
         }
     }
 
@@ -109,47 +125,38 @@ private:
         reached_[static_cast<std::size_t>(station)] = reached_[static_cast<std::size_t>(partner)] = reached;
     }
 
-    void Mend_Short_Baselines(const RuleCheck& rule) {
-        for (const CheckFailure& failure : rule.failures) {
-            if (failure.stations.size() != 2) continue;
-            if (!failure.requiredValue) {
-                checks_.fieldNotes.push_back(fmt::format(
-                    "{}: longer than the profile's length table reaches; no observation time mends it", failure.item));
-                continue;
-            }
-            Add(failure.stations[0], failure.stations[1],
-                {fmt::format("{}: {} of common data, needs {}", failure.item, failure.measured, failure.required)});
+    void Mend_Short_Baseline(const CheckFailure& failure) {
+        if (failure.kind == FailureKind::beyondLengthTable) {
+            checks_.fieldNotes.push_back(fmt::format(
+                "{}: longer than the profile's length table reaches; no observation time mends it", failure.item));
+            return;
         }
+        Add(failure.station, failure.partner,
+            {fmt::format("{}: {} of common data, needs {}", failure.item, failure.measured, failure.required)});
     }
 
-    void Mend_Unreached(const RuleCheck& rule) {
-        for (const CheckFailure& failure : rule.failures) {
-            if (failure.stations.empty()) {
-                checks_.fieldNotes.push_back(fmt::format(
-                    "{}: {} where {} are required; name another station of known coordinates with --control, or "
-                    "occupy a known point with the campaign's stations",
-                    failure.item, failure.measured, failure.required));
-                continue;
-            }
-            const int32_t station = failure.stations.front();
-            if (reached_[static_cast<std::size_t>(station)]) continue;  // an earlier session reaches it
-            const int32_t partner = Nearest_Partner(station, true);
-            if (partner < 0) continue;
-            Add(station, partner, {fmt::format("{}: {}", Name(station), failure.measured)});
+    void Mend_Unreached(const CheckFailure& failure) {
+        if (failure.kind == FailureKind::tooFewControls) {
+            checks_.fieldNotes.push_back(fmt::format(
+                "{}: {} where {} are required; name another station of known coordinates with --control, or "
+                "occupy a known point with the campaign's stations",
+                failure.item, failure.measured, failure.required));
+            return;
         }
+        const int32_t station = failure.station;
+        if (reached_[static_cast<std::size_t>(station)]) return;  // an earlier session reaches it
+        const int32_t partner = Nearest_Partner(station, true);
+        if (partner < 0) return;
+        Add(station, partner, {fmt::format("{}: {}", Name(station), failure.measured)});
     }
 
-    void Count_Needs(const RuleCheck& rule) {
-        for (const CheckFailure& failure : rule.failures) {
-            if (failure.stations.size() != 1 || !failure.measuredValue || !failure.requiredValue) continue;
-            const int32_t station = failure.stations.front();
-            const auto missing = static_cast<int32_t>(std::ceil(*failure.requiredValue - *failure.measuredValue));
-            auto& need = need_[static_cast<std::size_t>(station)];
-            need = std::max(need, missing);
-            std::string& reason = needReasons_[station];
-            reason += fmt::format("{}{} {} of {}", reason.empty() ? "" : ", ", rule.rule, *failure.measuredValue,
-                                  *failure.requiredValue);
-        }
+    void Count_Need(const RuleCheck& rule, const CheckFailure& failure) {
+        const int32_t station = failure.station;
+        auto& need = need_[static_cast<std::size_t>(station)];
+        need = std::max(need, failure.missing);
+        std::string& reason = needReasons_[station];
+        reason += fmt::format("{}{} {} of {}", reason.empty() ? "" : ", ", Rule_Key(rule.rule),
+                              failure.measuredValue.value_or(0.0), failure.requiredValue.value_or(0.0));
     }
 
     // Stations most in need first, each with the nearest observed station

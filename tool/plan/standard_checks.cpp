@@ -57,21 +57,32 @@ public:
         checks.profile = profile_.name;
         checks.title = profile_.title;
         checks.file = profile_.file;
-        if (profile_.occupations.settings.enabled) checks.rules.push_back(Occupations());
-        if (profile_.redundancy.settings.enabled) checks.rules.push_back(Redundancy());
-        if (profile_.observationTime.settings.enabled) checks.rules.push_back(Observation_Time());
-        if (profile_.occupationQuality.settings.enabled) checks.rules.push_back(Occupation_Quality());
-        if (profile_.controls.settings.enabled) checks.rules.push_back(Controls());
-        if (profile_.sessions.settings.enabled) checks.rules.push_back(Sessions());
-        if (profile_.loops.settings.enabled) checks.rules.push_back(Loops());
-        if (profile_.nearMisses.settings.enabled) checks.rules.push_back(Near_Misses());
-        for (const RuleCheck& rule : checks.rules)
-            if (!rule.passed && rule.severity == RuleSeverity::required) ++checks.failedRules;
-        checks.verdict = checks.failedRules == 0
-                             ? fmt::format("meets {}", profile_.name)
-                             : fmt::format("fails {}: {}", profile_.name,
-                                           Plural(static_cast<std::size_t>(checks.failedRules), "rule"));
+        for (const RuleId rule : All_Rules()) {
+            const RuleSettings& settings = profile_.Settings(rule);
+            if (!settings.enabled) {
+                checks.leftOut.push_back(
+                    {rule, settings.listed ? settings.source : std::string("not named in the profile")});
+                continue;
+            }
+            if (Rule_Stage(rule) == RuleStage::plan) checks.rules.push_back(Check_Rule(rule));
+        }
+        Conclude_Verdict(checks);
         return checks;
+    }
+
+private:
+    RuleCheck Check_Rule(RuleId rule) const {
+        switch (rule) {
+            case RuleId::occupations: return Occupations();
+            case RuleId::redundancy: return Redundancy();
+            case RuleId::observationTime: return Observation_Time();
+            case RuleId::occupationQuality: return Occupation_Quality();
+            case RuleId::controls: return Controls();
+            case RuleId::sessions: return Sessions();
+            case RuleId::loops: return Loops();
+            case RuleId::nearMisses: return Near_Misses();
+        }
+        throw std::logic_error("a rule without a check");
     }
 
 private:
@@ -83,9 +94,10 @@ private:
         return campaign_.observations[static_cast<std::size_t>(row.observation)].session;
     }
 
-    RuleCheck Rule(const char* key, const RuleSettings& settings, std::string requirement) const {
+    RuleCheck Rule(RuleId id, std::string requirement) const {
+        const RuleSettings& settings = profile_.Settings(id);
         RuleCheck rule;
-        rule.rule = key;
+        rule.rule = id;
         rule.requirement = std::move(requirement);
         rule.source = settings.source;
         rule.severity = settings.severity;
@@ -100,7 +112,7 @@ private:
     // observation, and how many such occupations it has.
     RuleCheck Occupations() const {
         const int32_t wanted = profile_.occupations.minimumOccupations;
-        RuleCheck rule = Rule("occupations", profile_.occupations.settings,
+        RuleCheck rule = Rule(RuleId::occupations,
                               fmt::format("each station but the controls occupied at least {} in different sessions",
                                           wanted == 1 ? std::string("once") : fmt::format("{} times", wanted)));
         std::vector<std::set<std::string>> sessions(campaign_.stations.size());
@@ -117,17 +129,24 @@ private:
             if (isControl_[index]) continue;
             const auto counted = static_cast<int32_t>(std::min(sessions[index].size(), occupations[index].size()));
             if (counted >= wanted) continue;
-            Fail(rule, {"station " + Name(station),
-                        fmt::format("{} in different sessions (of {} occupied)", Plural(static_cast<std::size_t>(counted), "occupation"),
-                                    campaign_.stations[index].occupations.size()),
-                        Plural(static_cast<std::size_t>(wanted), "occupation"), counted, wanted, {station}});
+            Fail(rule, {.kind = FailureKind::fewSessions,
+                        .item = "station " + Name(station),
+                        .measured = fmt::format("{} in different sessions (of {} occupied)",
+                                                Plural(static_cast<std::size_t>(counted), "occupation"),
+                                                campaign_.stations[index].occupations.size()),
+                        .required = Plural(static_cast<std::size_t>(wanted), "occupation"),
+                        .measuredValue = counted,
+                        .requiredValue = wanted,
+                        .stations = {station},
+                        .station = station,
+                        .missing = wanted - counted});
         }
         return rule;
     }
 
     RuleCheck Redundancy() const {
         const int32_t wanted = profile_.redundancy.minimumSessions;
-        RuleCheck rule = Rule("redundancy", profile_.redundancy.settings,
+        RuleCheck rule = Rule(RuleId::redundancy,
                               fmt::format("each station but the controls held by kept observations of at least {}",
                                           Plural(static_cast<std::size_t>(wanted), "session")));
         std::vector<std::set<std::string>> sessions(campaign_.stations.size());
@@ -142,9 +161,16 @@ private:
             if (static_cast<int32_t>(held) >= wanted) continue;
             std::string list;
             for (const std::string& session : sessions[index]) list += (list.empty() ? "" : ", ") + session;
-            Fail(rule, {"station " + Name(station),
-                        fmt::format("kept observations of {}{}", Plural(held, "session"), list.empty() ? "" : " (" + list + ")"),
-                        Plural(static_cast<std::size_t>(wanted), "session"), static_cast<double>(held), wanted, {station}});
+            Fail(rule, {.kind = FailureKind::fewSessions,
+                        .item = "station " + Name(station),
+                        .measured = fmt::format("kept observations of {}{}", Plural(held, "session"),
+                                                list.empty() ? "" : " (" + list + ")"),
+                        .required = Plural(static_cast<std::size_t>(wanted), "session"),
+                        .measuredValue = static_cast<double>(held),
+                        .requiredValue = wanted,
+                        .stations = {station},
+                        .station = station,
+                        .missing = wanted - static_cast<int32_t>(held)});
         }
         return rule;
     }
@@ -165,7 +191,7 @@ private:
                                      Number_Text(step.upToKilometres));
             requirement = "each kept baseline has common data of at least " + steps;
         }
-        RuleCheck rule = Rule("observationTime", time.settings, requirement);
+        RuleCheck rule = Rule(RuleId::observationTime, requirement);
         std::map<std::pair<int32_t, int32_t>, double> longest;
         for (const CampaignObservation& observation : campaign_.observations) {
             const auto pair = Station_Pair(observation);
@@ -182,13 +208,26 @@ private:
                             row->lengthMetres ? fmt::format("{:.3f} km", *row->lengthMetres / metresPerKilometre)
                                               : std::string("length unknown"));
             if (!needMinutes) {
-                Fail(rule, {item, Minutes_Text(haveMinutes),
-                            fmt::format("a length the table reaches (up to {} km)",
-                                        Number_Text(time.lengthTable.back().upToKilometres)),
-                            haveMinutes, std::nullopt, {pair.first, pair.second}});
+                Fail(rule, {.kind = FailureKind::beyondLengthTable,
+                            .item = item,
+                            .measured = Minutes_Text(haveMinutes),
+                            .required = fmt::format("a length the table reaches (up to {} km)",
+                                                    Number_Text(time.lengthTable.back().upToKilometres)),
+                            .measuredValue = haveMinutes,
+                            .requiredValue = std::nullopt,
+                            .stations = {pair.first, pair.second},
+                            .station = pair.first,
+                            .partner = pair.second});
             } else if (haveMinutes < *needMinutes) {
-                Fail(rule, {item, Minutes_Text(haveMinutes), Minutes_Text(*needMinutes), haveMinutes, *needMinutes,
-                            {pair.first, pair.second}});
+                Fail(rule, {.kind = FailureKind::shortObservation,
+                            .item = item,
+                            .measured = Minutes_Text(haveMinutes),
+                            .required = Minutes_Text(*needMinutes),
+                            .measuredValue = haveMinutes,
+                            .requiredValue = *needMinutes,
+                            .stations = {pair.first, pair.second},
+                            .station = pair.first,
+                            .partner = pair.second});
             }
         }
         return rule;
@@ -201,7 +240,7 @@ private:
 
     RuleCheck Occupation_Quality() const {
         const OccupationQualityRule& quality = profile_.occupationQuality;
-        RuleCheck rule = Rule("occupationQuality", quality.settings,
+        RuleCheck rule = Rule(RuleId::occupationQuality,
                               fmt::format("each occupation's epochs at most {} s apart, at least {}% complete, no gap "
                                           "over {} s (receiver files only: a log has no epochs)",
                                           Number_Text(quality.maximumIntervalSeconds),
@@ -216,36 +255,59 @@ private:
             for (const std::string& file : occupation.files) files += (files.empty() ? "" : ", ") + file;
             const std::string item =
                 fmt::format("occupation of {} in {}", Name(station), files.empty() ? occupation.file : files);
+            const auto poor = [&](std::string measured, std::string required, double measuredValue,
+                                  double requiredValue) {
+                return CheckFailure{.kind = FailureKind::poorOccupation,
+                                    .item = item,
+                                    .measured = std::move(measured),
+                                    .required = std::move(required),
+                                    .measuredValue = measuredValue,
+                                    .requiredValue = requiredValue,
+                                    .stations = {station},
+                                    .station = station,
+                                    .occupation = static_cast<int32_t>(i)};
+            };
             if (occupation.intervalSeconds > quality.maximumIntervalSeconds)
-                Fail(rule, {item, fmt::format("interval {} s", Number_Text(occupation.intervalSeconds)),
-                            fmt::format("at most {} s", Number_Text(quality.maximumIntervalSeconds)),
-                            occupation.intervalSeconds, quality.maximumIntervalSeconds, {station}});
+                Fail(rule, poor(fmt::format("interval {} s", Number_Text(occupation.intervalSeconds)),
+                                fmt::format("at most {} s", Number_Text(quality.maximumIntervalSeconds)),
+                                occupation.intervalSeconds, quality.maximumIntervalSeconds));
             // 0 is an unknown completeness, not an empty file.
             if (occupation.completeness > 0.0 && occupation.completeness < quality.minimumCompleteness)
-                Fail(rule, {item, fmt::format("{:.1f}% complete", occupation.completeness * percent),
-                            fmt::format("at least {}%", Number_Text(quality.minimumCompleteness * percent)),
-                            occupation.completeness, quality.minimumCompleteness, {station}});
+                Fail(rule, poor(fmt::format("{:.1f}% complete", occupation.completeness * percent),
+                                fmt::format("at least {}%", Number_Text(quality.minimumCompleteness * percent)),
+                                occupation.completeness, quality.minimumCompleteness));
             if (occupation.longestGapSeconds > quality.maximumGapSeconds)
-                Fail(rule, {item, fmt::format("a gap of {} s", Number_Text(occupation.longestGapSeconds)),
-                            fmt::format("at most {} s", Number_Text(quality.maximumGapSeconds)),
-                            occupation.longestGapSeconds, quality.maximumGapSeconds, {station}});
+                Fail(rule, poor(fmt::format("a gap of {} s", Number_Text(occupation.longestGapSeconds)),
+                                fmt::format("at most {} s", Number_Text(quality.maximumGapSeconds)),
+                                occupation.longestGapSeconds, quality.maximumGapSeconds));
         }
         return rule;
     }
 
     RuleCheck Controls() const {
         const int32_t wanted = profile_.controls.minimumControls;
-        RuleCheck rule = Rule("controls", profile_.controls.settings,
+        RuleCheck rule = Rule(RuleId::controls,
                               fmt::format("at least {}, and every station reached from one",
                                           Plural(static_cast<std::size_t>(wanted), "control")));
         const std::size_t have = campaign_.project.controls.size();
         if (static_cast<int32_t>(have) < wanted)
-            Fail(rule, {"controls", Plural(have, "control"), Plural(static_cast<std::size_t>(wanted), "control"),
-                        static_cast<double>(have), wanted, {}});
+            Fail(rule, {.kind = FailureKind::tooFewControls,
+                        .item = "controls",
+                        .measured = Plural(have, "control"),
+                        .required = Plural(static_cast<std::size_t>(wanted), "control"),
+                        .measuredValue = static_cast<double>(have),
+                        .requiredValue = wanted,
+                        .stations = {}});
         if (have > 0)
             for (const int32_t station : plan_.summary.unreachedStations)
-                Fail(rule, {"station " + Name(station), "no control reaches it", "reached from a control", std::nullopt,
-                            std::nullopt, {station}});
+                Fail(rule, {.kind = FailureKind::unreachedStation,
+                            .item = "station " + Name(station),
+                            .measured = "no control reaches it",
+                            .required = "reached from a control",
+                            .measuredValue = std::nullopt,
+                            .requiredValue = std::nullopt,
+                            .stations = {station},
+                            .station = station});
         return rule;
     }
 
@@ -272,7 +334,7 @@ private:
     }
 
     RuleCheck Sessions() const {
-        RuleCheck rule = Rule("sessions", profile_.sessions.settings,
+        RuleCheck rule = Rule(RuleId::sessions,
                               "the kept baselines of each session form one connected piece");
         std::map<std::string, std::vector<GraphEdge>> bySession;
         for (const PlanRow* row : kept_) bySession[Session_Of(*row)].push_back({row->fromStation, row->toStation});
@@ -287,8 +349,13 @@ private:
                 list += (list.empty() ? "" : " | ") + names;
                 stations.insert(stations.end(), piece.begin(), piece.end());
             }
-            Fail(rule, {"session " + session, fmt::format("{} pieces: {}", pieces.size(), list), "1 piece",
-                        static_cast<double>(pieces.size()), 1.0, stations});
+            Fail(rule, {.kind = FailureKind::splitSession,
+                        .item = "session " + session,
+                        .measured = fmt::format("{} pieces: {}", pieces.size(), list),
+                        .required = "1 piece",
+                        .measuredValue = static_cast<double>(pieces.size()),
+                        .requiredValue = 1.0,
+                        .stations = stations});
         }
         return rule;
     }
@@ -296,14 +363,21 @@ private:
     RuleCheck Loops() const {
         const LoopsRule& loops = profile_.loops;
         RuleCheck rule = Rule(
-            "loops", loops.settings,
+            RuleId::loops,
             fmt::format("{}at least {}% of the observed stations in a closed loop of kept baselines",
                         loops.bridgesAllowed ? "" : "no kept baseline whose loss splits the network, and ",
                         Number_Text(loops.minimumLoopShare * percent)));
         if (!loops.bridgesAllowed)
             for (const auto& [from, to] : plan_.summary.bridges)
-                Fail(rule, {fmt::format("baseline {}-{}", Name(from), Name(to)), "its loss splits the network",
-                            "not a bridge", std::nullopt, std::nullopt, {from, to}});
+                Fail(rule, {.kind = FailureKind::bridge,
+                            .item = fmt::format("baseline {}-{}", Name(from), Name(to)),
+                            .measured = "its loss splits the network",
+                            .required = "not a bridge",
+                            .measuredValue = std::nullopt,
+                            .requiredValue = std::nullopt,
+                            .stations = {from, to},
+                            .station = from,
+                            .partner = to});
         // A station is in a closed loop when a kept baseline at it is no bridge.
         std::set<std::pair<int32_t, int32_t>> bridges;
         for (const auto& [from, to] : plan_.summary.bridges) bridges.insert(std::minmax(from, to));
@@ -327,10 +401,14 @@ private:
                     outside.push_back(station);
                     names += (names.empty() ? "" : ", ") + Name(station);
                 }
-            Fail(rule, {"stations in a closed loop",
-                        fmt::format("{} of {} ({:.0f}%); not: {}", looped.size(), observed.size(), share * percent, names),
-                        fmt::format("{}%", Number_Text(loops.minimumLoopShare * percent)), share, loops.minimumLoopShare,
-                        outside});
+            Fail(rule, {.kind = FailureKind::fewLooped,
+                        .item = "stations in a closed loop",
+                        .measured = fmt::format("{} of {} ({:.0f}%); not: {}", looped.size(), observed.size(),
+                                                share * percent, names),
+                        .required = fmt::format("{}%", Number_Text(loops.minimumLoopShare * percent)),
+                        .measuredValue = share,
+                        .requiredValue = loops.minimumLoopShare,
+                        .stations = outside});
         }
         return rule;
     }
@@ -338,7 +416,7 @@ private:
     RuleCheck Near_Misses() const {
         const double shortest = campaign_.options.minimumOverlapMinutes;
         const double margin = profile_.nearMisses.marginMinutes;
-        RuleCheck rule = Rule("nearMisses", profile_.nearMisses.settings,
+        RuleCheck rule = Rule(RuleId::nearMisses,
                               fmt::format("no overlap within {} min under --min-overlap {} min, which gives no "
                                           "observation",
                                           Number_Text(margin), Number_Text(shortest)));
@@ -362,10 +440,16 @@ private:
                     helped.push_back(station);
                     names += (names.empty() ? "" : ", ") + Name(station);
                 }
-            Fail(rule, {fmt::format("overlap {}-{} from {}", Name(from), Name(to),
-                                    min_lumo_field::Display_Time_Named(overlap.startGps, scale_)),
-                        Minutes_Text(minutes) + (names.empty() ? "" : "; would have helped " + names),
-                        fmt::format("{} min (--min-overlap)", Number_Text(shortest)), minutes, shortest, helped});
+            Fail(rule, {.kind = FailureKind::nearMiss,
+                        .item = fmt::format("overlap {}-{} from {}", Name(from), Name(to),
+                                            min_lumo_field::Display_Time_Named(overlap.startGps, scale_)),
+                        .measured = Minutes_Text(minutes) + (names.empty() ? "" : "; would have helped " + names),
+                        .required = fmt::format("{} min (--min-overlap)", Number_Text(shortest)),
+                        .measuredValue = minutes,
+                        .requiredValue = shortest,
+                        .stations = helped,
+                        .station = from,
+                        .partner = to});
         }
         return rule;
     }
@@ -379,6 +463,31 @@ private:
 };
 
 }  // namespace
+
+const char* Failure_Kind_Name(FailureKind kind) {
+    switch (kind) {
+        case FailureKind::fewSessions: return "fewSessions";
+        case FailureKind::shortObservation: return "shortObservation";
+        case FailureKind::beyondLengthTable: return "beyondLengthTable";
+        case FailureKind::unreachedStation: return "unreachedStation";
+        case FailureKind::tooFewControls: return "tooFewControls";
+        case FailureKind::poorOccupation: return "poorOccupation";
+        case FailureKind::splitSession: return "splitSession";
+        case FailureKind::bridge: return "bridge";
+        case FailureKind::fewLooped: return "fewLooped";
+        case FailureKind::nearMiss: return "nearMiss";
+    }
+    return "?";
+}
+
+void Conclude_Verdict(StandardChecks& checks) {
+    checks.failedRules = 0;
+    for (const RuleCheck& rule : checks.rules)
+        if (!rule.passed && rule.severity == RuleSeverity::required) ++checks.failedRules;
+    checks.verdict = checks.failedRules == 0 ? fmt::format("meets {}", checks.profile)
+                                             : fmt::format("fails {}: {}", checks.profile,
+                                                           Plural(static_cast<std::size_t>(checks.failedRules), "rule"));
+}
 
 double Common_Data_Seconds(const CampaignObservation& observation) { return observation.commonSeconds; }
 

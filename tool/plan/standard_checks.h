@@ -17,22 +17,66 @@
 
 namespace min_lumo_tool {
 
+// What a failing item is, so that the field list knows what would mend it
+// (reobservation.cpp answers every kind).  A rule may report several kinds,
+// and kinds are shared between rules that a new session mends alike.
+enum class FailureKind {
+    // A station occupied, or held by kept observations, in too few
+    // sessions: `station`, and `missing` sessions more.
+    fewSessions,
+    // A baseline whose longest observation is too short: `station` and
+    // `partner` its ends, `requiredValue` the minutes it needs.
+    shortObservation,
+    // A baseline longer than the profile's length table reaches: no
+    // observation time is given for it.
+    beyondLengthTable,
+    // No control reaches `station`.
+    unreachedStation,
+    // Fewer controls than asked: no station of the campaign mends it.
+    tooFewControls,
+    // An occupation's data poorer than asked (interval, completeness,
+    // gaps): `station`, `occupation` (Campaign::occupations).
+    poorOccupation,
+    // The kept baselines of a session fall apart in pieces.
+    splitSession,
+    // A kept baseline whose loss splits the network: `station`, `partner`.
+    bridge,
+    // Too few of the observed stations in a closed loop.
+    fewLooped,
+    // Two occupations overlap a little less than --min-overlap.
+    nearMiss,
+};
+
+// The kind's name in the JSON report, e.g. "shortObservation".
+const char* Failure_Kind_Name(FailureKind kind);
+
 struct CheckFailure {
+    FailureKind kind = FailureKind::fewSessions;
     std::string item;      // e.g. "station KAPF", "baseline BASE-KAPF", "session 135A"
     std::string measured;  // what the campaign has, in words with units
     std::string required;  // what the rule asks
     std::optional<double> measuredValue;  // the same as numbers where there is one
     std::optional<double> requiredValue;
-    std::vector<int32_t> stations;  // project station indices concerned
+    std::vector<int32_t> stations;  // project station indices concerned, for the reports
+    // What the item is about, as its kind says (-1: none).
+    int32_t station = -1, partner = -1;  // a station, or a baseline's two ends
+    int32_t occupation = -1;             // Campaign::occupations index
+    int32_t missing = 0;                 // sessions still wanted
 };
 
 struct RuleCheck {
-    std::string rule;         // the profile's key, e.g. observationTime
+    RuleId rule = RuleId::occupations;
     std::string requirement;  // the rule with the profile's parameters, in words
     std::string source;
     RuleSeverity severity = RuleSeverity::required;
     bool passed = true;
     std::vector<CheckFailure> failures;
+};
+
+// A rule the profile leaves out: given as not enabled, or not named at all.
+struct LeftOutRule {
+    RuleId rule = RuleId::occupations;
+    std::string reason;  // the profile's source text for it, or that it does not name the rule
 };
 
 // One suggested new session: the station and an already observed partner
@@ -50,7 +94,8 @@ struct StandardChecks {
     std::string profile;  // the profile's name
     std::string title;
     std::string file;
-    std::vector<RuleCheck> rules;  // the enabled rules, in the profile's order
+    std::vector<RuleCheck> rules;  // the enabled rules checked at this stage, in the order of RuleId
+    std::vector<LeftOutRule> leftOut;  // in the order of RuleId
     int32_t failedRules = 0;       // required rules that fail
     std::string verdict;           // "meets basic" or "fails basic: 2 rules"
     // The field list: a suggestion, not a survey design.
@@ -63,6 +108,10 @@ struct StandardChecks {
 // field list.  Items that name a time give it on `scale`, as the reports do.
 StandardChecks Check_Standard(const Campaign& campaign, const ProcessingPlan& plan, const StandardProfile& profile,
                               min_lumo_field::DisplayScale scale = min_lumo_field::DisplayScale::Gps);
+
+// Counts the required rules that fail and states the verdict: after the
+// rules are checked, and again by a later stage that adds its own.
+void Conclude_Verdict(StandardChecks& checks);
 
 // The minutes of common data a baseline of this length needs; none when it
 // is longer than the profile's length table reaches.  An unknown length

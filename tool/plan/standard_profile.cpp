@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 constexpr const char* profileExtension = ".json";
+constexpr double minutesPerDay = 24.0 * 60.0;
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -142,17 +143,16 @@ public:
         profile.title = Text(document_, "", "title");
         const Json& rules = Member(document_, "", "rules");
         Expect_Object(rules, "rules");
-        Only_Keys(rules, "rules",
-                  {"occupations", "redundancy", "observationTime", "occupationQuality", "controls", "sessions", "loops",
-                   "nearMisses"});
-        Read_Occupations(Rule(rules, "occupations"), profile.occupations);
-        Read_Redundancy(Rule(rules, "redundancy"), profile.redundancy);
-        Read_Observation_Time(Rule(rules, "observationTime"), profile.observationTime);
-        Read_Occupation_Quality(Rule(rules, "occupationQuality"), profile.occupationQuality);
-        Read_Controls(Rule(rules, "controls"), profile.controls);
-        profile.sessions.settings = Settings(Rule(rules, "sessions"), "rules.sessions", {});
-        Read_Loops(Rule(rules, "loops"), profile.loops);
-        Read_Near_Misses(Rule(rules, "nearMisses"), profile.nearMisses);
+        std::set<std::string> keys;
+        for (const RuleId rule : All_Rules()) keys.insert(Rule_Key(rule));
+        Only_Keys(rules, "rules", keys);
+        for (const RuleId rule : All_Rules()) {
+            const std::string key = Rule_Key(rule);
+            if (!rules.contains(key)) continue;
+            Expect_Object(rules.at(key), Join("rules", key));
+            Read_Rule(rule, rules.at(key), profile);
+            profile.Settings(rule).listed = true;
+        }
         return profile;
     }
 
@@ -179,11 +179,6 @@ private:
     const Json& Member(const Json& object, const std::string& path, const std::string& key) const {
         if (!object.contains(key)) Fail(path, fmt::format("missing key {}", key));
         return object.at(key);
-    }
-    const Json& Rule(const Json& rules, const std::string& key) const {
-        const Json& rule = Member(rules, "rules", key);
-        Expect_Object(rule, Join("rules", key));
-        return rule;
     }
     std::string Text(const Json& object, const std::string& path, const std::string& key) const {
         const Json& value = Member(object, path, key);
@@ -230,18 +225,42 @@ private:
         return settings;
     }
 
-    void Read_Occupations(const Json& rule, OccupationsRule& into) const {
-        const std::string path = "rules.occupations";
-        into.settings = Settings(rule, path, {"minimumOccupations"});
-        if (into.settings.enabled) into.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+    // A rule's settings, and its own parameters when it is enabled.
+    void Read_Rule(RuleId id, const Json& rule, StandardProfile& into) const {
+        const std::string path = Join("rules", Rule_Key(id));
+        switch (id) {
+            case RuleId::occupations:
+                into.occupations.settings = Settings(rule, path, {"minimumOccupations"});
+                if (into.occupations.settings.enabled)
+                    into.occupations.minimumOccupations = Whole(rule, path, "minimumOccupations", 1);
+                return;
+            case RuleId::redundancy:
+                into.redundancy.settings = Settings(rule, path, {"minimumSessions"});
+                if (into.redundancy.settings.enabled)
+                    into.redundancy.minimumSessions = Whole(rule, path, "minimumSessions", 1);
+                return;
+            case RuleId::observationTime: return Read_Observation_Time(rule, path, into.observationTime);
+            case RuleId::occupationQuality: return Read_Occupation_Quality(rule, path, into.occupationQuality);
+            case RuleId::controls:
+                into.controls.settings = Settings(rule, path, {"minimumControls"});
+                if (into.controls.settings.enabled)
+                    into.controls.minimumControls = Whole(rule, path, "minimumControls", 0);
+                return;
+            case RuleId::sessions: into.sessions.settings = Settings(rule, path, {}); return;
+            case RuleId::loops:
+                into.loops.settings = Settings(rule, path, {"bridgesAllowed", "minimumLoopShare"});
+                if (!into.loops.settings.enabled) return;
+                into.loops.bridgesAllowed = Flag(rule, path, "bridgesAllowed");
+                into.loops.minimumLoopShare = Number(rule, path, "minimumLoopShare", 0.0, 1.0);
+                return;
+            case RuleId::nearMisses:
+                into.nearMisses.settings = Settings(rule, path, {"marginMinutes"});
+                if (into.nearMisses.settings.enabled)
+                    into.nearMisses.marginMinutes = Number(rule, path, "marginMinutes", 0.0, minutesPerDay);
+                return;
+        }
     }
-    void Read_Redundancy(const Json& rule, RedundancyRule& into) const {
-        const std::string path = "rules.redundancy";
-        into.settings = Settings(rule, path, {"minimumSessions"});
-        if (into.settings.enabled) into.minimumSessions = Whole(rule, path, "minimumSessions", 1);
-    }
-    void Read_Observation_Time(const Json& rule, ObservationTimeRule& into) const {
-        const std::string path = "rules.observationTime";
+    void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
         into.settings = Settings(rule, path, {"baseMinutes", "minutesPerKilometre", "lengthTable"});
         if (!into.settings.enabled) return;
         constexpr double longestMinutes = 7.0 * 24.0 * 60.0;
@@ -267,31 +286,13 @@ private:
             into.lengthTable.push_back(step);
         }
     }
-    void Read_Occupation_Quality(const Json& rule, OccupationQualityRule& into) const {
-        const std::string path = "rules.occupationQuality";
+    void Read_Occupation_Quality(const Json& rule, const std::string& path, OccupationQualityRule& into) const {
         into.settings = Settings(rule, path, {"maximumIntervalSeconds", "minimumCompleteness", "maximumGapSeconds"});
         if (!into.settings.enabled) return;
         constexpr double longestSeconds = 86400.0;
         into.maximumIntervalSeconds = Number(rule, path, "maximumIntervalSeconds", 0.0, longestSeconds);
         into.minimumCompleteness = Number(rule, path, "minimumCompleteness", 0.0, 1.0);
         into.maximumGapSeconds = Number(rule, path, "maximumGapSeconds", 0.0, longestSeconds);
-    }
-    void Read_Controls(const Json& rule, ControlsRule& into) const {
-        const std::string path = "rules.controls";
-        into.settings = Settings(rule, path, {"minimumControls"});
-        if (into.settings.enabled) into.minimumControls = Whole(rule, path, "minimumControls", 0);
-    }
-    void Read_Loops(const Json& rule, LoopsRule& into) const {
-        const std::string path = "rules.loops";
-        into.settings = Settings(rule, path, {"bridgesAllowed", "minimumLoopShare"});
-        if (!into.settings.enabled) return;
-        into.bridgesAllowed = Flag(rule, path, "bridgesAllowed");
-        into.minimumLoopShare = Number(rule, path, "minimumLoopShare", 0.0, 1.0);
-    }
-    void Read_Near_Misses(const Json& rule, NearMissesRule& into) const {
-        const std::string path = "rules.nearMisses";
-        into.settings = Settings(rule, path, {"marginMinutes"});
-        if (into.settings.enabled) into.marginMinutes = Number(rule, path, "marginMinutes", 0.0, 24.0 * 60.0);
     }
 
     std::string file_;
@@ -315,6 +316,64 @@ ProfileError::ProfileError(std::string fileName, int64_t lineNumber, std::string
       file(std::move(fileName)),
       line(lineNumber),
       key(std::move(keyName)) {}
+
+std::vector<RuleId> All_Rules() {
+    std::vector<RuleId> rules;
+    for (int rule = 0; rule <= static_cast<int>(lastRule); ++rule) rules.push_back(static_cast<RuleId>(rule));
+    return rules;
+}
+
+const char* Rule_Key(RuleId rule) {
+    switch (rule) {
+        case RuleId::occupations: return "occupations";
+        case RuleId::redundancy: return "redundancy";
+        case RuleId::observationTime: return "observationTime";
+        case RuleId::occupationQuality: return "occupationQuality";
+        case RuleId::controls: return "controls";
+        case RuleId::sessions: return "sessions";
+        case RuleId::loops: return "loops";
+        case RuleId::nearMisses: return "nearMisses";
+    }
+    return "?";
+}
+
+std::optional<RuleId> Rule_Of_Key(const std::string& key) {
+    for (const RuleId rule : All_Rules())
+        if (key == Rule_Key(rule)) return rule;
+    return std::nullopt;
+}
+
+RuleStage Rule_Stage(RuleId rule) {
+    switch (rule) {
+        case RuleId::occupations:
+        case RuleId::redundancy:
+        case RuleId::observationTime:
+        case RuleId::occupationQuality:
+        case RuleId::controls:
+        case RuleId::sessions:
+        case RuleId::loops:
+        case RuleId::nearMisses: return RuleStage::plan;
+    }
+    return RuleStage::plan;
+}
+
+const RuleSettings& StandardProfile::Settings(RuleId rule) const {
+    switch (rule) {
+        case RuleId::occupations: return occupations.settings;
+        case RuleId::redundancy: return redundancy.settings;
+        case RuleId::observationTime: return observationTime.settings;
+        case RuleId::occupationQuality: return occupationQuality.settings;
+        case RuleId::controls: return controls.settings;
+        case RuleId::sessions: return sessions.settings;
+        case RuleId::loops: return loops.settings;
+        case RuleId::nearMisses: return nearMisses.settings;
+    }
+    throw std::logic_error("a rule without settings");
+}
+
+RuleSettings& StandardProfile::Settings(RuleId rule) {
+    return const_cast<RuleSettings&>(static_cast<const StandardProfile&>(*this).Settings(rule));
+}
 
 const char* Severity_Name(RuleSeverity severity) {
     return severity == RuleSeverity::advisory ? "advisory" : "required";

@@ -16,6 +16,46 @@ namespace min_lumo_tool {
 
 inline constexpr const char* defaultStandardName = "basic";
 
+// The rules a profile may hold, in the order the checks report them.
+// Adding a rule is a change in these places, each named by the compiler
+// once the value is here (a switch without it does not compile):
+// - its value below, `lastRule` if it is the last, and its key in Rule_Key;
+// - its parameters: a struct beside the others, a member of StandardProfile
+//   and its case in StandardProfile::Settings;
+// - its reader in standard_profile.cpp (Read_Rule);
+// - its stage (Rule_Stage), and for a plan rule its check in
+//   standard_checks.cpp (Check_Rule);
+// - the failure kinds it reports, added to FailureKind (standard_checks.h),
+//   which the field list answers in reobservation.cpp;
+// - a line in the README's table of rules.
+enum class RuleId {
+    occupations,
+    redundancy,
+    observationTime,
+    occupationQuality,
+    controls,
+    sessions,
+    loops,
+    nearMisses,
+};
+inline constexpr RuleId lastRule = RuleId::nearMisses;
+
+// Every rule, in order.
+std::vector<RuleId> All_Rules();
+
+// The rule's key in a profile and in every report, e.g. "observationTime".
+const char* Rule_Key(RuleId rule);
+
+// The rule of a profile key; none for a key no rule has.
+std::optional<RuleId> Rule_Of_Key(const std::string& key);
+
+// When a rule can be checked: on the field files and their plan, or once
+// later work (processing, adjustment) has given what it judges.  Rules of a
+// later stage are read with the profile and checked by that stage's
+// command.
+enum class RuleStage { plan };
+RuleStage Rule_Stage(RuleId rule);
+
 // A failing rule either fails the verdict (required) or is only reported
 // (advisory): some findings, such as a session split into pieces, cannot be
 // mended by observing again.
@@ -23,8 +63,13 @@ enum class RuleSeverity { required, advisory };
 
 struct RuleSettings {
     bool enabled = false;
+    // False when the profile does not name the rule at all: then it is
+    // left out, as a rule given with "enabled": false is.
+    bool listed = false;
     RuleSeverity severity = RuleSeverity::required;
-    std::string source;  // document, edition and section the rule's numbers come from
+    // The document, edition and section the rule's numbers come from; for a
+    // rule left out, why.
+    std::string source;
 };
 
 // Each non-control station occupied in at least this many different sessions.
@@ -93,6 +138,9 @@ struct StandardProfile {
     SessionsRule sessions;
     LoopsRule loops;
     NearMissesRule nearMisses;
+
+    const RuleSettings& Settings(RuleId rule) const;
+    RuleSettings& Settings(RuleId rule);
 };
 
 // A profile that cannot be used.  what() reads FILE:LINE: key KEY: REASON
@@ -116,7 +164,8 @@ std::vector<std::string> Shipped_Profile_Names(const std::vector<std::filesystem
 
 // A shipped profile's name (empty: the default) or the path of a profile
 // file.  Throws ProfileError for an unknown name, a file that cannot be read
-// and any unknown key, wrong type, missing rule or key, or value out of range.
+// and any unknown key or rule, wrong type, missing key, or value out of
+// range.  A rule the profile does not name is left out (RuleSettings::listed).
 StandardProfile Load_Standard_Profile(const std::string& nameOrFile,
                                       const std::vector<std::filesystem::path>& folders);
 

@@ -33,6 +33,15 @@ std::string Joined(const std::vector<std::string>& texts, const char* separator)
     return joined;
 }
 
+// Rule keys by a text they share (a source, a reason), in the order first met.
+using Grouped = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+void Add_To_Group(Grouped& groups, const std::string& text, const std::string& key) {
+    const auto same = std::find_if(groups.begin(), groups.end(), [&](const auto& group) { return group.first == text; });
+    if (same == groups.end()) groups.push_back({text, {key}});
+    else same->second.push_back(key);
+}
+
 Json Optional_Number(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
 
 // A table whose last column is free text: the other columns aligned, and
@@ -72,24 +81,27 @@ std::string Checks_Text(const StandardChecks& checks) {
     TextTable failing({"rule"});
     std::vector<std::string> measures;
     // Rules citing one source share a line, in the order first met.
-    std::vector<std::pair<std::string, std::vector<std::string>>> sources;
+    Grouped sources;
     for (const RuleCheck& rule : checks.rules) {
-        rules.Add_Row({rule.rule, Result_Text(rule), Severity_Name(rule.severity)});
+        rules.Add_Row({Rule_Key(rule.rule), Result_Text(rule), Severity_Name(rule.severity)});
         requirements.push_back(rule.requirement);
         for (const CheckFailure& failure : rule.failures) {
-            failing.Add_Row({rule.rule});
+            failing.Add_Row({Rule_Key(rule.rule)});
             measures.push_back(failure.item + ": " + failure.measured + "; required " + failure.required);
         }
-        const auto same = std::find_if(sources.begin(), sources.end(),
-                                       [&](const auto& source) { return source.first == rule.source; });
-        if (same == sources.end()) sources.push_back({rule.source, {rule.rule}});
-        else same->second.push_back(rule.rule);
+        Add_To_Group(sources, rule.source, Rule_Key(rule.rule));
     }
     text += With_Wrapped_Text(rules, "requirement", requirements);
     if (!measures.empty()) text += " Failing items:\n" + With_Wrapped_Text(failing, "item: measured; required", measures);
     text += " Sources:\n";
     for (const auto& [source, citing] : sources)
         text += Wrap_Text(fmt::format("{}: {}", Joined(citing, ", "), source), reportColumns, "  ", "    ");
+    // What the profile leaves out, rules of one reason on one line.
+    Grouped reasons;
+    for (const LeftOutRule& left : checks.leftOut) Add_To_Group(reasons, left.reason, Rule_Key(left.rule));
+    if (!reasons.empty()) text += " Left out by the profile:\n";
+    for (const auto& [reason, leftOut] : reasons)
+        text += Wrap_Text(fmt::format("{}: {}", Joined(leftOut, ", "), reason), reportColumns, "  ", "    ");
     if (checks.fieldList.empty() && checks.fieldNotes.empty()) return text;
     text += "\n" + Wrap_Text(fmt::format("What to observe again (a suggestion, not a survey design: each line a new "
                                           "session of two receivers, apart in time from the others{}):",
@@ -122,20 +134,23 @@ Json Checks_Json(const Campaign& campaign, const StandardChecks& checks) {
         for (const CheckFailure& failure : rule.failures) {
             Json stations = Json::array();
             for (const int32_t station : failure.stations) stations.push_back(name(station));
-            failures.push_back({{"item", failure.item},
+            failures.push_back({{"kind", Failure_Kind_Name(failure.kind)},
+                                {"item", failure.item},
                                 {"measured", failure.measured},
                                 {"required", failure.required},
                                 {"measuredValue", Optional_Number(failure.measuredValue)},
                                 {"requiredValue", Optional_Number(failure.requiredValue)},
                                 {"stations", stations}});
         }
-        rules.push_back({{"rule", rule.rule},
+        rules.push_back({{"rule", Rule_Key(rule.rule)},
                          {"severity", Severity_Name(rule.severity)},
                          {"passed", rule.passed},
                          {"requirement", rule.requirement},
                          {"source", rule.source},
                          {"failures", failures}});
     }
+    Json leftOut = Json::array();
+    for (const LeftOutRule& left : checks.leftOut) leftOut.push_back({{"rule", Rule_Key(left.rule)}, {"reason", left.reason}});
     Json sessions = Json::array();
     for (const FieldOccupation& occupation : checks.fieldList)
         sessions.push_back({{"session", occupation.number},
@@ -153,6 +168,7 @@ Json Checks_Json(const Campaign& campaign, const StandardChecks& checks) {
               {"meets", checks.Meets()},
               {"failedRules", checks.failedRules}}},
             {"checks", rules},
+            {"leftOut", leftOut},
             {"fieldList",
              {{"suggestion", true},
               {"about", "new sessions of two receivers, apart in time, that would make the campaign meet the profile"},
@@ -170,11 +186,13 @@ std::string Checks_Csv_Text(const StandardChecks& checks) {
     const auto number = [](const std::optional<double>& value) { return value ? fmt::format("{}", *value) : ""; };
     for (const RuleCheck& rule : checks.rules) {
         if (rule.failures.empty())
-            line({rule.rule, Severity_Name(rule.severity), Result_Text(rule), "", "", "", "", "", rule.source});
+            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Result_Text(rule), "", "", "", "", "", rule.source});
         for (const CheckFailure& failure : rule.failures)
-            line({rule.rule, Severity_Name(rule.severity), Result_Text(rule), failure.item, failure.measured,
+            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Result_Text(rule), failure.item, failure.measured,
                   failure.required, number(failure.measuredValue), number(failure.requiredValue), rule.source});
     }
+    for (const LeftOutRule& left : checks.leftOut)
+        line({Rule_Key(left.rule), "", "left out", "", "", "", "", "", left.reason});
     return text;
 }
 

@@ -117,7 +117,7 @@ TEST(Reobservation, SuggestedSessionsMakeTheGeneratedCampaignMeetBasic) {
     const Planned after = Plan_And_Check(std::move(files), control, basic);
     for (const RuleCheck& rule : after.checks.rules) {
         if (rule.severity != RuleSeverity::required) continue;
-        EXPECT_TRUE(rule.passed) << rule.rule << ": "
+        EXPECT_TRUE(rule.passed) << Rule_Key(rule.rule) << ": "
                                  << (rule.failures.empty() ? "" : rule.failures[0].item + " " + rule.failures[0].measured);
     }
     EXPECT_TRUE(after.checks.Meets()) << after.checks.verdict << "\n" << log;

@@ -90,10 +90,10 @@ Checked Check(const std::vector<std::string>& lines, const std::vector<std::stri
     return checked;
 }
 
-const RuleCheck& Rule_Of(const StandardChecks& checks, const std::string& name) {
+const RuleCheck& Rule_Of(const StandardChecks& checks, RuleId id) {
     for (const RuleCheck& rule : checks.rules)
-        if (rule.rule == name) return rule;
-    throw std::logic_error("no rule " + name);
+        if (rule.rule == id) return rule;
+    throw std::logic_error(std::string("no rule ") + Rule_Key(id));
 }
 
 struct ExpectedFailure {
@@ -107,7 +107,7 @@ struct RuleCase {
     std::vector<std::string> log;
     std::vector<std::string> controls;
     std::string profile;
-    const char* failingRule;  // nullptr: every rule passes
+    std::optional<RuleId> failingRule;  // none: every rule passes
     std::vector<ExpectedFailure> failures;
 };
 
@@ -120,17 +120,17 @@ std::string Profile_With(const std::string& from, const std::string& to) {
 
 TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
     const std::vector<RuleCase> cases = {
-        {"every rule met", passingLog, {"BASE"}, testProfile, nullptr, {}},
+        {"every rule met", passingLog, {"BASE"}, testProfile, std::nullopt, {}},
         // C set up once from 08:00 to 12:40: observed in both sessions, but
         // from a single set-up.
         {"one set-up seen in two sessions",
          With(Without(passingLog, "C,"), {"C,2024-05-14T08:00:00Z,2024-05-14T12:40:00Z,47.0100,8.0150,450"}),
-         {"BASE"}, testProfile, "occupations", {{"station C", 1, 2}}},
+         {"BASE"}, testProfile, RuleId::occupations, {{"station C", 1, 2}}},
         // Every station but the control is held by two sessions, not three.
         {"three sessions asked of two",
-         passingLog, {"BASE"}, Profile_With("\"minimumSessions\": 2", "\"minimumSessions\": 3"), "redundancy",
+         passingLog, {"BASE"}, Profile_With("\"minimumSessions\": 2", "\"minimumSessions\": 3"), RuleId::redundancy,
          {{"station A", 2, 3}, {"station B", 2, 3}, {"station C", 2, 3}}},
-        {"no control", passingLog, {}, testProfile, "controls", {{"controls", 0, 1}}},
+        {"no control", passingLog, {}, testProfile, RuleId::controls, {{"controls", 0, 1}}},
         // A third session at 16:00: BASE and A together, B and C from 16:32,
         // 8 minutes with BASE and A (no observation, and more than 5 minutes
         // short of 15), so session 135C holds two pieces.
@@ -139,7 +139,7 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                            "A,2024-05-14T16:00:00Z,2024-05-14T16:40:00Z,47.0100,8.0000,450",
                            "B,2024-05-14T16:32:00Z,2024-05-14T17:12:00Z,47.0000,8.0150,450",
                            "C,2024-05-14T16:32:00Z,2024-05-14T17:12:00Z,47.0100,8.0150,450"}),
-         {"BASE"}, testProfile, "sessions", {{"session 135C", 2, 1}}},
+         {"BASE"}, testProfile, RuleId::sessions, {{"session 135C", 2, 1}}},
         // D, 1.1 km west of BASE, seen twice with BASE alone after the
         // others left: BASE-D is a bridge, and 4 of the 5 stations lie in a
         // closed loop.
@@ -149,24 +149,25 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                "BASE,2024-05-14T12:00:00Z,2024-05-14T13:30:00Z,47.0000,8.0000,450",
                "D,2024-05-14T08:50:00Z,2024-05-14T09:30:00Z,47.0000,7.9850,450",
                "D,2024-05-14T12:50:00Z,2024-05-14T13:30:00Z,47.0000,7.9850,450"}),
-         {"BASE"}, testProfile, "loops", {{"baseline BASE-D", 0, 0}, {"stations in a closed loop", 0.8, 1.0}}},
+         {"BASE"}, testProfile, RuleId::loops, {{"baseline BASE-D", 0, 0}, {"stations in a closed loop", 0.8, 1.0}}},
         // A and B again from 16:00 and 16:28: 12 minutes together, under 15
         // but within 5 of it.
         {"an overlap just too short",
          With(passingLog, {"A,2024-05-14T16:00:00Z,2024-05-14T16:40:00Z,47.0100,8.0000,450",
                            "B,2024-05-14T16:28:00Z,2024-05-14T17:00:00Z,47.0000,8.0150,450"}),
-         {"BASE"}, testProfile, "nearMisses", {{"overlap A-B from 2024-05-14 16:28:18 GPST", 12, 15}}},
+         {"BASE"}, testProfile, RuleId::nearMisses, {{"overlap A-B from 2024-05-14 16:28:18 GPST", 12, 15}}},
     };
     for (const RuleCase& test : cases) {
         SCOPED_TRACE(test.what);
         const Checked checked = Check(test.log, test.controls, test.profile);
         for (const RuleCheck& rule : checked.checks.rules) {
-            if (test.failingRule == nullptr || rule.rule != test.failingRule) {
-                EXPECT_TRUE(rule.passed) << rule.rule << ": " << (rule.failures.empty() ? "" : rule.failures[0].item);
+            if (rule.rule != test.failingRule) {
+                EXPECT_TRUE(rule.passed) << Rule_Key(rule.rule) << ": "
+                                         << (rule.failures.empty() ? "" : rule.failures[0].item);
                 continue;
             }
-            EXPECT_FALSE(rule.passed) << rule.rule;
-            ASSERT_EQ(rule.failures.size(), test.failures.size()) << rule.rule;
+            EXPECT_FALSE(rule.passed) << Rule_Key(rule.rule);
+            ASSERT_EQ(rule.failures.size(), test.failures.size()) << Rule_Key(rule.rule);
             for (std::size_t i = 0; i < test.failures.size(); ++i) {
                 EXPECT_EQ(rule.failures[i].item, test.failures[i].item);
                 if (test.failures[i].required == 0) continue;  // a bridge has no number
@@ -174,8 +175,8 @@ TEST(StandardChecks, EachRuleBrokenByItsOwnVariation) {
                 EXPECT_DOUBLE_EQ(rule.failures[i].requiredValue.value_or(-1), test.failures[i].required);
             }
         }
-        EXPECT_EQ(checked.checks.failedRules, test.failingRule == nullptr ? 0 : 1);
-        EXPECT_EQ(checked.checks.verdict, test.failingRule == nullptr ? "meets test" : "fails test: 1 rule");
+        EXPECT_EQ(checked.checks.failedRules, test.failingRule ? 1 : 0);
+        EXPECT_EQ(checked.checks.verdict, test.failingRule ? "fails test: 1 rule" : "meets test");
     }
 }
 
@@ -209,7 +210,7 @@ TEST(StandardChecks, OccupationQualityOfReceiverFiles) {
         occupation.completeness = test.completeness;
         occupation.longestGapSeconds = test.longestGapSeconds;
         const StandardChecks checks = Check_Standard(checked.campaign, checked.plan, profile);
-        const RuleCheck& rule = Rule_Of(checks, "occupationQuality");
+        const RuleCheck& rule = Rule_Of(checks, RuleId::occupationQuality);
         if (test.measured == nullptr) {
             EXPECT_TRUE(rule.passed);
             continue;
@@ -233,7 +234,7 @@ TEST(StandardChecks, ObservationTimeAgainstLength) {
     log.push_back("C,2024-05-14T08:00:00Z,2024-05-14T08:40:00Z,47.5400,8.0150,450");
     log.push_back("C,2024-05-14T12:00:00Z,2024-05-14T12:40:00Z,47.5400,8.0150,450");
     const Checked checked = Check(log, {"BASE"});
-    const RuleCheck& rule = Rule_Of(checked.checks, "observationTime");
+    const RuleCheck& rule = Rule_Of(checked.checks, RuleId::observationTime);
     ASSERT_FALSE(rule.failures.empty());
     for (const CheckFailure& failure : rule.failures) {
         EXPECT_NE(failure.item.find("C"), std::string::npos) << failure.item;
