@@ -19,6 +19,8 @@
 #include "tool/field/occupation.h"
 #include "tool/output/atomic_file.h"
 #include "tool/plan/plan_report.h"
+#include "tool/plan/standard_checks.h"
+#include "tool/plan/standard_profile.h"
 #include "tool/process/antenna_models.h"
 #include "tool/process/baseline_processing.h"
 #include "tool/process/child_processes.h"
@@ -152,9 +154,11 @@ void Check_Navigation(const ProcessingOrder& order, const std::vector<Navigation
                                          missing.size() == 1 ? "it" : "them")));
 }
 
-// The processing rules' numbers from the standard's profile; the project's
-// own when none was asked for.
-ProcessingTolerances Tolerances(const PlannedCampaign&) { return Default_Processing_Tolerances(); }
+// The profile whose processing rules judge the network: the standard's,
+// else the default one's.
+StandardProfile Judging_Profile(const PlannedCampaign& planned) {
+    return planned.profile ? *planned.profile : Load_Standard_Profile("", Standard_Profile_Folders());
+}
 
 // The files of --keep-engine-files: per run its options, solution and
 // messages, and the command line that ran it.
@@ -286,7 +290,14 @@ int Process(const ProcessOptions& options) {
     const WorkFolder work;
     settings.workFolder = work.Path();
     const ProcessingResult result = Process_Baselines(order, settings);
-    const NetworkChecks checks = Check_Network(result, order, Tolerances(*planned));
+    const StandardProfile judging = Judging_Profile(*planned);
+    const NetworkChecks checks = Check_Network(result, order, Processing_Tolerances(judging));
+    // With a standard, its verdict takes in the processing rules too.
+    std::optional<StandardChecks> standardChecks = planned->checks;
+    if (standardChecks) {
+        standardChecks->rules.insert(standardChecks->rules.end(), checks.rules.begin(), checks.rules.end());
+        Conclude_Verdict(*standardChecks);
+    }
     warnings.insert(warnings.end(), result.warnings.begin(), result.warnings.end());
 
     ProcessingContext context;
@@ -309,7 +320,9 @@ int Process(const ProcessOptions& options) {
         if (station.control) context.controls.push_back(station.name);
     context.scale = scale;
     context.warnings = warnings;
-    const StandardChecks* standard = planned->checks ? &*planned->checks : nullptr;
+    context.profile = judging.name;
+    context.profileTitle = judging.title;
+    const StandardChecks* standard = standardChecks ? &*standardChecks : nullptr;
 
     std::vector<PendingOutput> outputs = {
         {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)}};
@@ -326,11 +339,8 @@ int Process(const ProcessOptions& options) {
                                 result.runs.size()));
         return exitLibraryFailure;
     }
-    const bool standardFails = standard && !standard->Meets();
-    if (options.plan.strict && (standardFails || !checks.Passed())) {
-        Print_Error(fmt::format("min_lumo: --strict: {}",
-                                standardFails ? "the campaign " + standard->verdict
-                                              : std::string("the processed network fails its checks")));
+    if (options.plan.strict && standard && !standard->Meets()) {
+        Print_Error(fmt::format("min_lumo: --strict: the campaign {}", standard->verdict));
         return exitChecksFailed;
     }
     return exitSuccess;

@@ -66,6 +66,11 @@ public:
                     case FailureKind::poorOccupation:
                     case FailureKind::splitSession: notes.push_back({&rule, &failure}); break;
                     case FailureKind::nearMiss: break;  // advice on the next campaign's timing, no new session
+                    // Processing's findings: its suspects say what to
+                    // process or observe again.
+                    case FailureKind::unfixedVector:
+                    case FailureKind::loopMisclosure:
+                    case FailureKind::repeatDisagreement: break;
                 }
         }
         for (const Failing& item : shortBaselines) Mend_Short_Baseline(*item.failure);

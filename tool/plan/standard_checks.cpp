@@ -81,6 +81,10 @@ private:
             case RuleId::sessions: return Sessions();
             case RuleId::loops: return Loops();
             case RuleId::nearMisses: return Near_Misses();
+            // Checked by `process` on what it processed.
+            case RuleId::fixedSolutions:
+            case RuleId::loopMisclosure:
+            case RuleId::repeatBaselines: break;
         }
         throw std::logic_error("a rule without a check");
     }
@@ -476,6 +480,9 @@ const char* Failure_Kind_Name(FailureKind kind) {
         case FailureKind::bridge: return "bridge";
         case FailureKind::fewLooped: return "fewLooped";
         case FailureKind::nearMiss: return "nearMiss";
+        case FailureKind::unfixedVector: return "unfixedVector";
+        case FailureKind::loopMisclosure: return "loopMisclosure";
+        case FailureKind::repeatDisagreement: return "repeatDisagreement";
     }
     return "?";
 }

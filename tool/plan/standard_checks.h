@@ -45,6 +45,13 @@ enum class FailureKind {
     fewLooped,
     // Two occupations overlap a little less than --min-overlap.
     nearMiss,
+    // Processing: a kept observation not processed to a fixed solution, or
+    // fixed below the ratio asked: `station` and `partner` its ends.
+    unfixedVector,
+    // Processing: a loop that does not close within the tolerance.
+    loopMisclosure,
+    // Processing: a baseline whose sessions disagree: `station`, `partner`.
+    repeatDisagreement,
 };
 
 // The kind's name in the JSON report, e.g. "shortObservation".

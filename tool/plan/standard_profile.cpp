@@ -22,6 +22,11 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* profileExtension = ".json";
 constexpr double minutesPerDay = 24.0 * 60.0;
+// Bounds that catch a slip (a value in metres where millimetres are asked),
+// far beyond any standard's numbers.
+constexpr double highestRatio = 1000.0;
+constexpr double largestMillimetres = 10000.0;
+constexpr double largestPartsPerMillion = 10000.0;
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -258,6 +263,30 @@ private:
                 if (into.nearMisses.settings.enabled)
                     into.nearMisses.marginMinutes = Number(rule, path, "marginMinutes", 0.0, minutesPerDay);
                 return;
+            case RuleId::fixedSolutions:
+                into.fixedSolutions.settings = Settings(rule, path, {"minimumRatio"});
+                if (into.fixedSolutions.settings.enabled)
+                    into.fixedSolutions.minimumRatio = Number(rule, path, "minimumRatio", 0.0, highestRatio);
+                return;
+            case RuleId::loopMisclosure:
+                into.loopMisclosure.settings = Settings(rule, path, {"millimetres", "partsPerMillion"});
+                if (!into.loopMisclosure.settings.enabled) return;
+                into.loopMisclosure.millimetres = Number(rule, path, "millimetres", 0.0, largestMillimetres);
+                into.loopMisclosure.partsPerMillion = Number(rule, path, "partsPerMillion", 0.0, largestPartsPerMillion);
+                return;
+            case RuleId::repeatBaselines:
+                into.repeatBaselines.settings =
+                    Settings(rule, path, {"horizontalMillimetres", "horizontalPartsPerMillion", "verticalMillimetres",
+                                          "verticalPartsPerMillion"});
+                if (!into.repeatBaselines.settings.enabled) return;
+                into.repeatBaselines.horizontalMillimetres =
+                    Number(rule, path, "horizontalMillimetres", 0.0, largestMillimetres);
+                into.repeatBaselines.horizontalPartsPerMillion =
+                    Number(rule, path, "horizontalPartsPerMillion", 0.0, largestPartsPerMillion);
+                into.repeatBaselines.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestMillimetres);
+                into.repeatBaselines.verticalPartsPerMillion =
+                    Number(rule, path, "verticalPartsPerMillion", 0.0, largestPartsPerMillion);
+                return;
         }
     }
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
@@ -333,6 +362,9 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::sessions: return "sessions";
         case RuleId::loops: return "loops";
         case RuleId::nearMisses: return "nearMisses";
+        case RuleId::fixedSolutions: return "fixedSolutions";
+        case RuleId::loopMisclosure: return "loopMisclosure";
+        case RuleId::repeatBaselines: return "repeatBaselines";
     }
     return "?";
 }
@@ -353,6 +385,9 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::sessions:
         case RuleId::loops:
         case RuleId::nearMisses: return RuleStage::plan;
+        case RuleId::fixedSolutions:
+        case RuleId::loopMisclosure:
+        case RuleId::repeatBaselines: return RuleStage::process;
     }
     return RuleStage::plan;
 }
@@ -367,6 +402,9 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::sessions: return sessions.settings;
         case RuleId::loops: return loops.settings;
         case RuleId::nearMisses: return nearMisses.settings;
+        case RuleId::fixedSolutions: return fixedSolutions.settings;
+        case RuleId::loopMisclosure: return loopMisclosure.settings;
+        case RuleId::repeatBaselines: return repeatBaselines.settings;
     }
     throw std::logic_error("a rule without settings");
 }

@@ -37,8 +37,11 @@ enum class RuleId {
     sessions,
     loops,
     nearMisses,
+    fixedSolutions,
+    loopMisclosure,
+    repeatBaselines,
 };
-inline constexpr RuleId lastRule = RuleId::nearMisses;
+inline constexpr RuleId lastRule = RuleId::repeatBaselines;
 
 // Every rule, in order.
 std::vector<RuleId> All_Rules();
@@ -53,7 +56,7 @@ std::optional<RuleId> Rule_Of_Key(const std::string& key);
 // later work (processing, adjustment) has given what it judges.  Rules of a
 // later stage are read with the profile and checked by that stage's
 // command.
-enum class RuleStage { plan };
+enum class RuleStage { plan, process };
 RuleStage Rule_Stage(RuleId rule);
 
 // A failing rule either fails the verdict (required) or is only reported
@@ -126,6 +129,29 @@ struct NearMissesRule {
     double marginMinutes = 0.0;  // overlaps this much under --min-overlap
 };
 
+// Processing (`process`): every kept observation processed to a fixed
+// solution whose ratio reaches this.
+struct FixedSolutionsRule {
+    RuleSettings settings;
+    double minimumRatio = 0.0;
+};
+
+// Processing: each closed loop's 3D misclosure at most millimetres + parts
+// per million of the loop's length (the sum of its vectors' lengths).
+struct LoopMisclosureRule {
+    RuleSettings settings;
+    double millimetres = 0.0;
+    double partsPerMillion = 0.0;
+};
+
+// Processing: a baseline processed in two sessions agrees within
+// millimetres + parts per million of its length, horizontally and vertically.
+struct RepeatBaselinesRule {
+    RuleSettings settings;
+    double horizontalMillimetres = 0.0, horizontalPartsPerMillion = 0.0;
+    double verticalMillimetres = 0.0, verticalPartsPerMillion = 0.0;
+};
+
 struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
@@ -138,6 +164,9 @@ struct StandardProfile {
     SessionsRule sessions;
     LoopsRule loops;
     NearMissesRule nearMisses;
+    FixedSolutionsRule fixedSolutions;
+    LoopMisclosureRule loopMisclosure;
+    RepeatBaselinesRule repeatBaselines;
 
     const RuleSettings& Settings(RuleId rule) const;
     RuleSettings& Settings(RuleId rule);

@@ -19,7 +19,6 @@ using min_lumo_vectors::SolutionKind;
 constexpr double partsPerMillion = 1e6;
 constexpr double metresPerKilometre = 1000.0;
 constexpr double millimetresPerMetre = 1000.0;
-constexpr const char* ownSource = "min_lumo's own tolerance, not a published standard";
 
 bool Solved(const VectorRun& run) { return run.vector.solution != SolutionKind::failed; }
 
@@ -217,20 +216,117 @@ private:
     std::vector<std::vector<std::size_t>> adjacency_;
 };
 
-std::string Millimetres(double metres) { return fmt::format("{:.1f} mm", metres * millimetresPerMetre); }
+
+
+// The stations of a run's two ends, for the failures' reports.
+std::pair<int32_t, int32_t> Ends(const ProcessingResult& result, const ProcessingOrder& order, std::size_t run) {
+    const OrderedObservation& observation = order.observations[result.runs[run].order];
+    return {observation.from.station, observation.to.station};
+}
+
+RuleCheck Rule_Check(RuleId rule, const RuleSettings& settings, std::string requirement) {
+    RuleCheck check;
+    check.rule = rule;
+    check.requirement = std::move(requirement);
+    check.source = settings.source;
+    check.severity = settings.severity;
+    return check;
+}
+
+void Judge_Rules(const ProcessingResult& result, const ProcessingOrder& order, const ProcessingTolerances& tolerances,
+                 NetworkChecks& checks) {
+    const auto judge = [&](RuleId rule, const RuleSettings& settings, RuleCheck check) {
+        if (!settings.enabled) {
+            checks.leftOut.push_back({rule, settings.listed ? settings.source : std::string("not named in the profile")});
+            return;
+        }
+        check.passed = check.failures.empty();
+        checks.rules.push_back(std::move(check));
+    };
+    const FixedSolutionsRule& fixedRule = tolerances.fixedSolutions;
+    RuleCheck fixed = Rule_Check(
+        RuleId::fixedSolutions, fixedRule.settings,
+        fmt::format("every kept observation processed to a fixed solution with a ratio of at least {:g}",
+                    fixedRule.minimumRatio));
+    for (std::size_t i = 0; i < result.runs.size(); ++i) {
+        const VectorRun& run = result.runs[i];
+        const ProcessedVector& vector = run.vector;
+        const double ratio = vector.ratio.value_or(0.0);
+        if (vector.solution == SolutionKind::fixed && ratio >= fixedRule.minimumRatio) continue;
+        CheckFailure failure;
+        failure.kind = FailureKind::unfixedVector;
+        failure.item = "vector " + vector.label;
+        failure.measured = vector.solution == SolutionKind::failed
+                               ? std::string("not processed")
+                               : fmt::format("{} with ratio {:.1f}", Solution_Kind_Name(vector.solution), ratio);
+        failure.required = fmt::format("fixed with ratio {:g}", fixedRule.minimumRatio);
+        if (vector.solution != SolutionKind::failed) failure.measuredValue = ratio;
+        failure.requiredValue = fixedRule.minimumRatio;
+        std::tie(failure.station, failure.partner) = Ends(result, order, i);
+        failure.stations = {failure.station, failure.partner};
+        fixed.failures.push_back(failure);
+    }
+    judge(RuleId::fixedSolutions, fixedRule.settings, std::move(fixed));
+
+    const LoopMisclosureRule& loopRule = tolerances.loopMisclosure;
+    RuleCheck loops = Rule_Check(RuleId::loopMisclosure, loopRule.settings,
+                                 fmt::format("each closed loop's 3D misclosure at most {:g} mm + {:g} ppm of its length",
+                                             loopRule.millimetres, loopRule.partsPerMillion));
+    for (const Loop& loop : checks.loops) {
+        if (loop.passed || !loop.allowedMetres) continue;
+        CheckFailure failure;
+        failure.kind = FailureKind::loopMisclosure;
+        failure.item = fmt::format("loop {} ({})", loop.number, fmt::join(loop.stations, "-"));
+        failure.measured = fmt::format("{:.1f} mm ({:.2f} ppm of {:.3f} km)", loop.misclosureMetres * millimetresPerMetre,
+                                       loop.partsPerMillion, loop.lengthMetres / metresPerKilometre);
+        failure.required = fmt::format("{:.1f} mm", *loop.allowedMetres * millimetresPerMetre);
+        failure.measuredValue = loop.misclosureMetres * millimetresPerMetre;
+        failure.requiredValue = *loop.allowedMetres * millimetresPerMetre;
+        for (const LoopLeg& leg : loop.legs) {
+            const auto [from, to] = Ends(result, order, leg.run);
+            for (const int32_t station : {from, to})
+                if (std::find(failure.stations.begin(), failure.stations.end(), station) == failure.stations.end())
+                    failure.stations.push_back(station);
+        }
+        loops.failures.push_back(failure);
+    }
+    judge(RuleId::loopMisclosure, loopRule.settings, std::move(loops));
+
+    const RepeatBaselinesRule& repeatRule = tolerances.repeatBaselines;
+    RuleCheck repeats = Rule_Check(
+        RuleId::repeatBaselines, repeatRule.settings,
+        fmt::format("a baseline processed in two sessions agrees within {:g} mm + {:g} ppm horizontally and {:g} mm + "
+                    "{:g} ppm vertically",
+                    repeatRule.horizontalMillimetres, repeatRule.horizontalPartsPerMillion,
+                    repeatRule.verticalMillimetres, repeatRule.verticalPartsPerMillion));
+    for (const Repeat& repeat : checks.repeats) {
+        if (repeat.passed || !repeat.allowedHorizontalMetres) continue;
+        CheckFailure failure;
+        failure.kind = FailureKind::repeatDisagreement;
+        failure.item = fmt::format("baseline {}-{} ({} and {})", repeat.from, repeat.to,
+                                   result.runs[repeat.first].vector.session, result.runs[repeat.second].vector.session);
+        failure.measured = fmt::format("horizontal {:.1f} mm, vertical {:.1f} mm",
+                                       repeat.horizontalMetres * millimetresPerMetre,
+                                       repeat.verticalMetres * millimetresPerMetre);
+        failure.required = fmt::format("{:.1f} mm and {:.1f} mm", *repeat.allowedHorizontalMetres * millimetresPerMetre,
+                                       *repeat.allowedVerticalMetres * millimetresPerMetre);
+        std::tie(failure.station, failure.partner) = Ends(result, order, repeat.first);
+        failure.stations = {failure.station, failure.partner};
+        repeats.failures.push_back(failure);
+    }
+    judge(RuleId::repeatBaselines, repeatRule.settings, std::move(repeats));
+}
 
 }  // namespace
 
-ProcessingTolerances Default_Processing_Tolerances() {
-    ProcessingTolerances tolerances;
-    tolerances.fixedSource = ownSource;
-    tolerances.loopSource = ownSource;
-    tolerances.repeatSource = ownSource;
-    return tolerances;
+ProcessingTolerances Processing_Tolerances(const StandardProfile& profile) {
+    return {profile.fixedSolutions, profile.loopMisclosure, profile.repeatBaselines};
 }
 
 bool NetworkChecks::Passed() const {
-    return std::all_of(rules.begin(), rules.end(), [](const ProcessingRuleCheck& rule) { return rule.passed; });
+    return std::all_of(rules.begin(), rules.end(), [](const RuleCheck& rule) {
+        return rule.passed || rule.severity == RuleSeverity::advisory;
+    });
 }
 
 NetworkChecks Check_Network(const ProcessingResult& result, const ProcessingOrder& order,
@@ -263,9 +359,11 @@ NetworkChecks Check_Network(const ProcessingResult& result, const ProcessingOrde
         loop.trivial = sessions.size() == 1;
         loop.misclosureMetres = std::hypot(loop.dX, loop.dY, loop.dZ);
         loop.partsPerMillion = loop.lengthMetres > 0.0 ? loop.misclosureMetres / loop.lengthMetres * partsPerMillion : 0.0;
-        loop.allowedMetres =
-            Allowed_Metres(tolerances.loopMillimetres, tolerances.loopPartsPerMillion, loop.lengthMetres);
-        loop.passed = loop.misclosureMetres <= loop.allowedMetres;
+        if (tolerances.loopMisclosure.settings.enabled) {
+            loop.allowedMetres = Allowed_Metres(tolerances.loopMisclosure.millimetres,
+                                                tolerances.loopMisclosure.partsPerMillion, loop.lengthMetres);
+            loop.passed = loop.misclosureMetres <= *loop.allowedMetres;
+        }
         checks.loops.push_back(std::move(loop));
     }
     // Repeats: every two solved vectors of one station pair in different sessions.
@@ -292,66 +390,24 @@ NetworkChecks Check_Network(const ProcessingResult& result, const ProcessingOrde
                 repeat.horizontalMetres = std::hypot(local[0], local[1]);
                 repeat.verticalMetres = std::fabs(local[2]);
                 repeat.lengthMetres = first.lengthMetres;
-                repeat.allowedHorizontalMetres = Allowed_Metres(tolerances.repeatHorizontalMillimetres,
-                                                                tolerances.repeatHorizontalPartsPerMillion,
-                                                                repeat.lengthMetres);
-                repeat.allowedVerticalMetres = Allowed_Metres(
-                    tolerances.repeatVerticalMillimetres, tolerances.repeatVerticalPartsPerMillion, repeat.lengthMetres);
-                repeat.passed = repeat.horizontalMetres <= repeat.allowedHorizontalMetres
-                                && repeat.verticalMetres <= repeat.allowedVerticalMetres;
+                const RepeatBaselinesRule& rule = tolerances.repeatBaselines;
+                if (rule.settings.enabled) {
+                    repeat.allowedHorizontalMetres = Allowed_Metres(
+                        rule.horizontalMillimetres, rule.horizontalPartsPerMillion, repeat.lengthMetres);
+                    repeat.allowedVerticalMetres =
+                        Allowed_Metres(rule.verticalMillimetres, rule.verticalPartsPerMillion, repeat.lengthMetres);
+                    repeat.passed = repeat.horizontalMetres <= *repeat.allowedHorizontalMetres
+                                    && repeat.verticalMetres <= *repeat.allowedVerticalMetres;
+                }
                 checks.repeats.push_back(repeat);
             }
-    // The rules.
-    ProcessingRuleCheck fixed{"fixedSolutions",
-                              fmt::format("every kept observation processed to a fixed solution with a ratio of at "
-                                          "least {:g}",
-                                          tolerances.minimumRatio),
-                              tolerances.fixedSource, tolerances.fixedEnabled, true, {}};
-    for (const VectorRun& run : result.runs) {
-        const ProcessedVector& vector = run.vector;
-        if (vector.solution != SolutionKind::fixed)
-            fixed.failures.push_back(fmt::format("{}: {}{}", vector.label, Solution_Kind_Name(vector.solution),
-                                                 run.problem.empty() ? "" : " (" + run.problem + ")"));
-        else if (vector.ratio.value_or(0.0) < tolerances.minimumRatio)
-            fixed.failures.push_back(fmt::format("{}: fixed with ratio {:.1f}; required {:g}", vector.label,
-                                                 vector.ratio.value_or(0.0), tolerances.minimumRatio));
-    }
-    ProcessingRuleCheck loops{"loopMisclosure",
-                              fmt::format("each loop's 3D misclosure at most {:g} mm + {:g} ppm of its length",
-                                          tolerances.loopMillimetres, tolerances.loopPartsPerMillion),
-                              tolerances.loopSource, tolerances.loopEnabled, true, {}};
-    for (const Loop& loop : checks.loops)
-        if (!loop.passed)
-            loops.failures.push_back(fmt::format("loop {} ({}): {} ({:.2f} ppm of {:.3f} km); allowed {}", loop.number,
-                                                 fmt::join(loop.stations, "-"), Millimetres(loop.misclosureMetres),
-                                                 loop.partsPerMillion, loop.lengthMetres / metresPerKilometre,
-                                                 Millimetres(loop.allowedMetres)));
-    ProcessingRuleCheck repeats{
-        "repeatBaselines",
-        fmt::format("a baseline observed in two sessions agrees within {:g} mm + {:g} ppm horizontally and {:g} mm + "
-                    "{:g} ppm vertically",
-                    tolerances.repeatHorizontalMillimetres, tolerances.repeatHorizontalPartsPerMillion,
-                    tolerances.repeatVerticalMillimetres, tolerances.repeatVerticalPartsPerMillion),
-        tolerances.repeatSource, tolerances.repeatEnabled, true, {}};
-    for (const Repeat& repeat : checks.repeats)
-        if (!repeat.passed)
-            repeats.failures.push_back(fmt::format(
-                "{}-{} ({} and {}): horizontal {}, vertical {}; allowed {} and {}", repeat.from, repeat.to,
-                result.runs[repeat.first].vector.session, result.runs[repeat.second].vector.session,
-                Millimetres(repeat.horizontalMetres), Millimetres(repeat.verticalMetres),
-                Millimetres(repeat.allowedHorizontalMetres), Millimetres(repeat.allowedVerticalMetres)));
-    for (ProcessingRuleCheck* rule : {&fixed, &loops, &repeats}) {
-        rule->passed = !rule->enabled || rule->failures.empty();
-        checks.rules.push_back(std::move(*rule));
-    }
+    Judge_Rules(result, order, tolerances, checks);
     // Suspects: the vectors in the most failing loops and repeats.
     std::map<std::size_t, std::pair<int32_t, int32_t>> counts;
-    if (tolerances.loopEnabled)
-        for (const Loop& loop : checks.loops)
+    for (const Loop& loop : checks.loops)
             if (!loop.passed)
                 for (const LoopLeg& leg : loop.legs) ++counts[leg.run].first;
-    if (tolerances.repeatEnabled)
-        for (const Repeat& repeat : checks.repeats)
+    for (const Repeat& repeat : checks.repeats)
             if (!repeat.passed) {
                 ++counts[repeat.first].second;
                 ++counts[repeat.second].second;
@@ -365,8 +421,10 @@ NetworkChecks Check_Network(const ProcessingResult& result, const ProcessingOrde
         suspect.run = run;
         suspect.failingLoops = count.first;
         suspect.failingRepeats = count.second;
+        const double minimumRatio =
+            tolerances.fixedSolutions.settings.enabled ? tolerances.fixedSolutions.minimumRatio : 0.0;
         const bool weak = vector.vector.solution != SolutionKind::fixed || vector.vector.satellites < fewSatellites
-                          || vector.vector.ratio.value_or(0.0) < tolerances.minimumRatio;
+                          || vector.vector.ratio.value_or(0.0) < minimumRatio;
         suspect.reprocess = weak;
         suspect.why = weak ? fmt::format("{} with ratio {:.1f} and {} satellites: process it again (a lower mask, "
                                          "another window or options) before observing it again",

@@ -10,27 +10,21 @@
 #include <string>
 #include <vector>
 
+#include "tool/plan/standard_checks.h"
+#include "tool/plan/standard_profile.h"
 #include "tool/process/baseline_processing.h"
 
 namespace min_lumo_tool {
 
-// The processing rules' numbers (the profile's fixedSolutions,
-// loopMisclosure and repeatBaselines), each with its source.
+// The processing rules of a survey standard's profile: its fixedSolutions,
+// loopMisclosure and repeatBaselines (a rule not enabled is not judged).
 struct ProcessingTolerances {
-    bool fixedEnabled = true;
-    double minimumRatio = 3.0;  // a fixed solution's ratio at least this
-    std::string fixedSource;
-    bool loopEnabled = true;
-    double loopMillimetres = 10.0, loopPartsPerMillion = 1.0;  // 3D misclosure against the loop's length
-    std::string loopSource;
-    bool repeatEnabled = true;
-    double repeatHorizontalMillimetres = 10.0, repeatHorizontalPartsPerMillion = 1.0;
-    double repeatVerticalMillimetres = 20.0, repeatVerticalPartsPerMillion = 2.0;
-    std::string repeatSource;
+    FixedSolutionsRule fixedSolutions;
+    LoopMisclosureRule loopMisclosure;
+    RepeatBaselinesRule repeatBaselines;
 };
 
-// The project's own tolerances (the basic profile's), when no profile says.
-ProcessingTolerances Default_Processing_Tolerances();
+ProcessingTolerances Processing_Tolerances(const StandardProfile& profile);
 
 // A run's vector walked forwards (+1) or backwards (-1) around a loop.
 struct LoopLeg {
@@ -48,7 +42,7 @@ struct Loop {
     double misclosureMetres = 0.0;       // 3D
     double lengthMetres = 0.0;           // the sum of its vectors' lengths
     double partsPerMillion = 0.0;
-    double allowedMetres = 0.0;
+    std::optional<double> allowedMetres;  // none when no rule judges loops
     bool passed = true;
 };
 
@@ -58,7 +52,7 @@ struct Repeat {
     double horizontalMetres = 0.0, verticalMetres = 0.0;  // the second minus the first, turned to run alike
     double dX = 0.0, dY = 0.0, dZ = 0.0;
     double lengthMetres = 0.0;
-    double allowedHorizontalMetres = 0.0, allowedVerticalMetres = 0.0;
+    std::optional<double> allowedHorizontalMetres, allowedVerticalMetres;  // none when no rule judges repeats
     bool passed = true;
 };
 
@@ -71,22 +65,15 @@ struct Suspect {
     std::string why;            // in words
 };
 
-// A processing rule as checked.
-struct ProcessingRuleCheck {
-    std::string rule;  // fixedSolutions, loopMisclosure, repeatBaselines
-    std::string requirement;
-    std::string source;
-    bool enabled = true;
-    bool passed = true;
-    std::vector<std::string> failures;  // one text each
-};
-
 struct NetworkChecks {
     std::vector<Loop> loops;
     int32_t loopsPossible = 0;  // independent loops of the processed network
     std::vector<Repeat> repeats;
-    std::vector<Suspect> suspects;          // most failing loops first
-    std::vector<ProcessingRuleCheck> rules;  // in the profile's order
+    std::vector<Suspect> suspects;  // most failing loops first
+    // The processing rules the profile enables, as the plan's checks are
+    // kept (RuleStage::process), and those it leaves out.
+    std::vector<RuleCheck> rules;
+    std::vector<LeftOutRule> leftOut;
     bool Passed() const;
 };
 

@@ -58,6 +58,8 @@ std::string Navigation_Text(const NavigationFile& file, min_lumo_field::DisplayS
                        min_lumo_field::Display_Time_Named(file.lastGps, scale));
 }
 
+Json Optional(const std::optional<double>& value) { return value ? Json(*value) : Json(nullptr); }
+
 }  // namespace
 
 std::vector<std::string> Correction_Summary(const ProcessingContext& context) {
@@ -165,9 +167,9 @@ std::string Process_Report_Text(const ProcessingContext& context, const Processi
                            std::to_string(loop.legs.size()), Metres(loop.lengthMetres / metresPerKilometre, 3),
                            Millimetres(loop.dX), Millimetres(loop.dY), Millimetres(loop.dZ),
                            Millimetres(loop.misclosureMetres), fmt::format("{:.2f}", loop.partsPerMillion),
-                           Millimetres(loop.allowedMetres),
-                           loop.passed ? (loop.trivial ? "passes, trivial" : "passes")
-                                       : (loop.trivial ? "fails, trivial" : "fails")});
+                           loop.allowedMetres ? Millimetres(*loop.allowedMetres) : "-",
+                           std::string(!loop.allowedMetres ? "not judged" : loop.passed ? "passes" : "fails")
+                               + (loop.trivial ? ", trivial" : "")});
             walks.push_back(fmt::format("{} {}-{}", loop.number, fmt::join(loop.stations, "-"), loop.stations.front()));
         }
         text += loops.Render();
@@ -187,18 +189,28 @@ std::string Process_Report_Text(const ProcessingContext& context, const Processi
             repeats.Add_Row({repeat.from, repeat.to,
                              result.runs[repeat.first].vector.session + " " + result.runs[repeat.second].vector.session,
                              Metres(repeat.lengthMetres / metresPerKilometre, 3), Millimetres(repeat.horizontalMetres),
-                             Millimetres(repeat.verticalMetres), Millimetres(repeat.allowedHorizontalMetres),
-                             Millimetres(repeat.allowedVerticalMetres), repeat.passed ? "passes" : "fails"});
+                             Millimetres(repeat.verticalMetres),
+                             repeat.allowedHorizontalMetres ? Millimetres(*repeat.allowedHorizontalMetres) : "-",
+                             repeat.allowedVerticalMetres ? Millimetres(*repeat.allowedVerticalMetres) : "-",
+                             !repeat.allowedHorizontalMetres ? "not judged" : repeat.passed ? "passes" : "fails"});
         text += repeats.Render();
     }
 
-    // The processing rules.
-    text += "\nProcessing checks:\n";
-    for (const ProcessingRuleCheck& rule : checks.rules) {
-        const char* outcome = !rule.enabled ? "off" : rule.passed ? "passes" : "fails";
-        text += Wrapped(fmt::format("{} {}: {}", rule.rule, outcome, rule.requirement), "  ", "    ");
-        for (const std::string& failure : rule.failures) text += Wrapped(failure, "    - ", "      ");
-        text += Wrapped("source: " + rule.source, "    ", "      ");
+    // The processing rules: with a standard, in its Checks section below;
+    // else the default profile's.
+    if (!standard) {
+        text += "\n" + Wrapped(fmt::format("Processing checks against {} ({}; --standard names a profile):",
+                                          context.profile, context.profileTitle));
+        for (const RuleCheck& rule : checks.rules) {
+            const char* outcome = rule.passed ? "passes" : rule.severity == RuleSeverity::advisory ? "noted" : "fails";
+            text += Wrapped(fmt::format("{} {}: {}", Rule_Key(rule.rule), outcome, rule.requirement), "  ", "    ");
+            for (const CheckFailure& failure : rule.failures)
+                text += Wrapped(fmt::format("{}: {}; required {}", failure.item, failure.measured, failure.required),
+                                "    - ", "      ");
+            text += Wrapped("source: " + rule.source, "    ", "      ");
+        }
+        for (const LeftOutRule& rule : checks.leftOut)
+            text += Wrapped(fmt::format("{} left out: {}", Rule_Key(rule.rule), rule.reason), "  ", "    ");
     }
     if (!checks.suspects.empty()) {
         text += "\nSuspects (the vectors in the most failing loops and repeats) and what to do:\n";
@@ -274,7 +286,7 @@ Json Process_Report_Json(const ProcessingContext& context, const ProcessingOrder
                          {"misclosureMetres", loop.misclosureMetres},
                          {"lengthMetres", loop.lengthMetres},
                          {"partsPerMillion", loop.partsPerMillion},
-                         {"allowedMetres", loop.allowedMetres},
+                         {"allowedMetres", Optional(loop.allowedMetres)},
                          {"passed", loop.passed}});
     }
     document["loops"] = loops;
@@ -291,19 +303,28 @@ Json Process_Report_Json(const ProcessingContext& context, const ProcessingOrder
                            {"horizontalMetres", repeat.horizontalMetres},
                            {"verticalMetres", repeat.verticalMetres},
                            {"lengthMetres", repeat.lengthMetres},
-                           {"allowedHorizontalMetres", repeat.allowedHorizontalMetres},
-                           {"allowedVerticalMetres", repeat.allowedVerticalMetres},
+                           {"allowedHorizontalMetres", Optional(repeat.allowedHorizontalMetres)},
+                           {"allowedVerticalMetres", Optional(repeat.allowedVerticalMetres)},
                            {"passed", repeat.passed}});
     document["repeats"] = repeats;
-    Json rules = Json::array();
-    for (const ProcessingRuleCheck& rule : checks.rules)
-        rules.push_back({{"rule", rule.rule},
-                         {"enabled", rule.enabled},
-                         {"passed", rule.passed},
-                         {"requirement", rule.requirement},
-                         {"source", rule.source},
-                         {"failures", rule.failures}});
-    document["processingChecks"] = rules;
+    if (!standard) {
+        Json rules = Json::array();
+        for (const RuleCheck& rule : checks.rules) {
+            Json failures = Json::array();
+            for (const CheckFailure& failure : rule.failures)
+                failures.push_back({{"kind", Failure_Kind_Name(failure.kind)},
+                                    {"item", failure.item},
+                                    {"measured", failure.measured},
+                                    {"required", failure.required}});
+            rules.push_back({{"rule", Rule_Key(rule.rule)},
+                             {"severity", Severity_Name(rule.severity)},
+                             {"passed", rule.passed},
+                             {"requirement", rule.requirement},
+                             {"source", rule.source},
+                             {"failures", failures}});
+        }
+        document["processingChecks"] = {{"profile", context.profile}, {"rules", rules}};
+    }
     Json suspects = Json::array();
     for (const Suspect& suspect : checks.suspects)
         suspects.push_back({{"label", result.runs[suspect.run].vector.label},

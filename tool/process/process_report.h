@@ -33,11 +33,17 @@ struct ProcessingContext {
     min_lumo_field::DisplayScale scale = min_lumo_field::DisplayScale::Gps;
     std::vector<std::string> warnings;
     double toolSeconds = 0.0;  // the tool's own processor time
+    // The profile whose processing rules judged the network when no
+    // --standard was given (the default's).
+    std::string profile, profileTitle;
 };
 
 // The corrections every vector has, in words.
 std::vector<std::string> Correction_Summary(const ProcessingContext& context);
 
+// `standard`: the standard's checks, plan's and processing's rules
+// together, when --standard asked for them; else the network's own rules
+// are shown.
 std::string Process_Report_Text(const ProcessingContext& context, const ProcessingOrder& order,
                                 const ProcessingResult& result, const NetworkChecks& checks,
                                 const StandardChecks* standard);

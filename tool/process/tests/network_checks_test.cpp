@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tool/process/network_checks.h"
+#include "tool/process/tests/planned_files.h"
 
 namespace min_lumo_tool {
 namespace {
@@ -78,7 +79,7 @@ Built Build(const std::vector<Leg>& legs) {
 
 TEST(NetworkChecks, LoopsShortestFirstWithTheirMisclosures) {
     const Built built = Build(network);
-    const NetworkChecks checks = Check_Network(built.result, built.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(built.result, built.order, Basic_Numbers());
     // Station pairs AB BC AC CD AD AE ED, five stations: 7 - 5 + 1 loops.
     EXPECT_EQ(checks.loopsPossible, 3);
     struct Expected {
@@ -104,7 +105,8 @@ TEST(NetworkChecks, LoopsShortestFirstWithTheirMisclosures) {
         EXPECT_NEAR(loop.misclosureMetres * 1000.0, want.misclosureMillimetres, 1e-6) << stations;
         EXPECT_NEAR(loop.lengthMetres, want.lengthMetres, 1e-6) << stations;
         EXPECT_NEAR(loop.partsPerMillion, want.ppm, 1e-6) << stations;
-        EXPECT_NEAR(loop.allowedMetres * 1000.0, want.allowedMillimetres, 1e-6) << stations;
+        ASSERT_TRUE(loop.allowedMetres.has_value());
+        EXPECT_NEAR(*loop.allowedMetres * 1000.0, want.allowedMillimetres, 1e-6) << stations;
         EXPECT_EQ(loop.passed, want.passed) << stations;
         EXPECT_FALSE(loop.trivial) << stations;
         EXPECT_EQ(loop.number, static_cast<int32_t>(i + 1));
@@ -113,7 +115,7 @@ TEST(NetworkChecks, LoopsShortestFirstWithTheirMisclosures) {
 
 TEST(NetworkChecks, ARepeatTurnedToRunAlikeAndReadInEastNorthUp) {
     const Built built = Build(network);
-    const NetworkChecks checks = Check_Network(built.result, built.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(built.result, built.order, Basic_Numbers());
     // A-B (S1) and B-A (S2): -(B-A) - (A-B) = (0, -6, -8) mm: east -6, north
     // -8, up 0; allowed 10 mm + 1 ppm of 1 km and 20 mm + 2 ppm.
     ASSERT_EQ(checks.repeats.size(), 1U);
@@ -122,11 +124,11 @@ TEST(NetworkChecks, ARepeatTurnedToRunAlikeAndReadInEastNorthUp) {
     EXPECT_EQ(repeat.to, "B");
     EXPECT_NEAR(repeat.horizontalMetres * 1000.0, 10.0, 1e-6);
     EXPECT_NEAR(repeat.verticalMetres * 1000.0, 0.0, 1e-6);
-    EXPECT_NEAR(repeat.allowedHorizontalMetres * 1000.0, 11.0, 1e-9);
-    EXPECT_NEAR(repeat.allowedVerticalMetres * 1000.0, 22.0, 1e-9);
+    EXPECT_NEAR(repeat.allowedHorizontalMetres.value_or(0.0) * 1000.0, 11.0, 1e-9);
+    EXPECT_NEAR(repeat.allowedVerticalMetres.value_or(0.0) * 1000.0, 22.0, 1e-9);
     EXPECT_TRUE(repeat.passed);
-    ProcessingTolerances tight = Default_Processing_Tolerances();
-    tight.repeatHorizontalMillimetres = 8.0;  // 8 + 1 = 9 mm: the 10 mm fail
+    ProcessingTolerances tight = Basic_Numbers();
+    tight.repeatBaselines.horizontalMillimetres = 8.0;  // 8 + 1 = 9 mm: the 10 mm fail
     const NetworkChecks failing = Check_Network(built.result, built.order, tight);
     EXPECT_FALSE(failing.repeats.front().passed);
     EXPECT_FALSE(failing.rules[2].passed);
@@ -134,7 +136,7 @@ TEST(NetworkChecks, ARepeatTurnedToRunAlikeAndReadInEastNorthUp) {
 
 TEST(NetworkChecks, TheVectorInTheMostFailingLoopsIsTheSuspect) {
     const Built built = Build(network);
-    const NetworkChecks checks = Check_Network(built.result, built.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(built.result, built.order, Basic_Numbers());
     ASSERT_EQ(checks.suspects.size(), 1U);
     const Suspect& suspect = checks.suspects.front();
     EXPECT_EQ(built.result.runs[suspect.run].vector.label, "A S1 D 1");
@@ -143,7 +145,12 @@ TEST(NetworkChecks, TheVectorInTheMostFailingLoopsIsTheSuspect) {
     EXPECT_NE(suspect.why.find("process it again"), std::string::npos);
     // The rules: the float fails fixedSolutions, two loops fail.
     ASSERT_EQ(checks.rules.size(), 3U);
-    EXPECT_EQ(checks.rules[0].rule, "fixedSolutions");
+    EXPECT_EQ(checks.rules[0].rule, RuleId::fixedSolutions);
+    EXPECT_EQ(checks.rules[0].failures.front().item, "vector A S1 D 1");
+    EXPECT_EQ(checks.rules[0].failures.front().measured, "float with ratio 2.1");
+    EXPECT_EQ(checks.rules[1].failures.front().item, "loop 2 (A-E-D)");
+    EXPECT_EQ(checks.rules[1].failures.front().measured, "20.0 mm (3.52 ppm of 5.686 km)");
+    EXPECT_EQ(checks.rules[1].failures.front().required, "15.7 mm");
     EXPECT_FALSE(checks.rules[0].passed);
     EXPECT_EQ(checks.rules[0].failures.size(), 1U);
     EXPECT_FALSE(checks.rules[1].passed);
@@ -157,11 +164,29 @@ TEST(NetworkChecks, AFixedSuspectIsToBeObservedAgain) {
     legs[4].solution = SolutionKind::fixed;
     legs[4].ratio = 25.0;
     const Built built = Build(legs);
-    const NetworkChecks checks = Check_Network(built.result, built.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(built.result, built.order, Basic_Numbers());
     ASSERT_EQ(checks.suspects.size(), 1U);
     EXPECT_FALSE(checks.suspects.front().reprocess);
     EXPECT_NE(checks.suspects.front().why.find("observe it again"), std::string::npos);
     EXPECT_TRUE(checks.rules[0].passed);
+}
+
+TEST(NetworkChecks, ARuleLeftOutJudgesNothing) {
+    const Built built = Build(network);
+    ProcessingTolerances tolerances = Basic_Numbers();
+    tolerances.loopMisclosure.settings.enabled = false;
+    tolerances.loopMisclosure.settings.source = "not part of this profile";
+    const NetworkChecks checks = Check_Network(built.result, built.order, tolerances);
+    EXPECT_EQ(checks.loops.size(), 3U);
+    for (const Loop& loop : checks.loops) {
+        EXPECT_TRUE(loop.passed);
+        EXPECT_FALSE(loop.allowedMetres.has_value());
+    }
+    ASSERT_EQ(checks.leftOut.size(), 1U);
+    EXPECT_EQ(checks.leftOut.front().rule, RuleId::loopMisclosure);
+    EXPECT_EQ(checks.leftOut.front().reason, "not part of this profile");
+    EXPECT_EQ(checks.rules.size(), 2U);
+    EXPECT_TRUE(checks.suspects.empty());
 }
 
 TEST(NetworkChecks, LoopsOfOneSessionAreTrivialAndFailedVectorsLeftOut) {
@@ -173,7 +198,7 @@ TEST(NetworkChecks, LoopsOfOneSessionAreTrivialAndFailedVectorsLeftOut) {
         {"A", "D", "S1", 1000.0, 1000.0, 1000.0, SolutionKind::fixed, 40.0},
     };
     const Built built = Build(legs);
-    const NetworkChecks checks = Check_Network(built.result, built.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(built.result, built.order, Basic_Numbers());
     EXPECT_EQ(checks.loopsPossible, 1);
     ASSERT_EQ(checks.loops.size(), 1U);
     EXPECT_TRUE(checks.loops.front().trivial);

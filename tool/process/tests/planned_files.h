@@ -15,6 +15,7 @@
 #include "tool/plan/processing_plan.h"
 #include "tool/process/baseline_processing.h"
 #include "tool/process/navigation_files.h"
+#include "tool/process/network_checks.h"
 #include "tool/process/processing_order.h"
 #include "tool/project/validator.h"
 
@@ -78,6 +79,27 @@ inline ProcessingSettings Standin_Settings(const std::string& name, const std::s
     settings.userOptions = user;
     settings.workFolder = folder + "/work";
     return settings;
+}
+
+// The processing rules at the basic profile's numbers, enabled: loops 10 mm
+// + 1 ppm, repeats 10 mm + 1 ppm horizontally and 20 mm + 2 ppm
+// vertically, a fix's ratio at least 3.
+inline ProcessingTolerances Basic_Numbers() {
+    ProcessingTolerances tolerances;
+    for (RuleSettings* settings : {&tolerances.fixedSolutions.settings, &tolerances.loopMisclosure.settings,
+                                   &tolerances.repeatBaselines.settings}) {
+        settings->enabled = true;
+        settings->listed = true;
+        settings->source = "test";
+    }
+    tolerances.fixedSolutions.minimumRatio = 3.0;
+    tolerances.loopMisclosure.millimetres = 10.0;
+    tolerances.loopMisclosure.partsPerMillion = 1.0;
+    tolerances.repeatBaselines.horizontalMillimetres = 10.0;
+    tolerances.repeatBaselines.horizontalPartsPerMillion = 1.0;
+    tolerances.repeatBaselines.verticalMillimetres = 20.0;
+    tolerances.repeatBaselines.verticalPartsPerMillion = 2.0;
+    return tolerances;
 }
 
 }  // namespace min_lumo_tool

@@ -168,7 +168,7 @@ TEST(RealEngine, TheHalvesCampaignAgreesWithHandRunsAndTheFixture) {
     std::vector<FixtureLoop> loops;
     std::vector<FixtureRepeat> repeats;
     Read_Fixture(loops, repeats);
-    const NetworkChecks checks = Check_Network(result, planned.order, Default_Processing_Tolerances());
+    const NetworkChecks checks = Check_Network(result, planned.order, Basic_Numbers());
     ASSERT_EQ(checks.loops.size(), loops.size());
     for (std::size_t i = 0; i < loops.size(); ++i) {
         const Loop& loop = checks.loops[i];
