@@ -154,11 +154,11 @@ private:
             StationPlacement& placement = result_.placements[s];
             if (const ControlCoordinate* given = Coordinates_Of(station.name)) {
                 placement.position = given->position;
-                placement.from = fmt::format("control coordinates, {}:{}", given->file, given->line);
+                placement.from = fmt::format("control coordinates {}:{}", given->file, given->line);
             } else if (station.headerPosition) {
                 placement.position = station.headerPosition;
                 placement.approximate = true;
-                placement.from = "control's RINEX header (APPROX POSITION XYZ), approximate";
+                placement.from = fmt::format("the RINEX header of {} (approximate)", station.name);
                 result_.warnings.push_back(fmt::format(
                     "control {}: no coordinates given for it (--control-coordinates), so its RINEX header's approximate "
                     "position is held: the vectors are right, but positions carried from it are only as good as the "
@@ -173,10 +173,11 @@ private:
     std::pair<std::optional<EarthCentred>, std::string> Fallback_Base(const OrderedObservation& observation) const {
         const OrderedStation& base = Station(observation.from.station);
         std::optional<EarthCentred> position = observation.from.headerPosition;
-        std::string where = fmt::format("RINEX header of {} (APPROX POSITION XYZ), approximate", observation.from.antennaFile);
+        std::string where =
+            fmt::format("the RINEX header of {} (APPROX POSITION XYZ, approximate)", observation.from.antennaFile);
         if (!position && base.headerPosition) {
             position = base.headerPosition;
-            where = "its RINEX headers' mean position (APPROX POSITION XYZ), approximate";
+            where = fmt::format("{}'s RINEX headers (APPROX POSITION XYZ, approximate)", base.name);
         }
         // The vectors of earlier levels that were to place it: all failed.
         std::vector<std::string> failedPlacers;
@@ -195,7 +196,7 @@ private:
                               base.name, fmt::join(failedPlacers, ", "));
         else
             why = fmt::format("no vector processed before this level reaches {}", base.name);
-        return {position, position ? where + ": " + why : why};
+        return {position, position ? where + ", since " + why : why};
     }
 
     std::vector<std::string> Corrections(const OrderedObservation& observation) const {
@@ -444,7 +445,7 @@ private:
             const EarthCentred& base = *run.vector.basePosition;
             placement.position = EarthCentred{base.x + run.vector.dX, base.y + run.vector.dY, base.z + run.vector.dZ};
             placement.approximate = false;
-            placement.from = fmt::format("vector {} ({}) from {}", run.vector.label, Solution_Text(run), run.vector.from);
+            placement.from = fmt::format("{} + vector {} ({})", run.vector.from, run.vector.label, Solution_Text(run));
         }
     }
 

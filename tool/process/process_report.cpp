@@ -64,9 +64,9 @@ Json Optional(const std::optional<double>& value) { return value ? Json(*value) 
 
 std::vector<std::string> Correction_Summary(const ProcessingContext& context) {
     std::vector<std::string> corrections = {
-        "mark to mark: each end's antenna height and east/north offsets from its RINEX header (ANTENNA: DELTA H/E/N) "
-        "given to the engine (ant1-antdel*, ant2-antdel*)",
-        "antenna types from the RINEX headers (ANT # / TYPE) passed on (ant1-anttype, ant2-anttype)"};
+        "mark to mark, each end's antenna height and east/north offsets from its RINEX header (ANTENNA: DELTA H/E/N) "
+        "given to the engine",
+        "antenna types from the headers (ANT # / TYPE) passed on"};
     corrections.push_back(context.antexFile.empty()
                               ? "phase-centre models: none (no --antex)"
                               : fmt::format("phase-centre models from {} (--antex), where it has the antenna",
@@ -94,21 +94,25 @@ std::string Process_Report_Text(const ProcessingContext& context, const Processi
     const Counts counts = Count(result);
     std::string text = Wrapped(context.title);
     text += Wrapped(fmt::format("Controls: {}", context.controls.empty() ? "none" : fmt::format("{}", fmt::join(context.controls, ", "))));
-    text += Wrapped(fmt::format("Times in {}", min_lumo_field::Display_Scale_Name(context.scale)));
-    text += Wrapped(fmt::format("Engine: {} ({}{}), {} at once, each stopped after {:g} s", context.engine,
-                                context.enginePath,
-                                context.engineProgram.empty() ? "" : ", " + context.engineProgram,
+    text += Wrapped(context.scale == min_lumo_field::DisplayScale::Gps ? "Times in GPS time (GPST); --utc for UTC"
+                                                                       : "Times in UTC");
+    std::vector<std::string> engineNotes;
+    if (context.enginePath != context.engine) engineNotes.push_back(context.enginePath);
+    if (!context.engineProgram.empty()) engineNotes.push_back(context.engineProgram);
+    text += Wrapped(fmt::format("Engine: {}{}, {} at once, each stopped after {:g} s", context.engine,
+                                engineNotes.empty() ? "" : fmt::format(" ({})", fmt::join(engineNotes, ", ")),
                                 Plural(static_cast<std::size_t>(context.jobs), "run"), context.timeoutSeconds));
     text += Wrapped(fmt::format("Options{}: {}",
                                 context.engineOptionsFile.empty() ? " (the tool's defaults)"
                                                                   : " (the tool's defaults, " + context.engineOptionsFile
                                                                         + " over them)",
                                 fmt::join(context.options, " ")));
-    for (const std::string& correction : Correction_Summary(context)) text += Wrapped("Corrections: " + correction);
+    text += Wrapped(fmt::format("Corrections: {}", fmt::join(Correction_Summary(context), "; ")));
     for (const NavigationFile& file : context.navigation)
         text += Wrapped("Navigation: " + Navigation_Text(file, context.scale));
-    std::string verdict = checks.Passed() ? "processing checks pass" : "processing checks fail";
-    if (standard) verdict += fmt::format("; the campaign {}", standard->verdict);
+    const std::string verdict = standard ? fmt::format("checked against {}: {}", standard->profile, standard->verdict)
+                                         : fmt::format("processing checks of {}: {}", context.profile,
+                                                       checks.Passed() ? "pass" : "fail");
     text += Wrapped(fmt::format("Processed {} of {}: {} fixed, {} float, {} single, {} not processed; {}",
                                 result.runs.size() - counts.failed, Plural(result.runs.size(), "kept observation"),
                                 counts.fixed, counts.floating, counts.single, counts.failed, verdict));
@@ -117,7 +121,7 @@ std::string Process_Report_Text(const ProcessingContext& context, const Processi
     text += "\nVectors, in the plan's order (metres, Earth-centred; from the base to the rover):\n";
     TextTable vectors({">#", "session", "from", "to", "solution", ">ratio", ">sats", ">epochs", ">dX m", ">dY m",
                        ">dZ m", ">length m"});
-    TextTable local({">#", "from", "to", ">east m", ">north m", ">up m", ">sE mm", ">sN mm", ">sU mm", ">engine s"});
+    TextTable local({">#", "from", "to", ">east m", ">north m", ">up m", ">sE mm", ">sN mm", ">sU mm"});
     std::vector<std::string> notes;
     for (std::size_t i = 0; i < result.runs.size(); ++i) {
         const VectorRun& run = result.runs[i];
@@ -132,16 +136,15 @@ std::string Process_Report_Text(const ProcessingContext& context, const Processi
         if (solved) {
             const std::array<double, 3> sigmas = Local_Sigmas(run);
             local.Add_Row({number, vector.from, vector.to, Metres(run.east), Metres(run.north), Metres(run.up),
-                           Millimetres(sigmas[0]), Millimetres(sigmas[1]), Millimetres(sigmas[2]),
-                           fmt::format("{:.2f}", vector.engineSeconds)});
+                           Millimetres(sigmas[0]), Millimetres(sigmas[1]), Millimetres(sigmas[2])});
         }
         std::string note = fmt::format("{} {}: base {}", number, vector.label,
                                        vector.basePosition
                                            ? fmt::format("{:.4f} {:.4f} {:.4f}", vector.basePosition->x,
                                                          vector.basePosition->y, vector.basePosition->z)
                                            : std::string("none"));
-        note += fmt::format(", from the {}", vector.baseFrom);
-        if (run.baseApproximate) note += " (marked: approximate base)";
+        note += fmt::format(" from {}", vector.baseFrom);
+        if (run.baseApproximate) note += "; marked: processed from an approximate base";
         if (!run.problem.empty()) note += "; " + run.problem;
         notes.push_back(note);
     }

@@ -96,7 +96,7 @@ TEST(BaselineProcessing, ABaseWhoseVectorFailedIsProcessedFromItsHeaderAndMarked
         EXPECT_EQ(run.vector.solution, SolutionKind::fixed) << label;
         EXPECT_TRUE(run.baseApproximate) << label;
         EXPECT_EQ(run.baseSource, BaseSource::header) << label;
-        EXPECT_NE(run.vector.baseFrom.find("approximate: the vector that was to place MATA failed: GARRAF 077A MATA 1"),
+        EXPECT_NE(run.vector.baseFrom.find("approximate), since the vector that was to place MATA failed: GARRAF 077A MATA 1"),
                   std::string::npos)
             << run.vector.baseFrom;
     }
