@@ -436,10 +436,12 @@ NetworkChecks Check_Network(const ProcessingResult& result, const ProcessingOrde
                                          vector.vector.from, vector.vector.to);
         checks.suspects.push_back(suspect);
     }
-    // Weaker vectors first among the equally suspect, then the plan's order.
-    std::stable_sort(checks.suspects.begin(), checks.suspects.end(), [&](const Suspect& a, const Suspect& b) {
-        return a.reprocess > b.reprocess;
-    });
+    // Among vectors equally suspect, a weak one (float, few satellites, a
+    // low ratio) explains the failure before sound ones are doubted.
+    if (std::any_of(checks.suspects.begin(), checks.suspects.end(), [](const Suspect& s) { return s.reprocess; }))
+        checks.suspects.erase(std::remove_if(checks.suspects.begin(), checks.suspects.end(),
+                                             [](const Suspect& s) { return !s.reprocess; }),
+                              checks.suspects.end());
     return checks;
 }
 
