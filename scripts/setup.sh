@@ -19,6 +19,9 @@ job=${1:-test}
 demo_packages=(
   cmake make g++
   nlohmann-json3-dev libcli11-dev libfmt-dev zlib1g-dev
+  # `process` runs RTKLIB's rnx2rtkp on the baselines (the demo processes a
+  # small real campaign; the tests check the tool against it).
+  rtklib
 )
 test_packages=(
   "${demo_packages[@]}"
