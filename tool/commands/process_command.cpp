@@ -214,6 +214,7 @@ std::string Engine_Program(const ProcessingResult& result) {
 
 int Process(const ProcessOptions& options) {
     const double toolStart = Own_Processor_Seconds();
+    const double engineStart = Children_Processor_Seconds();
     const min_lumo_field::DisplayScale scale =
         options.plan.utc ? min_lumo_field::DisplayScale::Utc : min_lumo_field::DisplayScale::Gps;
     // Everything the runs need is read and checked before planning, so that
@@ -328,6 +329,7 @@ int Process(const ProcessOptions& options) {
         {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)}};
     Write_Outputs(std::move(outputs), options.keepEngineFiles, Engine_File_Outputs(options.keepEngineFiles, result));
     context.toolSeconds = Own_Processor_Seconds() - toolStart;
+    context.engineProcessorSeconds = Children_Processor_Seconds() - engineStart;
     Print(options.plan.json ? Process_Report_Json(context, order, result, checks, planned->campaign, standard).dump(2) + "\n"
                             : Process_Report_Text(context, order, result, checks, standard));
     Print_Warnings(warnings);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -129,8 +130,12 @@ public:
         const auto started = std::chrono::steady_clock::now();
         int32_t wave = 0;
         for (const auto& [level, members] : waves) {
+            const auto waveStarted = std::chrono::steady_clock::now();
             Run_Wave(wave, members);
             Place_Reached(members);
+            result_.waveTimings.push_back(
+                {level == std::numeric_limits<int32_t>::max() ? -1 : level, static_cast<int32_t>(members.size()),
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - waveStarted).count()});
             ++wave;
         }
         result_.waves = wave;

@@ -67,6 +67,13 @@ struct StationPlacement {
     bool approximate = false;
 };
 
+// One level's runs, all at once up to the jobs asked for.
+struct WaveTiming {
+    int32_t level = -1;  // -1: the baselines no control reaches
+    int32_t runs = 0;
+    double wallSeconds = 0.0;
+};
+
 struct ProcessingResult {
     std::vector<VectorRun> runs;               // by ProcessingOrder::observations
     std::vector<StationPlacement> placements;  // by station: where the runs put each
@@ -74,6 +81,7 @@ struct ProcessingResult {
     double engineSeconds = 0.0;  // wall-clock time of the engine runs, added up
     double wallSeconds = 0.0;    // from the first run's start to the last one's end
     int32_t waves = 0;
+    std::vector<WaveTiming> waveTimings;
 };
 
 // Processes every observation of the order.  Navigation files are those of

@@ -151,6 +151,38 @@ struct Running {
     Clock::time_point started;
 };
 
+void Note_Child(int) {}
+
+// While the tool waits for its children, SIGCHLD is held back and waited
+// for (sigtimedwait), so that the tool sleeps until a child ends or a
+// timeout falls due instead of looking again and again.
+struct ChildSignals {
+    sigset_t child{}, previous{};
+    struct sigaction previousAction {};
+    void Hold() {
+        sigemptyset(&child);
+        sigaddset(&child, SIGCHLD);
+        sigprocmask(SIG_BLOCK, &child, &previous);
+        struct sigaction action {};
+        action.sa_handler = Note_Child;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGCHLD, &action, &previousAction);
+    }
+    void Release() {
+        sigaction(SIGCHLD, &previousAction, nullptr);
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+    }
+    // Until a child ends, or `seconds` pass.
+    void Wait(double seconds) const {
+        const double bounded = std::min(std::max(seconds, 0.0), 3600.0);
+        timespec wait{};
+        wait.tv_sec = static_cast<time_t>(bounded);
+        wait.tv_nsec = static_cast<long>((bounded - static_cast<double>(wait.tv_sec)) * 1e9);
+        sigtimedwait(&child, nullptr, &wait);
+    }
+};
+ChildSignals childSignals;
+
 bool Start(const ChildCommand& command, Running& running, ChildOutcome& outcome) {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -169,7 +201,14 @@ bool Start(const ChildCommand& command, Running& running, ChildOutcome& outcome)
     // whatever it started (the engine unpacks files with other programs)
     // with it.
     posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    // The engine starts with the signals as the tool had them before it
+    // waited for its children.
+    posix_spawnattr_setsigmask(&attributes, &childSignals.previous);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGCHLD);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<std::string> words = {command.program};
     words.insert(words.end(), command.arguments.begin(), command.arguments.end());
     std::vector<char*> argv;
@@ -216,9 +255,6 @@ void Stop(Running& running, ChildOutcome& outcome) {
     outcome.seconds = Seconds_Since(running.started);
 }
 
-// Between looks at the children: short against an engine run of a tenth of
-// a second and more, long enough to cost the tool nothing.
-constexpr long pollNanoseconds = 1'000'000;
 
 #endif
 
@@ -229,6 +265,14 @@ std::vector<ChildOutcome> Run_Children(const std::vector<ChildCommand>& commands
     const auto slots = static_cast<std::size_t>(std::max(jobs, 1));
     std::vector<Running> running;
     std::size_t next = 0;
+#ifndef _WIN32
+    struct Held {
+        Held() { childSignals.Hold(); }
+        ~Held() { childSignals.Release(); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+    } held;
+#endif
     while (next < commands.size() || !running.empty()) {
         while (running.size() < slots && next < commands.size()) {
             Running started;
@@ -278,9 +322,10 @@ std::vector<ChildOutcome> Run_Children(const std::vector<ChildCommand>& commands
                 ++i;
             }
         }
-        if (!anyEnded) {
-            const timespec pause{0, pollNanoseconds};
-            nanosleep(&pause, nullptr);
+        if (!anyEnded && !running.empty()) {
+            double wait = timeoutSeconds;
+            for (const Running& child : running) wait = std::min(wait, timeoutSeconds - Seconds_Since(child.started));
+            childSignals.Wait(wait);
         }
 #endif
     }

@@ -337,6 +337,14 @@ Json Process_Report_Json(const ProcessingContext& context, const ProcessingOrder
                             {"why", suspect.why}});
     document["suspects"] = suspects;
     if (standard) document.update(Checks_Json(campaign, *standard));
+    Json waves = Json::array();
+    for (const WaveTiming& wave : result.waveTimings)
+        waves.push_back({{"level", wave.level}, {"runs", wave.runs}, {"wallSeconds", wave.wallSeconds}});
+    document["timing"] = {{"toolProcessorSeconds", context.toolSeconds},
+                          {"engineProcessorSeconds", context.engineProcessorSeconds},
+                          {"engineSeconds", result.engineSeconds},
+                          {"wallSeconds", result.wallSeconds},
+                          {"waves", waves}};
     document["warnings"] = context.warnings;
     return document;
 }

@@ -32,7 +32,8 @@ struct ProcessingContext {
     std::vector<std::string> controls;  // the controls' names
     min_lumo_field::DisplayScale scale = min_lumo_field::DisplayScale::Gps;
     std::vector<std::string> warnings;
-    double toolSeconds = 0.0;  // the tool's own processor time
+    double toolSeconds = 0.0;    // the tool's own processor time: planning, options, solutions, checks
+    double engineProcessorSeconds = 0.0;  // the engine runs' processor time
     // The profile whose processing rules judged the network when no
     // --standard was given (the default's).
     std::string profile, profileTitle;
