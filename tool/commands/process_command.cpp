@@ -16,6 +16,7 @@
 
 #include "tool/commands/guard.h"
 #include "tool/commands/outputs.h"
+#include "tool/field/field_file_kind.h"
 #include "tool/field/occupation.h"
 #include "tool/output/atomic_file.h"
 #include "tool/plan/plan_report.h"
@@ -122,6 +123,41 @@ GivenFiles Split_Given_Files(const ProcessOptions& options) {
         addNavigation(path);
     }
     return given;
+}
+
+// Planning counts a folder's navigation files among the files it skips;
+// processing reads them.  The count is told again without them, or not at
+// all when they were all it skipped.
+void Recount_Skipped_Files(const ProcessOptions& options, std::vector<std::string>& warnings) {
+    for (const std::string& folder : options.plan.files) {
+        std::error_code error;
+        if (!fs::is_directory(folder, error)) continue;
+        const std::string prefix = min_lumo_field::Located(folder, 0, "");
+        const auto skipped = std::find_if(warnings.begin(), warnings.end(), [&](const std::string& warning) {
+            return warning.rfind(prefix, 0) == 0 && warning.size() > prefix.size()
+                   && warning.compare(warning.size() - std::string("; skipped").size(), std::string::npos, "; skipped")
+                          == 0;
+        });
+        if (skipped == warnings.end()) continue;
+        int64_t others = 0;
+        std::vector<fs::path> paths;
+        for (const fs::directory_entry& entry :
+             fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied, error)) {
+            std::error_code kindError;
+            if (entry.is_regular_file(kindError)) paths.push_back(entry.path());
+        }
+        for (const fs::path& path : paths)
+            if (min_lumo_field::Field_File_Kind(path.string()) == min_lumo_field::FieldFileKind::Other
+                && !Is_Navigation_File(path.string()))
+                ++others;
+        if (others == 0)
+            warnings.erase(skipped);
+        else
+            *skipped = min_lumo_field::Located(
+                folder, 0,
+                fmt::format("{} file{} neither RINEX observation or navigation data nor an occupation log; skipped",
+                            others, others == 1 ? " is" : "s are"));
+    }
 }
 
 // Every session needs navigation data over its window.
@@ -276,6 +312,7 @@ int Process(const ProcessOptions& options) {
     const ProcessingOrder order = Processing_Order(planned->campaign, planned->plan);
     Check_Navigation(order, settings.navigation, scale);
     std::vector<std::string> warnings = Plan_Warnings(planned->campaign, planned->plan);
+    Recount_Skipped_Files(options, warnings);
     for (const ControlCoordinate& control : settings.controlCoordinates) {
         const bool isControl = std::any_of(order.stations.begin(), order.stations.end(), [&](const OrderedStation& s) {
             return s.control && Lowered(s.name) == Lowered(control.station);
