@@ -35,9 +35,13 @@ target_compile_options(min_lumo_library_options INTERFACE
 # cross builds never see the rest of /usr/include.
 set(MIN_LUMO_THIRD_PARTY_INCLUDE ${CMAKE_BINARY_DIR}/third_party_include)
 file(MAKE_DIRECTORY ${MIN_LUMO_THIRD_PARTY_INCLUDE})
-foreach(package nlohmann fmt CLI gtest)
-    if(EXISTS /usr/include/${package} AND NOT EXISTS ${MIN_LUMO_THIRD_PARTY_INCLUDE}/${package})
-        file(CREATE_LINK /usr/include/${package} ${MIN_LUMO_THIRD_PARTY_INCLUDE}/${package} SYMBOLIC)
+# Eigen (libeigen3-dev) keeps its headers one folder down; Boost
+# (libboost-math-dev and the Boost headers it brings) is used header-only:
+# Boost.Math's distributions and the XML parser inside Boost.PropertyTree.
+foreach(package nlohmann fmt CLI gtest boost eigen3/Eigen)
+    get_filename_component(link_name ${package} NAME)
+    if(EXISTS /usr/include/${package} AND NOT EXISTS ${MIN_LUMO_THIRD_PARTY_INCLUDE}/${link_name})
+        file(CREATE_LINK /usr/include/${package} ${MIN_LUMO_THIRD_PARTY_INCLUDE}/${link_name} SYMBOLIC)
     endif()
 endforeach()
 add_library(min_lumo_third_party INTERFACE)

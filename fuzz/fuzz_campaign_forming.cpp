@@ -90,37 +90,35 @@ CampaignFiles Decode_Files(min_lumo_fuzz::FuzzInput& input) {
         }
         // Sometimes the same data again under another file name.
         if (i > 0 && input.Chance(24)) {
-            occupation = files.occupations[static_cast<std::size_t>(input.Below(i))];
+            occupation = files.reads[min_lumo_tool::Index_At<ReadIndex>(static_cast<std::size_t>(input.Below(i)))];
             occupation.file = "f" + std::to_string(i) + ".rnx";
             occupation.files = {occupation.file};
         }
-        files.occupationFile.push_back(static_cast<int32_t>(files.files.size()));
-        files.files.push_back(occupation.file);
-        files.occupations.push_back(std::move(occupation));
+        files.Add_File(std::string(occupation.file), {occupation});
     }
     return files;
 }
 
 void Check(const Campaign& campaign) {
-    const std::size_t read = campaign.files.occupations.size();
+    const std::size_t read = campaign.files.reads.size();
     if (campaign.readOccupation.size() != read) Fail("readOccupation does not cover every occupation read");
     std::vector<int32_t> joinedInto(read, -1);
-    for (std::size_t o = 0; o < campaign.occupationReads.size(); ++o)
-        for (const int32_t r : campaign.occupationReads[o]) {
-            if (r < 0 || static_cast<std::size_t>(r) >= read) Fail("an occupation joins a read occupation that is none");
-            if (joinedInto[static_cast<std::size_t>(r)] >= 0) Fail("a read occupation joined twice");
-            joinedInto[static_cast<std::size_t>(r)] = static_cast<int32_t>(o);
+    for (const OccupationIndex o : campaign.occupations.Indices())
+        for (const ReadIndex r : campaign.occupations[o].reads) {
+            if (!campaign.files.reads.Holds(r)) Fail("an occupation joins a read occupation that is none");
+            if (joinedInto[min_lumo_tool::Slot(r)] >= 0) Fail("a read occupation joined twice");
+            joinedInto[min_lumo_tool::Slot(r)] = static_cast<int32_t>(o);
         }
     std::vector<bool> copy(read, false);
     for (const auto& [left, kept] : campaign.copies) {
-        copy[static_cast<std::size_t>(left)] = true;
-        if (joinedInto[static_cast<std::size_t>(left)] >= 0) Fail("a copy is also joined");
+        copy[min_lumo_tool::Slot(left)] = true;
+        if (joinedInto[min_lumo_tool::Slot(left)] >= 0) Fail("a copy is also joined");
     }
-    for (std::size_t r = 0; r < read; ++r) {
-        const bool hasEpochs = campaign.files.occupations[r].hasEpochs;
-        const bool accounted = joinedInto[r] >= 0 || copy[r];
-        if (hasEpochs != accounted) Fail("occupation read " + std::to_string(r) + " is not accounted for");
-        if (hasEpochs && campaign.readOccupation[r] < 0) Fail("a read occupation with epochs goes nowhere");
+    for (const ReadIndex r : campaign.files.reads.Indices()) {
+        const bool hasEpochs = campaign.files.reads[r].hasEpochs;
+        const bool accounted = joinedInto[min_lumo_tool::Slot(r)] >= 0 || copy[min_lumo_tool::Slot(r)];
+        if (hasEpochs != accounted) Fail("occupation read " + std::to_string(min_lumo_tool::Slot(r)) + " is not accounted for");
+        if (hasEpochs && !campaign.readOccupation[r]) Fail("a read occupation with epochs goes nowhere");
     }
     for (const Occupation& occupation : campaign.occupations) {
         if (occupation.spans.empty()) Fail("an occupation without spans");
@@ -140,13 +138,13 @@ void Check(const Campaign& campaign) {
             Fail("an observation with too little common time");
         if (observation.commonSeconds > observation.endGps - observation.startGps + 1e-6)
             Fail("common time longer than the observation runs");
-        for (const int32_t end : {observation.fromOccupation, observation.toOccupation}) {
-            const Occupation& occupation = campaign.occupations.at(static_cast<std::size_t>(end));
+        for (const OccupationIndex end : {observation.fromOccupation, observation.toOccupation}) {
+            const Occupation& occupation = campaign.occupations.at(end);
             if (observation.startGps < occupation.firstGps || observation.endGps > occupation.lastGps)
                 Fail("an observation's common time outside one of its occupations");
         }
-        if (campaign.occupationStation.at(static_cast<std::size_t>(observation.fromOccupation))
-            == campaign.occupationStation.at(static_cast<std::size_t>(observation.toOccupation)))
+        if (campaign.occupations.at(observation.fromOccupation).stationIndex
+            == campaign.occupations.at(observation.toOccupation).stationIndex)
             Fail("an observation of a station with itself");
     }
     const Violations violations = Validate_Project(campaign.project);

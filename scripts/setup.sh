@@ -19,6 +19,10 @@ job=${1:-test}
 demo_packages=(
   cmake make g++
   nlohmann-json3-dev libcli11-dev libfmt-dev zlib1g-dev
+  # Header-only, for every build of the tool: Eigen solves the adjustment's
+  # normal equations; Boost gives its quantiles (Boost.Math) and, with the
+  # Boost headers libboost-math-dev brings, the XML parser of the GaMa files.
+  libeigen3-dev libboost-math-dev
   # `process` runs RTKLIB's rnx2rtkp on the baselines (the demo processes a
   # small real campaign; the tests check the tool against it).
   rtklib

@@ -1,6 +1,9 @@
 // min_lumo: runs a project file through the library exactly as the host
 // does, and reports what it decided.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 
 #include "hostkit/shapes.h"
 #include "tool/commands/check_command.h"
+#include "tool/commands/command_help.h"
 #include "tool/commands/exit_codes.h"
 #include "tool/commands/generate_command.h"
 #include "tool/commands/minimise_command.h"
@@ -80,8 +84,11 @@ int main(int argc, char** argv) {
     // Reports are byte for byte the same as on other systems.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CLI::App app{"min_lumo: time-network minimisation and baseline orientation of a project file"};
+    CLI::App app{"min_lumo: from a survey campaign's RINEX files to a processing plan, and time-network "
+                 "minimisation and baseline orientation of project files through the library"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", [] { return Version_Text(); },
+                         "print the version, the build and the library module in use, and exit");
     // Paths such as /work/project.json are arguments, never /options.
     app.allow_windows_style_options(false);
     RunOptions check, minimise, orient;
@@ -94,14 +101,35 @@ int main(int argc, char** argv) {
 
     CLI::App* checkCommand = app.add_subcommand("check", "check a project against everything the library relies on");
     Add_Run_Options(*checkCommand, check, false);
+    checkCommand->footer(Help_Footer({
+        {"min_lumo check project.json",
+         "check a project file against everything the library relies on: each problem on its own line, naming the "
+         "record, the field and what is wrong"},
+        {"min_lumo check project.json --json", "the same findings as one JSON document"},
+    }));
 
     CLI::App* minimiseCommand = app.add_subcommand("minimise", "group into time-networks and reject redundant observations");
     minimiseCommand->alias("minimize");
     Add_Run_Options(*minimiseCommand, minimise, true);
     minimiseCommand->add_flag("--explain", minimise.explain, "give the reason for every decision");
+    minimiseCommand->footer(Help_Footer({
+        {"min_lumo minimise project.json --explain",
+         "the time-networks, every observation's score and state, and the reason for each decision"},
+        {"min_lumo minimise project.json --output minimised.json --svg network.svg",
+         "write the project with the rejection marks, and draw the network"},
+        {"min_lumo minimise project.json --library other/libmin_lumo.so --json",
+         "the same project through another build of the library, as JSON"},
+    }));
 
     CLI::App* orientCommand = app.add_subcommand("orient", "level the stations from the controls and orient the baselines");
     Add_Run_Options(*orientCommand, orient, true);
+    orientCommand->footer(Help_Footer({
+        {"min_lumo orient minimised.json --output oriented.json",
+         "level the stations outward from the controls, reverse the baselines that point towards them, and write "
+         "the result"},
+        {"min_lumo orient project.json --html network.html",
+         "the levels and directions as a report to open in a browser"},
+    }));
 
     CLI::App* generateCommand = app.add_subcommand("generate", "write a synthetic project");
     generateCommand->add_option("SHAPE", shape.shape, shapeHelp)->required()->check(CLI::IsMember(shapeNames));
@@ -121,6 +149,15 @@ int main(int argc, char** argv) {
     generateCommand->add_flag("--field-faults", rinex.fieldFaults,
                               "add a day of field situations: gaps, a restarted receiver, hourly files, a duplicate "
                               "copy, placeholder marker names, two names for one point (rinex)");
+    generateCommand->footer(Help_Footer({
+        {"min_lumo generate campaign --sessions 20 --output campaign.json",
+         "a project of 20 sessions of 12 receivers, for trying the library"},
+        {"min_lumo generate grid --rows 10 --columns 10 --sessions 1",
+         "a 10 x 10 grid observed to its eight neighbours in one session, on standard output"},
+        {"min_lumo generate rinex --output-dir field --days 2 --field-faults",
+         "a folder of RINEX files: 2 days of 3 sessions of 4 receivers on 20 stations, then a day of gaps, restarts, "
+         "copies and placeholder names"},
+    }));
 
     PlanOptions plan;
     CLI::App* planCommand =
@@ -140,6 +177,20 @@ int main(int argc, char** argv) {
     planCommand->add_flag("--strict", plan.strict,
                           "exit with status 3 when the campaign fails the standard's checks (implies --standard); "
                           "2 is bad input, 1 a library failure");
+
+    planCommand->footer(Help_Footer({
+        {"min_lumo plan field/ --control BASE",
+         "the processing plan of every RINEX file and occupation log in the folder field/ and below it, BASE the "
+         "control"},
+        {"min_lumo plan field/*.rnx field/*.crx.gz --control BASE --html plan.html",
+         "files named one by one, and the report to open in a browser: map, timeline, tables, checks"},
+        {"min_lumo plan field/ --control BASE --standard --strict",
+         "check the campaign against the basic profile and list what to observe again; exit status 3 when it fails"},
+        {"min_lumo plan field/ --control BASE --session 135A --svg 135A.svg",
+         "only session 135A, in the report and drawn as a map"},
+        {"min_lumo plan field/ --control BASE --json",
+         "the plan as one JSON document on standard output, the warnings in it too"},
+    }));
 
     ProcessOptions process;
     CLI::App* processCommand = app.add_subcommand(
@@ -167,12 +218,45 @@ int main(int argc, char** argv) {
                                "keep every run's options, solution and messages in this folder");
     processCommand->add_option("--html", process.html,
                                "write a self-contained HTML report of the processed network");
+    processCommand->add_option("--vectors-csv", process.vectorsCsv,
+                               "write the fixed and float vectors as CSV: from,to,session,dX,dY,dZ,sXX,...,sZZ");
+    processCommand->add_option("--gfile", process.gfile, "write the fixed and float vectors as an NGS G-file");
+    processCommand->add_option("--gama", process.gama, "write the fixed and float vectors as GNU GaMa XML");
+    processCommand->footer(Help_Footer({
+        {"min_lumo process field/ --control BASE",
+         "plan the folder field/ as plan does, process every kept observation with rnx2rtkp from BASE outward, "
+         "check the loops and repeated baselines"},
+        {"min_lumo process field/ --nav brdc1350.24n.gz --control BASE --control-coordinates controls.csv",
+         "the day's navigation file given apart, and BASE held at its known coordinates"},
+        {"min_lumo process field/ --control BASE --standard --strict --html processed.html",
+         "judge the processed network by the basic profile too; exit status 3 when it fails"},
+        {"min_lumo.exe process C:\\Field --control BASE --engine C:\\RTKLIB\\rnx2rtkp.exe",
+         "on Windows, a Windows build of the engine"},
+    }));
+
+    app.footer(Help_Footer({
+        {"min_lumo plan field/ --control BASE --html plan.html",
+         "from a folder of RINEX files to a processing plan, with the report to open in a browser"},
+        {"min_lumo process field/ --control BASE --html processed.html",
+         "the plan carried out by RTKLIB's rnx2rtkp: vectors, loops, repeats and what to process or observe again"},
+        {"min_lumo minimise project.json --explain", "minimise a project file and give the reason for each decision"},
+        {"min_lumo plan --help", "a command's options, and examples of it"},
+    }));
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
+        errno = 0;
         const int code = app.exit(error);
-        return code == 0 ? exitSuccess : exitBadInput;
+        if (code != 0) return exitBadInput;
+        // Help and the version went to standard output: a failed write is
+        // said, not lost.
+        if (!std::cout.flush()) {
+            std::cerr << "min_lumo: cannot write to standard output: "
+                      << (errno != 0 ? std::strerror(errno) : "the stream refused the bytes") << std::endl;
+            return exitWriteFailed;
+        }
+        return exitSuccess;
     }
     if (checkCommand->parsed()) return Run_Check(check);
     if (minimiseCommand->parsed()) return Run_Minimise(minimise);

@@ -32,8 +32,8 @@ void Write_All(std::vector<PendingOutput> files, const std::string& geojsonFolde
         std::error_code error;
         madeFolder = std::filesystem::create_directories(geojsonFolder, error);
         if (!std::filesystem::is_directory(geojsonFolder))
-            throw std::runtime_error(fmt::format("--geojson {}: cannot make the folder{}", geojsonFolder,
-                                                 error ? ": " + error.message() : ""));
+            throw OutputWriteError(fmt::format("--geojson {}: cannot make the folder{}", geojsonFolder,
+                                               error ? ": " + error.message() : ""));
     }
     files.insert(files.end(), std::make_move_iterator(geojson.begin()), std::make_move_iterator(geojson.end()));
     try {

@@ -25,13 +25,14 @@
 #include "tool/process/antenna_models.h"
 #include "tool/process/baseline_processing.h"
 #include "tool/process/child_processes.h"
-#include "tool/process/control_coordinates_interim.h"
 #include "tool/process/engine_options.h"
+#include "tool/process/exchanged_vectors.h"
 #include "tool/process/navigation_files.h"
 #include "tool/process/network_checks.h"
 #include "tool/process/process_html.h"
 #include "tool/process/process_report.h"
 #include "tool/process/processing_order.h"
+#include "tool/vectors/vector_files.h"
 
 namespace min_lumo_tool {
 
@@ -285,10 +286,12 @@ int Process(const ProcessOptions& options) {
         }
         settings.antexFile = options.antex;
     }
+    std::vector<std::string> readerWarnings;
     if (!options.controlCoordinates.empty()) {
         try {
-            settings.controlCoordinates = Read_Control_Coordinates_Interim(options.controlCoordinates);
-        } catch (const min_lumo_field::FieldFileError& error) {
+            settings.controlCoordinates =
+                min_lumo_vectors::Read_Control_Coordinates(options.controlCoordinates, &readerWarnings);
+        } catch (const min_lumo_vectors::VectorFileError& error) {
             throw ProcessInputError(fmt::format("--control-coordinates {}", error.what()));
         }
     }
@@ -313,6 +316,7 @@ int Process(const ProcessOptions& options) {
     Check_Navigation(order, settings.navigation, scale);
     std::vector<std::string> warnings = Plan_Warnings(planned->campaign, planned->plan);
     Recount_Skipped_Files(options, warnings);
+    warnings.insert(warnings.end(), readerWarnings.begin(), readerWarnings.end());
     for (const ControlCoordinate& control : settings.controlCoordinates) {
         const bool isControl = std::any_of(order.stations.begin(), order.stations.end(), [&](const OrderedStation& s) {
             return s.control && Lowered(s.name) == Lowered(control.station);
@@ -357,13 +361,21 @@ int Process(const ProcessOptions& options) {
     for (const OrderedStation& station : order.stations)
         if (station.control) context.controls.push_back(station.name);
     context.scale = scale;
-    context.warnings = warnings;
     context.profile = judging.name;
     context.profileTitle = judging.title;
     const StandardChecks* standard = standardChecks ? &*standardChecks : nullptr;
 
+    const ExchangedVectors exchanged = Exchanged_Vectors(result, order, settings.controlCoordinates);
+    if (exchanged.leftOut > 0 && (!options.vectorsCsv.empty() || !options.gfile.empty() || !options.gama.empty()))
+        warnings.push_back(fmt::format(
+            "{} vector{} not fixed nor float (single or not processed) left out of the exchange files", exchanged.leftOut,
+            exchanged.leftOut == 1 ? "" : "s"));
+    context.warnings = warnings;
     std::vector<PendingOutput> outputs = {
-        {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)}};
+        {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)},
+        {options.vectorsCsv, options.vectorsCsv.empty() ? "" : min_lumo_vectors::Vectors_Csv_Text(exchanged.vectors)},
+        {options.gfile, options.gfile.empty() ? "" : min_lumo_vectors::Gfile_Text(exchanged.vectors)},
+        {options.gama, options.gama.empty() ? "" : min_lumo_vectors::Gama_Xml_Text(exchanged.vectors, exchanged.controls)}};
     Write_Outputs(std::move(outputs), options.keepEngineFiles, Engine_File_Outputs(options.keepEngineFiles, result));
     context.toolSeconds = Own_Processor_Seconds() - toolStart;
     context.engineProcessorSeconds = Children_Processor_Seconds() - engineStart;

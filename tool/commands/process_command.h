@@ -27,6 +27,7 @@ struct ProcessOptions {
     double engineTimeoutSeconds = defaultEngineTimeoutSeconds;
     std::string controlCoordinates;          // CSV of the controls' coordinates
     std::string keepEngineFiles;             // a folder for every run's options, solution and messages
+    std::string vectorsCsv, gfile, gama;     // the exchange files of the vectors (tool/vectors)
     std::string html;                        // the processed network as an HTML report
 };
 

@@ -204,7 +204,7 @@ public:
 
 private:
     [[noreturn]] void Fail() const {
-        throw std::runtime_error(fmt::format("cannot write {}: {}", path_.string(), std::strerror(errno)));
+        throw CampaignWriteError(fmt::format("cannot write {}: {}", path_.string(), std::strerror(errno)));
     }
 
     fs::path path_;
@@ -448,7 +448,7 @@ std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options
     std::error_code error;
     fs::create_directories(folder, error);
     if (error || !fs::is_directory(folder, error))
-        throw std::runtime_error(fmt::format("cannot make the folder {}: {}", directory,
+        throw CampaignWriteError(fmt::format("cannot make the folder {}: {}", directory,
                                              error ? error.message() : "a file of that name is in the way"));
 
     SplitMix64 random(options.seed);

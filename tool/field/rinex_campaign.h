@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,13 @@ struct RinexCampaignOptions {
     bool fieldFaults = false;
 };
 
+// A folder or file of a generated campaign that could not be written: the
+// tool's write failure, not bad input.
+class CampaignWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Limits of the options, checked by Write_Rinex_Campaign.
 inline constexpr int32_t maximumCampaignStations = 26000;  // station names A000 to Z999
 inline constexpr int32_t maximumCampaignDays = 366;
@@ -44,7 +52,7 @@ inline constexpr int32_t maximumCampaignIntervalSeconds = 600;
 // 07:20-09:20, also as ROV3_copy.rnx and as its own name + ".gz"; three
 // rovers 1 km apart with MARKER NAME SITE whose file names say ROVA, ROVB
 // and ROVC, 09:30-11:00; ROV1_01.rnx on ROV1's mark, 10:00-11:00.  Throws std::invalid_argument for options out of range and
-// std::runtime_error, naming the path, when the folder or a file cannot be
+// CampaignWriteError, naming the path, when the folder or a file cannot be
 // written.
 std::vector<Occupation> Write_Rinex_Campaign(const RinexCampaignOptions& options, const std::string& directory);
 

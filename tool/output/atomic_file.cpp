@@ -31,7 +31,7 @@ void Remove_Quietly(const fs::path& path) {
 }
 
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
-    throw std::runtime_error("cannot write " + path + ": " + why);
+    throw OutputWriteError("cannot write " + path + ": " + why);
 }
 
 void Write_Temporary(const PendingOutput& output) {
@@ -82,7 +82,7 @@ void Write_All_Or_None(const std::vector<PendingOutput>& outputs) {
         const fs::path absolute = fs::absolute(output.path, error);
         const std::string key = (error ? fs::path(output.path) : absolute).lexically_normal().string();
         if (!targets.insert(key).second)
-            throw std::runtime_error(output.path + ": given for two outputs of one run; each needs its own file");
+            throw std::invalid_argument(output.path + ": given for two outputs of one run; each needs its own file");
         asked.push_back(&output);
     }
     std::size_t written = 0;

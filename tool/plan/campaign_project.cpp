@@ -106,13 +106,11 @@ public:
     }
 
 private:
-    const std::vector<Occupation>& Read() const { return campaign_.files.occupations; }
-    const Occupation& Read_At(int32_t index) const { return Read()[static_cast<std::size_t>(index)]; }
-    const std::vector<Occupation>& Occupations() const { return campaign_.occupations; }
-    const Occupation& Occupation_At(int32_t index) const { return Occupations()[static_cast<std::size_t>(index)]; }
-    const std::string& File_Of_Read(int32_t index) const {
-        return campaign_.files.files[static_cast<std::size_t>(campaign_.files.occupationFile[static_cast<std::size_t>(index)])];
-    }
+    const IndexedList<ReadIndex, ReadOccupation>& Read() const { return campaign_.files.reads; }
+    const ReadOccupation& Read_At(ReadIndex index) const { return Read()[index]; }
+    const IndexedList<OccupationIndex, CampaignOccupation>& Occupations() const { return campaign_.occupations; }
+    const CampaignOccupation& Occupation_At(OccupationIndex index) const { return Occupations()[index]; }
+    const std::string& File_Of_Read(ReadIndex index) const { return campaign_.files.files[Read_At(index).file]; }
     Project& Records() { return campaign_.project; }
     const Project& Records() const { return campaign_.project; }
 
@@ -132,15 +130,15 @@ private:
     }
 
     void Name_Stations() {
-        std::vector<Occupation>& read = campaign_.files.occupations;
+        IndexedList<ReadIndex, ReadOccupation>& read = campaign_.files.reads;
         std::vector<bool> used(options_.fileStations.size(), false);
-        for (std::size_t i = 0; i < read.size(); ++i) {
+        for (const ReadIndex i : read.Indices()) {
             Occupation& occupation = read[i];
             // Occupations made without their epochs hold data from the first
             // to the last, as a log's line does.
             if (occupation.hasEpochs && occupation.epochRuns.empty())
                 occupation.epochRuns = {{occupation.firstGps, occupation.lastGps, 0}};
-            const std::string& path = File_Of_Read(static_cast<int32_t>(i));
+            const std::string& path = File_Of_Read(i);
             bool named = false;
             for (std::size_t k = 0; k < options_.fileStations.size(); ++k) {
                 const auto& [file, name] = options_.fileStations[k];
@@ -185,7 +183,7 @@ private:
 
     // Two files of one station recorded at the same time by different
     // receivers, or far apart, are two points under one name.
-    void Refuse_Two_Points(int32_t a, int32_t b) const {
+    void Refuse_Two_Points(ReadIndex a, ReadIndex b) const {
         const Occupation& first = Read_At(a);
         const Occupation& second = Read_At(b);
         const bool receiversDiffer = !first.receiverNumber.empty() && !second.receiverNumber.empty()
@@ -206,7 +204,7 @@ private:
     // Two overlapping files of one station: the epochs of one all lie in
     // the other's (a copy, or a cut of it), or they are different data.
     enum class Sameness { Different, SecondWithinFirst, FirstWithinSecond };
-    Sameness Compare_Data(int32_t a, int32_t b) const {
+    Sameness Compare_Data(ReadIndex a, ReadIndex b) const {
         const Occupation& first = Read_At(a);
         const Occupation& second = Read_At(b);
         if (Is_Log_Occupation(first) != Is_Log_Occupation(second)) return Sameness::Different;
@@ -215,14 +213,14 @@ private:
         return Sameness::Different;
     }
 
-    void Warn_Copy(int32_t kept, int32_t dropped, bool identical) {
+    void Warn_Copy(ReadIndex kept, ReadIndex dropped, bool identical) {
         campaign_.warnings.push_back(fmt::format(
             "{}: {} {} (station {}); read once", File_Of_Read(dropped),
             identical ? "the same data as" : "all its epochs are also in", File_Of_Read(kept), Read_At(kept).station));
-        campaign_.copies.push_back({dropped, kept});
+        campaign_.copies.push_back({.copy = dropped, .kept = kept});
     }
 
-    bool Identical(int32_t a, int32_t b) const {
+    bool Identical(ReadIndex a, ReadIndex b) const {
         return Read_At(a).epochRuns.size() == Read_At(b).epochRuns.size()
                && min_lumo_field::Epochs_Within(Read_At(a).epochRuns, Read_At(b).epochRuns)
                && min_lumo_field::Epochs_Within(Read_At(b).epochRuns, Read_At(a).epochRuns);
@@ -232,16 +230,16 @@ private:
     // occupations: each next one joins the group when its data start within
     // the maximum gap of the group's end.
     void Form_Occupations() {
-        std::map<std::string, std::vector<int32_t>> byStation;
-        for (std::size_t i = 0; i < Read().size(); ++i)
-            if (Read()[i].hasEpochs) byStation[Ascii_Lowered(Read()[i].station)].push_back(static_cast<int32_t>(i));
-        std::vector<std::vector<int32_t>> groups;
+        std::map<std::string, std::vector<ReadIndex>> byStation;
+        for (const ReadIndex i : Read().Indices())
+            if (Read()[i].hasEpochs) byStation[Ascii_Lowered(Read()[i].station)].push_back(i);
+        std::vector<std::vector<ReadIndex>> groups;
         for (auto& [name, members] : byStation) {
             std::stable_sort(members.begin(), members.end(),
-                             [&](int32_t a, int32_t b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
-            std::vector<int32_t> group;
+                             [&](ReadIndex a, ReadIndex b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
+            std::vector<ReadIndex> group;
             double groupEnd = 0.0, groupInterval = 0.0;
-            for (const int32_t next : members) {
+            for (const ReadIndex next : members) {
                 const Occupation& read = Read_At(next);
                 const double gap = Maximum_Gap_Seconds(std::max(groupInterval, read.intervalSeconds));
                 if (!group.empty() && read.firstGps - groupEnd > gap) {
@@ -258,34 +256,39 @@ private:
         std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) {
             return *std::min_element(a.begin(), a.end()) < *std::min_element(b.begin(), b.end());
         });
-        for (const std::vector<int32_t>& group : groups) Join(group);
-        campaign_.readOccupation.assign(Read().size(), -1);
-        for (std::size_t i = 0; i < campaign_.occupationReads.size(); ++i)
-            for (const int32_t read : campaign_.occupationReads[i])
-                campaign_.readOccupation[static_cast<std::size_t>(read)] = static_cast<int32_t>(i);
+        for (const std::vector<ReadIndex>& group : groups) Join(group);
+        campaign_.readOccupation.assign(Read().size(), std::nullopt);
+        for (const OccupationIndex i : Occupations().Indices())
+            for (const ReadIndex read : Occupation_At(i).reads) campaign_.readOccupation[read] = i;
         // A copy of a copy is resolved once its keeper is known.
         for (bool changed = true; changed;) {
             changed = false;
             for (const auto& [copy, kept] : campaign_.copies) {
-                const int32_t target = campaign_.readOccupation[static_cast<std::size_t>(kept)];
-                if (campaign_.readOccupation[static_cast<std::size_t>(copy)] != target) {
-                    campaign_.readOccupation[static_cast<std::size_t>(copy)] = target;
+                const std::optional<OccupationIndex> target = campaign_.readOccupation[kept];
+                if (campaign_.readOccupation[copy] != target) {
+                    campaign_.readOccupation[copy] = target;
                     changed = true;
                 }
             }
         }
     }
 
+    // True when `later` (which starts no earlier) begins before `earlier`
+    // ends, or on its last epoch: the one test of two files of a station
+    // holding data of the same time.
+    bool Overlap_In_Time(ReadIndex earlier, ReadIndex later) const {
+        return Read_At(earlier).lastGps >= Read_At(later).firstGps - min_lumo_field::sameEpochSeconds;
+    }
+
     // Adds `next` to the group unless it is a copy of data already there;
     // a group member that is a copy of `next`'s data gives way to it.
     // False when `next` was left out.
-    bool Take_Into_Group(std::vector<int32_t>& group, int32_t next) {
-        const Occupation& read = Read_At(next);
-        std::vector<int32_t> overlapping;
-        for (const int32_t member : group)
-            if (Read_At(member).lastGps >= read.firstGps - min_lumo_field::sameEpochSeconds) overlapping.push_back(member);
-        for (const int32_t member : overlapping) Refuse_Two_Points(member, next);
-        for (const int32_t member : overlapping) {
+    bool Take_Into_Group(std::vector<ReadIndex>& group, ReadIndex next) {
+        std::vector<ReadIndex> overlapping;
+        for (const ReadIndex member : group)
+            if (Overlap_In_Time(member, next)) overlapping.push_back(member);
+        for (const ReadIndex member : overlapping) Refuse_Two_Points(member, next);
+        for (const ReadIndex member : overlapping) {
             const Sameness sameness = Compare_Data(member, next);
             if (sameness == Sameness::SecondWithinFirst) {
                 Warn_Copy(member, next, Identical(member, next));
@@ -296,31 +299,33 @@ private:
                 group.erase(std::find(group.begin(), group.end(), member));
             }
         }
-        for (const int32_t member : group)
-            if (Read_At(member).lastGps >= read.firstGps - min_lumo_field::sameEpochSeconds && member != next)
+        // The overlapping members left (not copies) hold other data of the same time.
+        for (const ReadIndex member : overlapping)
+            if (std::find(group.begin(), group.end(), member) != group.end())
                 campaign_.warnings.push_back(fmt::format(
                     "{} and {}: station {} in both at the same time, not the same data; joined into one occupation",
-                    File_Of_Read(member), File_Of_Read(next), read.station));
+                    File_Of_Read(member), File_Of_Read(next), Read_At(next).station));
         group.push_back(next);
         return true;
     }
 
-    void Join(const std::vector<int32_t>& group) {
-        std::vector<int32_t> members = group;
+    void Join(const std::vector<ReadIndex>& group) {
+        std::vector<ReadIndex> members = group;
         std::stable_sort(members.begin(), members.end(),
-                         [&](int32_t a, int32_t b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
-        Occupation joined = Read_At(members.front());
+                         [&](ReadIndex a, ReadIndex b) { return Read_At(a).firstGps < Read_At(b).firstGps; });
+        CampaignOccupation joined;
+        static_cast<Occupation&>(joined) = Read_At(members.front());
         joined.files.clear();
         joined.warnings.clear();
-        std::vector<int32_t> fileIndices;
+        std::vector<FileIndex>& fileIndices = joined.fileIndices;
         std::vector<const std::vector<min_lumo_field::EpochRun>*> parts;
         int64_t mostEpochs = -1;
-        for (const int32_t member : members) {
-            const Occupation& read = Read_At(member);
-            const int32_t file = campaign_.files.occupationFile[static_cast<std::size_t>(member)];
+        for (const ReadIndex member : members) {
+            const ReadOccupation& read = Read_At(member);
+            const FileIndex file = read.file;
             if (std::find(fileIndices.begin(), fileIndices.end(), file) == fileIndices.end()) {
                 fileIndices.push_back(file);
-                joined.files.push_back(campaign_.files.files[static_cast<std::size_t>(file)]);
+                joined.files.push_back(campaign_.files.files[file]);
             }
             joined.warnings.insert(joined.warnings.end(), read.warnings.begin(), read.warnings.end());
             parts.push_back(&read.epochRuns);
@@ -335,8 +340,8 @@ private:
                 campaign_.warnings.push_back(fmt::format(
                     "{} and {}: station {} one after the other but {:.0f} m apart; joined into one occupation, "
                     "though they may be two markers of one name (--station FILE=NAME names them apart)",
-                    campaign_.files.files[static_cast<std::size_t>(fileIndices.front())],
-                    campaign_.files.files[static_cast<std::size_t>(file)], joined.station, Distance_Metres(joined, read)));
+                    campaign_.files.files[fileIndices.front()], campaign_.files.files[file], joined.station,
+                    Distance_Metres(joined, read)));
         }
         if (members.size() > 1) {
             joined.epochRuns = min_lumo_field::Union_Of_Runs(parts);
@@ -344,9 +349,8 @@ private:
             for (const min_lumo_field::EpochRun& run : joined.epochRuns) joined.epochCount += run.count;
         }
         min_lumo_field::Set_Spans(joined, Maximum_Gap_Seconds(joined.intervalSeconds));
+        joined.reads = std::move(members);
         campaign_.occupations.push_back(std::move(joined));
-        campaign_.occupationFiles.push_back(std::move(fileIndices));
-        campaign_.occupationReads.push_back(std::move(members));
     }
 
     // ---- Records ----------------------------------------------------------
@@ -363,37 +367,37 @@ private:
         // Markers in the order first seen, under their first spelling.
         std::map<std::string, int32_t> byLoweredName;
         std::vector<std::string> names;
-        std::vector<int32_t> provisional(Occupations().size(), -1);
-        for (std::size_t i = 0; i < Occupations().size(); ++i) {
-            const std::string& name = Occupations()[i].station;
-            const auto [found, isNew] = byLoweredName.emplace(Ascii_Lowered(name), static_cast<int32_t>(names.size()));
-            if (isNew) names.push_back(name);
-            provisional[i] = found->second;
+        IndexedList<OccupationIndex, int32_t> provisional;
+        for (const CampaignOccupation& occupation : Occupations()) {
+            const auto [found, isNew] =
+                byLoweredName.emplace(Ascii_Lowered(occupation.station), static_cast<int32_t>(names.size()));
+            if (isNew) names.push_back(occupation.station);
+            provisional.push_back(found->second);
         }
         std::vector<int32_t> order(names.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
         std::sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
             return names[static_cast<std::size_t>(a)] < names[static_cast<std::size_t>(b)];
         });
-        std::vector<int32_t> finalIndex(names.size());
+        std::vector<StationIndex> finalIndex(names.size());
         for (std::size_t rank = 0; rank < order.size(); ++rank)
-            finalIndex[static_cast<std::size_t>(order[rank])] = static_cast<int32_t>(rank);
+            finalIndex[static_cast<std::size_t>(order[rank])] = Index_At<StationIndex>(rank);
 
         campaign_.stations.resize(names.size());
-        campaign_.occupationStation.assign(Occupations().size(), -1);
-        for (std::size_t i = 0; i < Occupations().size(); ++i) {
-            const int32_t station = finalIndex[static_cast<std::size_t>(provisional[i])];
-            campaign_.occupationStation[i] = station;
-            campaign_.stations[static_cast<std::size_t>(station)].occupations.push_back(static_cast<int32_t>(i));
+        for (const OccupationIndex i : Occupations().Indices()) {
+            const StationIndex station = finalIndex[static_cast<std::size_t>(provisional[i])];
+            campaign_.occupations[i].stationIndex = station;
+            campaign_.stations[station].occupations.push_back(i);
         }
         for (const int32_t provisionalIndex : order)
-            Records().stations.push_back(Station_Record(names[static_cast<std::size_t>(provisionalIndex)],
-                                                        campaign_.stations[Records().stations.size()]));
+            Records().stations.push_back(
+                Station_Record(names[static_cast<std::size_t>(provisionalIndex)],
+                               campaign_.stations[Index_At<StationIndex>(Records().stations.size())]));
     }
     ProjectStation Station_Record(const std::string& name, CampaignStation& station) {
         double sumX = 0.0, sumY = 0.0, sumZ = 0.0;
         int32_t positioned = 0;
-        for (const int32_t occupation : station.occupations) {
+        for (const OccupationIndex occupation : station.occupations) {
             const Occupation& read = Occupation_At(occupation);
             if (!read.positionKnown) continue;
             sumX += read.x;
@@ -414,7 +418,7 @@ private:
         station.y = sumY / positioned;
         station.z = sumZ / positioned;
         double widest = 0.0;
-        for (const int32_t occupation : station.occupations) {
+        for (const OccupationIndex occupation : station.occupations) {
             const Occupation& read = Occupation_At(occupation);
             if (read.positionKnown)
                 widest = std::max(widest, std::hypot(read.x - station.x, read.y - station.y, read.z - station.z));
@@ -434,12 +438,13 @@ private:
     // Stations of different names within a metre: swept in order of x, so
     // that only neighbours within a metre in x are compared.
     void Warn_Look_Alike_Stations() {
-        std::vector<int32_t> positioned;
-        for (std::size_t i = 0; i < campaign_.stations.size(); ++i)
-            if (campaign_.stations[i].positionKnown) positioned.push_back(static_cast<int32_t>(i));
-        const auto station = [&](int32_t i) -> const CampaignStation& { return campaign_.stations[static_cast<std::size_t>(i)]; };
-        std::sort(positioned.begin(), positioned.end(), [&](int32_t a, int32_t b) { return station(a).x < station(b).x; });
-        std::vector<std::pair<int32_t, int32_t>> pairs;
+        std::vector<StationIndex> positioned;
+        for (const StationIndex i : campaign_.stations.Indices())
+            if (campaign_.stations[i].positionKnown) positioned.push_back(i);
+        const auto station = [&](StationIndex i) -> const CampaignStation& { return campaign_.stations[i]; };
+        std::sort(positioned.begin(), positioned.end(),
+                  [&](StationIndex a, StationIndex b) { return station(a).x < station(b).x; });
+        std::vector<std::pair<StationIndex, StationIndex>> pairs;
         for (std::size_t i = 0; i < positioned.size(); ++i)
             for (std::size_t j = i + 1; j < positioned.size() && station(positioned[j]).x - station(positioned[i]).x <= samePointMetres; ++j) {
                 const CampaignStation& a = station(positioned[i]);
@@ -448,17 +453,17 @@ private:
                     pairs.emplace_back(std::min(positioned[i], positioned[j]), std::max(positioned[i], positioned[j]));
             }
         // Stations within a metre of each other, chained, are one warning.
-        std::vector<int32_t> cluster(campaign_.stations.size());
-        for (std::size_t i = 0; i < cluster.size(); ++i) cluster[i] = static_cast<int32_t>(i);
-        const auto root = [&](int32_t i) {
-            while (cluster[static_cast<std::size_t>(i)] != i) i = cluster[static_cast<std::size_t>(i)];
+        IndexedList<StationIndex, StationIndex> cluster;
+        for (const StationIndex i : campaign_.stations.Indices()) cluster.push_back(i);
+        const auto root = [&](StationIndex i) {
+            while (cluster[i] != i) i = cluster[i];
             return i;
         };
         for (const auto& [a, b] : pairs) {
-            const int32_t first = root(a), second = root(b);
-            cluster[static_cast<std::size_t>(std::max(first, second))] = std::min(first, second);
+            const StationIndex first = root(a), second = root(b);
+            cluster[std::max(first, second)] = std::min(first, second);
         }
-        std::map<int32_t, std::vector<int32_t>> members;
+        std::map<StationIndex, std::vector<StationIndex>> members;
         for (const auto& [a, b] : pairs) {
             members[root(a)].push_back(a);
             members[root(a)].push_back(b);
@@ -467,8 +472,9 @@ private:
             std::sort(stations.begin(), stations.end());
             stations.erase(std::unique(stations.begin(), stations.end()), stations.end());
             std::string names;
-            for (const int32_t i : stations)
-                names += (names.empty() ? "" : (i == stations.back() ? " and " : ", ")) + Records().stations[static_cast<std::size_t>(i)].name;
+            for (const StationIndex i : stations)
+                names += (names.empty() ? "" : (i == stations.back() ? " and " : ", "))
+                         + Records().stations[Slot(i)].name;
             campaign_.warnings.push_back(fmt::format(
                 "stations {} lie within {} m of each other: the same point under two names? (--station FILE=NAME "
                 "names a file's station)",
@@ -477,8 +483,8 @@ private:
     }
 
     struct Pairing {
-        int32_t fromOccupation, toOccupation;
-        int32_t fromStation, toStation;
+        OccupationIndex fromOccupation, toOccupation;
+        StationIndex fromStation, toStation;
         min_lumo_field::CommonTime common;
     };
 
@@ -487,21 +493,22 @@ private:
     // inside them, so a duration is exact.
     // Overlaps too short for an observation go to `shortOverlaps`.
     std::vector<Pairing> Overlapping_Pairs(std::vector<CampaignShortOverlap>& shortOverlaps) const {
-        std::vector<int32_t> byStart(Occupations().size());
-        for (std::size_t i = 0; i < byStart.size(); ++i) byStart[i] = static_cast<int32_t>(i);
-        std::stable_sort(byStart.begin(), byStart.end(),
-                         [&](int32_t a, int32_t b) { return Occupation_At(a).firstGps < Occupation_At(b).firstGps; });
+        const IndexRange<OccupationIndex> all = Occupations().Indices();
+        std::vector<OccupationIndex> byStart(all.begin(), all.end());
+        std::stable_sort(byStart.begin(), byStart.end(), [&](OccupationIndex a, OccupationIndex b) {
+            return Occupation_At(a).firstGps < Occupation_At(b).firstGps;
+        });
         const double shortest = options_.minimumOverlapMinutes * secondsPerMinute;
         std::vector<Pairing> pairs;
         for (std::size_t i = 0; i < byStart.size(); ++i) {
-            const Occupation& earlier = Occupation_At(byStart[i]);
+            const CampaignOccupation& earlier = Occupation_At(byStart[i]);
             // Later starters only, and only while they start before this one ends.
             for (std::size_t j = i + 1; j < byStart.size() && Occupation_At(byStart[j]).firstGps < earlier.lastGps;
                  ++j) {
-                const Occupation& later = Occupation_At(byStart[j]);
-                int32_t a = byStart[i], b = byStart[j];
-                int32_t stationA = campaign_.occupationStation[static_cast<std::size_t>(a)];
-                int32_t stationB = campaign_.occupationStation[static_cast<std::size_t>(b)];
+                const CampaignOccupation& later = Occupation_At(byStart[j]);
+                OccupationIndex a = byStart[i], b = byStart[j];
+                StationIndex stationA = earlier.stationIndex;
+                StationIndex stationB = later.stationIndex;
                 if (stationA == stationB) continue;
                 const min_lumo_field::CommonTime common = min_lumo_field::Common_Time(earlier.spans, later.spans);
                 if (!(common.seconds > 0.0)) continue;
@@ -518,10 +525,8 @@ private:
             }
         }
         const auto key = [&](const Pairing& p) {
-            return std::tie(p.common.startGps, p.common.endGps,
-                            Records().stations[static_cast<std::size_t>(p.fromStation)].name,
-                            Records().stations[static_cast<std::size_t>(p.toStation)].name, p.fromOccupation,
-                            p.toOccupation);
+            return std::tie(p.common.startGps, p.common.endGps, Records().stations[Slot(p.fromStation)].name,
+                            Records().stations[Slot(p.toStation)].name, p.fromOccupation, p.toOccupation);
         };
         std::sort(pairs.begin(), pairs.end(), [&](const Pairing& a, const Pairing& b) { return key(a) < key(b); });
         return pairs;
@@ -550,15 +555,15 @@ private:
     }
 
     // The file of an occupation that holds most of the common time.
-    int32_t File_For(int32_t occupation, const min_lumo_field::CommonTime& common) const {
-        int32_t best = -1;
+    FileIndex File_For(OccupationIndex occupation, const min_lumo_field::CommonTime& common) const {
+        FileIndex best{};
         double bestSeconds = -std::numeric_limits<double>::infinity();
-        for (const int32_t read : campaign_.occupationReads[static_cast<std::size_t>(occupation)]) {
-            const Occupation& part = Read_At(read);
+        for (const ReadIndex read : Occupation_At(occupation).reads) {
+            const ReadOccupation& part = Read_At(read);
             const double seconds = std::min(part.lastGps, common.endGps) - std::max(part.firstGps, common.startGps);
             if (seconds > bestSeconds) {
                 bestSeconds = seconds;
-                best = campaign_.files.occupationFile[static_cast<std::size_t>(read)];
+                best = part.file;
             }
         }
         return best;
@@ -567,7 +572,7 @@ private:
     void Form_Observations() {
         const std::vector<Pairing> pairs = Overlapping_Pairs(campaign_.shortOverlaps);
         const std::vector<std::string> sessions = Sessions(pairs);
-        std::map<std::pair<int32_t, int32_t>, int32_t> openBaseline;
+        std::map<std::pair<StationIndex, StationIndex>, int32_t> openBaseline;
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             const Pairing& pair = pairs[i];
             const auto observationIndex = static_cast<int32_t>(Records().observations.size());
@@ -579,8 +584,8 @@ private:
                        >= mostBaselineObservations) {
                 found->second = static_cast<int32_t>(Records().baselines.size());
                 ProjectBaseline baseline;
-                baseline.fromStation = pair.fromStation;
-                baseline.toStation = pair.toStation;
+                baseline.fromStation = Project_Station(pair.fromStation);
+                baseline.toStation = Project_Station(pair.toStation);
                 Records().baselines.push_back(baseline);
             }
             ProjectBaseline& baseline = Records().baselines[static_cast<std::size_t>(found->second)];
@@ -599,12 +604,12 @@ private:
             ProjectObservation observation;
             observation.baseline = found->second;
             observation.baselineSlot = static_cast<int32_t>(baseline.observations.size() - 1);
-            observation.label =
-                Observation_Label(Records().stations[static_cast<std::size_t>(pair.fromStation)].name, sessions[i],
-                                  Records().stations[static_cast<std::size_t>(pair.toStation)].name,
-                                  static_cast<int32_t>(baseline.observations.size()));
-            observation.fromSource = origin.fromFile;
-            observation.toSource = origin.toFile;
+            observation.label = Observation_Label(Records().stations[Slot(pair.fromStation)].name, sessions[i],
+                                                  Records().stations[Slot(pair.toStation)].name,
+                                                  static_cast<int32_t>(baseline.observations.size()));
+            // One source per file, in the order of the files.
+            observation.fromSource = static_cast<int32_t>(origin.fromFile);
+            observation.toSource = static_cast<int32_t>(origin.toFile);
             observation.fromSourceName = Records().sources[static_cast<std::size_t>(observation.fromSource)].name;
             observation.toSourceName = Records().sources[static_cast<std::size_t>(observation.toSource)].name;
             observation.start = Utc_Project_Time(pair.common.startGps);
@@ -739,18 +744,25 @@ CampaignFiles Read_Campaign_Files(const std::vector<std::string>& paths, bool ke
             read.warnings.push_back(std::string(error.what()) + " (left out)");
             continue;
         }
-        const auto file = static_cast<int32_t>(read.files.size());
-        read.files.push_back(path);
-        for (Occupation& occupation : occupations) {
-            // How the station was named is told when the campaign is formed,
-            // and not when the station is named otherwise.
+        // How the station was named is told when the campaign is formed,
+        // and not when the station is named otherwise.
+        for (const Occupation& occupation : occupations)
             for (const std::string& warning : occupation.warnings)
                 if (warning != occupation.stationWarning) read.warnings.push_back(warning);
-            read.occupationFile.push_back(file);
-            read.occupations.push_back(std::move(occupation));
-        }
+        read.Add_File(path, std::move(occupations));
     }
     return read;
+}
+
+FileIndex CampaignFiles::Add_File(std::string path, std::vector<Occupation> occupations) {
+    const FileIndex file = files.push_back(std::move(path));
+    for (Occupation& occupation : occupations) {
+        ReadOccupation read;
+        static_cast<Occupation&>(read) = std::move(occupation);
+        read.file = file;
+        reads.push_back(std::move(read));
+    }
+    return file;
 }
 
 std::pair<std::string, std::string> Parse_Station_Assignment(const std::string& text) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -13,17 +14,37 @@
 
 #include "hostkit/project_model.h"
 #include "tool/field/occupation.h"
+#include "tool/plan/indexed_list.h"
 
 namespace min_lumo_tool {
 
 inline constexpr double defaultMinimumOverlapMinutes = 15.0;
 
+// Indices of a campaign's lists, each of its own type (indexed_list.h).
+enum class FileIndex : int32_t {};        // CampaignFiles::files
+enum class ReadIndex : int32_t {};        // CampaignFiles::reads: an occupation as read
+enum class OccupationIndex : int32_t {};  // Campaign::occupations: an occupation as formed
+// Campaign::stations, the same position as the project's station records
+// (min_lumo_kit::Project::stations, whose records index them as int32_t).
+enum class StationIndex : int32_t {};
+
+constexpr int32_t Project_Station(StationIndex station) { return static_cast<int32_t>(station); }
+constexpr StationIndex Campaign_Station(int32_t projectStation) { return static_cast<StationIndex>(projectStation); }
+
+// One occupation as read: a receiver file's, or one line of an occupation log.
+struct ReadOccupation : min_lumo_field::Occupation {
+    FileIndex file{};  // the file it was read from
+};
+
 // The files as read: their occupations and what the reader had to say.
 struct CampaignFiles {
-    std::vector<std::string> files;                       // the files read, in the order given
-    std::vector<min_lumo_field::Occupation> occupations;  // in the order read
-    std::vector<int32_t> occupationFile;                  // index into `files`, per occupation
-    std::vector<std::string> warnings;                    // one line each, naming the file
+    IndexedList<FileIndex, std::string> files;     // the files read, in the order given
+    IndexedList<ReadIndex, ReadOccupation> reads;  // in the order read
+    std::vector<std::string> warnings;             // one line each, naming the file
+
+    // Adds a file read and its occupations (a receiver file's one, a log's
+    // lines), and returns the file's index.
+    FileIndex Add_File(std::string path, std::vector<min_lumo_field::Occupation> occupations);
 };
 
 // Reads RINEX observation files and, for names ending in .csv (any letter
@@ -50,50 +71,64 @@ struct CampaignOptions {
 
 // What the project's records do not say about where they came from.
 struct CampaignStation {
-    std::vector<int32_t> occupations;  // indices into CampaignFiles::occupations
+    std::vector<OccupationIndex> occupations;  // in the order formed
     bool positionKnown = false;
     double x = 0.0, y = 0.0, z = 0.0;  // metres, Earth-centred: the mean of the occupations' positions
 };
 
 struct CampaignObservation {
-    int32_t fromOccupation = -1;  // the occupations (Campaign::occupations) at the baseline's stored from and to ends
-    int32_t toOccupation = -1;
+    OccupationIndex fromOccupation{}, toOccupation{};  // at the baseline's stored from and to ends
     double startGps = 0.0, endGps = 0.0;  // the first and last common instant, GPS seconds
     double commonSeconds = 0.0;           // common data time: total length of the intersection of the two occupations' spans
     std::string session;                  // GPS day of year of the session's first observation and letter, e.g. 135A
-    int32_t fromFile = -1, toFile = -1;   // CampaignFiles::files index: the file of each occupation holding most of the common time
+    FileIndex fromFile{}, toFile{};       // the file of each occupation holding most of the common time
 };
 
 // Two occupations of different stations that overlap, but by less than
 // --min-overlap, so they give no observation.  Kept for the survey standard's
 // near-miss check (standard_checks.h); the overlap is on GPS seconds.
 struct CampaignShortOverlap {
-    int32_t fromOccupation = -1, toOccupation = -1;  // from: the station whose name sorts first
+    OccupationIndex fromOccupation{}, toOccupation{};  // from: the station whose name sorts first
     double startGps = 0.0, endGps = 0.0;  // the first and last common instant
     double commonSeconds = 0.0;           // common data time
+};
+
+// An occupation as formed: files of one station joined, the same data once,
+// spans from the epochs.  `files` (from Occupation) lists its files' paths
+// as given.
+struct CampaignOccupation : min_lumo_field::Occupation {
+    StationIndex stationIndex{};         // its station
+    std::vector<FileIndex> fileIndices;  // its files, as `files` lists them
+    std::vector<ReadIndex> reads;        // the occupations read that were joined into it, in time order
+};
+
+// A read occupation left out because another holds all its epochs.
+struct CampaignCopy {
+    ReadIndex copy{}, kept{};
 };
 
 struct Campaign {
     CampaignOptions options;  // as it was formed with
     CampaignFiles files;      // as read: one occupation per file (per line of a log)
-    // The occupations as formed: files of one station joined, the same data
-    // once, spans from the epochs.  Each lists its files (`files`, paths as
-    // given) and `occupationFiles` their indices into files.files.  Read
-    // occupations without epochs are left out, and so are copies.
-    std::vector<min_lumo_field::Occupation> occupations;
-    std::vector<std::vector<int32_t>> occupationFiles;
-    std::vector<std::vector<int32_t>> occupationReads;     // files.occupations joined into each, in time order
+    // Read occupations without epochs are left out, and so are copies.
+    IndexedList<OccupationIndex, CampaignOccupation> occupations;
     // The occupation each read occupation went into (a copy: the kept one's);
-    // -1 for one without epochs.
-    std::vector<int32_t> readOccupation;
-    // Read occupations left out as copies of data read already: (left out, kept).
-    std::vector<std::pair<int32_t, int32_t>> copies;
-    std::vector<int32_t> occupationStation;         // project station of each occupation
-    std::vector<CampaignStation> stations;          // by project station index; occupations index Campaign::occupations
-    std::vector<CampaignObservation> observations;  // by project observation index
-    std::vector<CampaignShortOverlap> shortOverlaps;  // by start, in no other order
+    // none for one without epochs.
+    IndexedList<ReadIndex, std::optional<OccupationIndex>> readOccupation;
+    std::vector<CampaignCopy> copies;
+    IndexedList<StationIndex, CampaignStation> stations;  // as the project's station records
+    std::vector<CampaignObservation> observations;        // by project observation index
+    std::vector<CampaignShortOverlap> shortOverlaps;      // by start, in no other order
     min_lumo_kit::Project project;
     std::vector<std::string> warnings;  // the files' warnings, then the forming's
+
+    // The project's station index of an occupation, and its record.
+    int32_t Project_Station_Of(OccupationIndex occupation) const {
+        return Project_Station(occupations[occupation].stationIndex);
+    }
+    const min_lumo_kit::ProjectStation& Station_Record(OccupationIndex occupation) const {
+        return project.stations[static_cast<std::size_t>(Project_Station_Of(occupation))];
+    }
 };
 
 // A campaign that cannot be formed as asked: an unknown or overlong control

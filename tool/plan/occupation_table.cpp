@@ -42,15 +42,12 @@ struct OccupationLine {
 
 // By station name, then by first epoch: a station's occupations side by side.
 std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
-    const std::vector<Occupation>& occupations = campaign.occupations;
     std::vector<OccupationLine> lines;
     std::vector<int32_t> stationOf;
-    for (std::size_t i = 0; i < occupations.size(); ++i) {
-        if (!shown.empty() && (i >= shown.size() || !shown[i])) continue;
-        const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
-        lines.push_back({&occupations[i], station >= 0 ? campaign.project.stations[static_cast<std::size_t>(station)].name
-                                                       : occupations[i].station,
-                         station});
+    for (const OccupationIndex i : campaign.occupations.Indices()) {
+        if (!shown.empty() && (Slot(i) >= shown.size() || !shown[Slot(i)])) continue;
+        const int32_t station = Project_Station(campaign.occupations[i].stationIndex);
+        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, station});
         stationOf.push_back(station);
     }
     std::vector<std::size_t> order(lines.size());

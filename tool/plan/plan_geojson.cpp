@@ -22,9 +22,9 @@ GeoLayers Plan_Geo_Layers(const Campaign& campaign, const ProcessingPlan& plan) 
         if (!Shows_Station(plan, index)) continue;
         const ProjectStation& station = before.stations[i];
         const int32_t level = after.stations[i].treeLevel;
-        GeoStation shown{station.name, std::nullopt, level == 0, level,
-                         static_cast<int64_t>(campaign.stations[i].occupations.size())};
-        if (campaign.stations[i].positionKnown)
+        const CampaignStation& formed = campaign.stations[Campaign_Station(index)];
+        GeoStation shown{station.name, std::nullopt, level == 0, level, static_cast<int64_t>(formed.occupations.size())};
+        if (formed.positionKnown)
             shown.position = GeoPosition{station.latitude, station.longitude, static_cast<double>(station.height)};
         layerStation[i] = static_cast<int32_t>(layers.stations.size());
         layers.stations.push_back(std::move(shown));

@@ -76,13 +76,13 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
     for (std::size_t i = 0; i < before.stations.size(); ++i) {
         PictureStation station;
         station.name = before.stations[i].name;
-        station.positioned = campaign.stations[i].positionKnown;
+        station.positioned = campaign.stations[Index_At<StationIndex>(i)].positionKnown;
         station.latitude = before.stations[i].latitude;
         station.longitude = before.stations[i].longitude;
         station.height = static_cast<double>(before.stations[i].height);
         station.level = after.stations[i].treeLevel;
         station.control = station.level == 0;
-        station.occupations = static_cast<int32_t>(campaign.stations[i].occupations.size());
+        station.occupations = static_cast<int32_t>(campaign.stations[Index_At<StationIndex>(i)].occupations.size());
         picture.stations.push_back(std::move(station));
     }
     // Sessions by name, in the order of their first start.
@@ -129,18 +129,22 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
         }
     // The occupations as formed where formation gives them, else as read.
     const bool formed = !campaign.occupations.empty();
-    const auto& occupations = formed ? campaign.occupations : campaign.files.occupations;
-    for (std::size_t i = 0; i < occupations.size(); ++i) {
-        if (formed && !Shows_Occupation(plan, static_cast<int32_t>(i))) continue;
-        const int32_t station = i < campaign.occupationStation.size() ? campaign.occupationStation[i] : -1;
-        picture.occupations.push_back(Occupation_Picture(
-            occupations[i], station,
-            station >= 0 ? before.stations[static_cast<std::size_t>(station)].name : occupations[i].station, scale));
+    if (formed) {
+        for (const OccupationIndex i : campaign.occupations.Indices()) {
+            if (!Shows_Occupation(plan, i)) continue;
+            const CampaignOccupation& occupation = campaign.occupations[i];
+            picture.occupations.push_back(Occupation_Picture(occupation, Project_Station(occupation.stationIndex),
+                                                             campaign.Station_Record(i).name, scale));
+        }
+    } else {
+        for (const ReadOccupation& occupation : campaign.files.reads)
+            picture.occupations.push_back(Occupation_Picture(occupation, -1, occupation.station, scale));
     }
+    const std::size_t occupationCount = formed ? campaign.occupations.size() : campaign.files.reads.size();
     std::string controls;
     for (const ProjectControl& control : before.controls) controls += (controls.empty() ? "" : ", ") + control.name;
     picture.facts = {
-        Plural(campaign.files.files.size(), "file") + ", " + Plural(occupations.size(), "occupation"),
+        Plural(campaign.files.files.size(), "file") + ", " + Plural(occupationCount, "occupation"),
         fmt::format("overlaps of at least {} min", campaign.options.minimumOverlapMinutes),
         "controls: " + (controls.empty() ? std::string("none") : controls)};
     picture.warnings = Plan_Warnings(campaign, plan);

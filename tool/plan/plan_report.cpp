@@ -182,11 +182,12 @@ TextTable Stations_Table(const PlanFacts& facts, const Campaign& campaign, const
         const ProjectStation& station = project.stations[i];
         const auto index = static_cast<int32_t>(i);
         if (!Shows_Station(facts.Plan(), index)) continue;
-        const bool known = campaign.stations[i].positionKnown;
+        const CampaignStation& formed = campaign.stations[Campaign_Station(index)];
+        const bool known = formed.positionKnown;
         table.Add_Row({name(index), known ? fmt::format("{:.6f}", station.latitude) : "-",
                        known ? fmt::format("{:.6f}", station.longitude) : "-",
                        known ? fmt::format("{:.3f}", static_cast<double>(station.height)) : "-",
-                       std::to_string(campaign.stations[i].occupations.size()), Level_Text(facts.Level(index)),
+                       std::to_string(formed.occupations.size()), Level_Text(facts.Level(index)),
                        facts.Is_Control(index) ? "control" : facts.Control_Of(index)});
     }
     return table;
@@ -271,9 +272,9 @@ std::string Summary_Text(const PlanFacts& facts, const Campaign& campaign, const
         bridges += fmt::format("{}{}-{}", bridges.empty() ? "" : ", ", facts.Name(from), facts.Name(to));
     line("baselines whose loss would split the network", bridges);
     std::vector<int32_t> unpositioned;
-    for (std::size_t i = 0; i < campaign.stations.size(); ++i)
-        if (!campaign.stations[i].positionKnown && Shows_Station(facts.Plan(), static_cast<int32_t>(i)))
-            unpositioned.push_back(static_cast<int32_t>(i));
+    for (const StationIndex i : campaign.stations.Indices())
+        if (!campaign.stations[i].positionKnown && Shows_Station(facts.Plan(), Project_Station(i)))
+            unpositioned.push_back(Project_Station(i));
     if (!unpositioned.empty()) line("without a position (no length, a flat score term)", facts.Names(unpositioned));
     return text;
 }
@@ -286,14 +287,15 @@ Json Stations_Json(const PlanFacts& facts, const Campaign& campaign) {
         const ProjectStation& station = facts.Before().stations[i];
         const auto index = static_cast<int32_t>(i);
         if (!Shows_Station(facts.Plan(), index)) continue;
-        const bool known = campaign.stations[i].positionKnown;
+        const CampaignStation& formed = campaign.stations[Campaign_Station(index)];
+        const bool known = formed.positionKnown;
         Json entry = {{"name", station.name},
                       {"latitude", known ? Json(To_Reported_Degrees(station.latitude)) : Json(nullptr)},
                       {"longitude", known ? Json(To_Reported_Degrees(station.longitude)) : Json(nullptr)},
                       {"height", known ? Json(To_Millimetre(static_cast<double>(station.height))) : Json(nullptr)},
                       {"control", facts.Is_Control(index)},
                       {"level", facts.Level(index)},
-                      {"occupations", campaign.stations[i].occupations.size()}};
+                      {"occupations", formed.occupations.size()}};
         if (!facts.Is_Control(index) && facts.Level(index) > 0) entry["reachedFrom"] = facts.Control_Of(index);
         stations.push_back(entry);
     }
@@ -332,7 +334,7 @@ std::pair<std::string, std::string> Plan_Row_Files(const Campaign& campaign, con
     const ProjectBaseline& stored = project.baselines[static_cast<std::size_t>(observation.baseline)];
     // By the paths given on the command line: at each end the file holding
     // most of the common time.
-    const auto path = [&](int32_t file) { return campaign.files.files[static_cast<std::size_t>(file)]; };
+    const auto path = [&](FileIndex file) { return campaign.files.files[file]; };
     const bool turned = stored.fromStation != row.fromStation;
     return {path(turned ? origin.toFile : origin.fromFile), path(turned ? origin.fromFile : origin.toFile)};
 }

@@ -139,8 +139,8 @@ private:
 }  // namespace
 
 std::optional<double> Station_Distance_Metres(const Campaign& campaign, int32_t first, int32_t second) {
-    const CampaignStation& a = campaign.stations.at(static_cast<std::size_t>(first));
-    const CampaignStation& b = campaign.stations.at(static_cast<std::size_t>(second));
+    const CampaignStation& a = campaign.stations.at(Campaign_Station(first));
+    const CampaignStation& b = campaign.stations.at(Campaign_Station(second));
     if (!a.positionKnown || !b.positionKnown) return std::nullopt;
     return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
 }

@@ -68,8 +68,8 @@ void Restrict_To_Sessions(const Campaign& campaign, ProcessingPlan& plan, const 
                 scope.stations[static_cast<std::size_t>(station)] = true;
                 if (row.selected) keptEnds.insert(station);
             }
-            for (const int32_t occupation : {origin.fromOccupation, origin.toOccupation})
-                scope.occupations[static_cast<std::size_t>(occupation)] = true;
+            for (const OccupationIndex occupation : {origin.fromOccupation, origin.toOccupation})
+                scope.occupations[Slot(occupation)] = true;
             if (row.selected) keptPairs.insert(std::minmax(row.fromStation, row.toStation));
             networkSessions.insert(origin.session);
             earliest = std::min(earliest, observation.start.seconds);
@@ -107,8 +107,8 @@ bool Shows_Station(const ProcessingPlan& plan, int32_t station) {
     return plan.scope.stations.empty() || plan.scope.stations[static_cast<std::size_t>(station)];
 }
 
-bool Shows_Occupation(const ProcessingPlan& plan, int32_t occupation) {
-    return plan.scope.occupations.empty() || plan.scope.occupations[static_cast<std::size_t>(occupation)];
+bool Shows_Occupation(const ProcessingPlan& plan, OccupationIndex occupation) {
+    return plan.scope.occupations.empty() || plan.scope.occupations[Slot(occupation)];
 }
 
 }  // namespace min_lumo_tool

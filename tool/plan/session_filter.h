@@ -32,6 +32,6 @@ void Restrict_To_Sessions(const Campaign& campaign, ProcessingPlan& plan, const 
 
 // Whether the reports show a project station, an occupation read.
 bool Shows_Station(const ProcessingPlan& plan, int32_t station);
-bool Shows_Occupation(const ProcessingPlan& plan, int32_t occupation);
+bool Shows_Occupation(const ProcessingPlan& plan, OccupationIndex occupation);
 
 }  // namespace min_lumo_tool

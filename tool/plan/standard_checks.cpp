@@ -120,11 +120,10 @@ private:
                               fmt::format("each station but the controls occupied at least {} in different sessions",
                                           wanted == 1 ? std::string("once") : fmt::format("{} times", wanted)));
         std::vector<std::set<std::string>> sessions(campaign_.stations.size());
-        std::vector<std::set<int32_t>> occupations(campaign_.stations.size());
+        std::vector<std::set<OccupationIndex>> occupations(campaign_.stations.size());
         for (const CampaignObservation& observation : campaign_.observations)
-            for (const int32_t occupation : {observation.fromOccupation, observation.toOccupation}) {
-                const auto station =
-                    static_cast<std::size_t>(campaign_.occupationStation[static_cast<std::size_t>(occupation)]);
+            for (const OccupationIndex occupation : {observation.fromOccupation, observation.toOccupation}) {
+                const auto station = static_cast<std::size_t>(campaign_.Project_Station_Of(occupation));
                 sessions[station].insert(observation.session);
                 occupations[station].insert(occupation);
             }
@@ -137,7 +136,7 @@ private:
                         .item = "station " + Name(station),
                         .measured = fmt::format("{} in different sessions (of {} occupied)",
                                                 Plural(static_cast<std::size_t>(counted), "occupation"),
-                                                campaign_.stations[index].occupations.size()),
+                                                campaign_.stations[Campaign_Station(station)].occupations.size()),
                         .required = Plural(static_cast<std::size_t>(wanted), "occupation"),
                         .measuredValue = counted,
                         .requiredValue = wanted,
@@ -238,8 +237,8 @@ private:
     }
 
     std::pair<int32_t, int32_t> Station_Pair(const CampaignObservation& observation) const {
-        return std::minmax(campaign_.occupationStation[static_cast<std::size_t>(observation.fromOccupation)],
-                           campaign_.occupationStation[static_cast<std::size_t>(observation.toOccupation)]);
+        return std::minmax(campaign_.Project_Station_Of(observation.fromOccupation),
+                           campaign_.Project_Station_Of(observation.toOccupation));
     }
 
     RuleCheck Occupation_Quality() const {
@@ -250,10 +249,9 @@ private:
                                           Number_Text(quality.maximumIntervalSeconds),
                                           Number_Text(quality.minimumCompleteness * percent),
                                           Number_Text(quality.maximumGapSeconds)));
-        const auto& occupations = campaign_.occupations;
-        for (std::size_t i = 0; i < occupations.size(); ++i) {
-            const int32_t station = campaign_.occupationStation[i];
-            const min_lumo_field::Occupation& occupation = occupations[i];
+        for (const OccupationIndex i : campaign_.occupations.Indices()) {
+            const int32_t station = campaign_.Project_Station_Of(i);
+            const min_lumo_field::Occupation& occupation = campaign_.occupations[i];
             if (station < 0 || !Has_Epoch_Details(occupation)) continue;
             std::string files;
             for (const std::string& file : occupation.files) files += (files.empty() ? "" : ", ") + file;
@@ -435,8 +433,8 @@ private:
         for (const CampaignShortOverlap& overlap : campaign_.shortOverlaps) {
             const double minutes = overlap.commonSeconds / secondsPerMinute;
             if (minutes < shortest - margin) continue;
-            const int32_t from = campaign_.occupationStation[static_cast<std::size_t>(overlap.fromOccupation)];
-            const int32_t to = campaign_.occupationStation[static_cast<std::size_t>(overlap.toOccupation)];
+            const int32_t from = campaign_.Project_Station_Of(overlap.fromOccupation);
+            const int32_t to = campaign_.Project_Station_Of(overlap.toOccupation);
             std::vector<int32_t> helped;
             std::string names;
             for (const int32_t station : {from, to})

@@ -98,6 +98,11 @@ std::string Signal_Name(int32_t signal) {
     }
 }
 
+constexpr double tenthsOfMillimetrePerMetre = 1e4;
+double To_Tenth_Millimetre(double metres) {
+    return std::round(metres * tenthsOfMillimetrePerMetre) / tenthsOfMillimetrePerMetre;
+}
+
 double Distance(const EarthCentred& a, const EarthCentred& b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
 
 int32_t Kind_Rank(SolutionKind kind) {
@@ -409,9 +414,11 @@ private:
             run.problem = "the engine's solution lies outside the observation's window";
             return;
         }
-        vector.dX = last.position.x - job.base.x;
-        vector.dY = last.position.y - job.base.y;
-        vector.dZ = last.position.z - job.base.z;
+        // The engine writes positions, and the tool the base, to 0.1 mm: so
+        // is the vector, without the binary remainder of the subtraction.
+        vector.dX = To_Tenth_Millimetre(last.position.x - job.base.x);
+        vector.dY = To_Tenth_Millimetre(last.position.y - job.base.y);
+        vector.dZ = To_Tenth_Millimetre(last.position.z - job.base.z);
         vector.covariance = last.covariance;
         vector.solution = Solution_Kind_Of(last.quality);
         vector.ratio = last.ratio;

@@ -8,7 +8,7 @@
 
 #include "tool/output/text_table.h"
 #include "tool/plan/standard_report.h"
-#include "tool/process/vector_json.h"
+#include "tool/vectors/vector_files.h"
 
 namespace min_lumo_tool {
 
@@ -255,9 +255,9 @@ Json Process_Report_Json(const ProcessingContext& context, const ProcessingOrder
     Json vectors = Json::array();
     for (const VectorRun& run : result.runs) {
         const OrderedObservation& observation = order.observations[run.order];
-        Json vector = Vector_Json(run.vector);
-        vector["start"] = min_lumo_field::Display_Time_Iso(observation.startGps, context.scale);
-        vector["end"] = min_lumo_field::Display_Time_Iso(observation.endGps, context.scale);
+        // The exchange layer's vector object (its start and end in GPS time,
+        // as the vector files keep them), then what processing adds.
+        Json vector = min_lumo_vectors::Vector_Json(run.vector);
         vector["network"] = observation.network;
         vector["order"] = observation.step;
         vector["level"] = observation.level;

@@ -1,7 +1,5 @@
 #include "tool/process/processing_order.h"
 
-#include <algorithm>
-#include <limits>
 #include <set>
 
 namespace min_lumo_tool {
@@ -30,7 +28,7 @@ public:
             OrderedStation station;
             station.name = stations[s].name;
             station.control = plan_.oriented.after.stations[s].treeLevel == 0;
-            const CampaignStation& formed = campaign_.stations[s];
+            const CampaignStation& formed = campaign_.stations[Campaign_Station(static_cast<int32_t>(s))];
             if (formed.positionKnown) station.headerPosition = EarthCentred{formed.x, formed.y, formed.z};
             order.stations.push_back(std::move(station));
         }
@@ -62,36 +60,31 @@ private:
         observation.lengthMetres = row.lengthMetres;
         // The campaign stores each observation from the station whose name
         // sorts first; orientation may have turned it.
-        const bool turned = Station_Of(origin.fromOccupation) != row.fromStation;
-        const int32_t fromOccupation = turned ? origin.toOccupation : origin.fromOccupation;
-        const int32_t toOccupation = turned ? origin.fromOccupation : origin.toOccupation;
+        const bool turned = campaign_.Project_Station_Of(origin.fromOccupation) != row.fromStation;
+        const OccupationIndex fromOccupation = turned ? origin.toOccupation : origin.fromOccupation;
+        const OccupationIndex toOccupation = turned ? origin.fromOccupation : origin.toOccupation;
         observation.from = End(row.fromStation, fromOccupation, turned ? origin.toFile : origin.fromFile, origin);
         observation.to = End(row.toStation, toOccupation, turned ? origin.fromFile : origin.toFile, origin);
         return observation;
     }
 
-    int32_t Station_Of(int32_t occupation) const {
-        return campaign_.occupationStation[static_cast<std::size_t>(occupation)];
-    }
-
-    ReceiverEnd End(int32_t station, int32_t occupation, int32_t mainFile, const CampaignObservation& origin) const {
+    ReceiverEnd End(int32_t station, OccupationIndex occupation, FileIndex mainFile,
+                    const CampaignObservation& origin) const {
         ReceiverEnd end;
         end.station = station;
-        const auto& reads = campaign_.occupationReads[static_cast<std::size_t>(occupation)];
-        for (const int32_t read : reads) {
-            const Occupation& part = campaign_.files.occupations[static_cast<std::size_t>(read)];
-            const int32_t file = campaign_.files.occupationFile[static_cast<std::size_t>(read)];
+        for (const ReadIndex read : campaign_.occupations[occupation].reads) {
+            const ReadOccupation& part = campaign_.files.reads[read];
             const bool log = part.format.rfind(occupationLogFormatStart, 0) == 0;
-            if (file == mainFile) {
+            if (part.file == mainFile) {
                 end.antennaType = part.antennaType;
                 end.antennaHeight = part.antennaHeight;
                 end.antennaEast = part.antennaEast;
                 end.antennaNorth = part.antennaNorth;
-                end.antennaFile = campaign_.files.files[static_cast<std::size_t>(file)];
+                end.antennaFile = campaign_.files.files[part.file];
                 end.headerPosition = Header_Position(part);
             }
             if (log || part.lastGps < origin.startGps || part.firstGps > origin.endGps) continue;
-            end.files.push_back(campaign_.files.files[static_cast<std::size_t>(file)]);
+            end.files.push_back(campaign_.files.files[part.file]);
             end.formats.push_back(part.format);
         }
         return end;

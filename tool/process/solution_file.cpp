@@ -171,14 +171,5 @@ SolutionKind Solution_Kind_Of(EngineQuality quality) {
     }
 }
 
-const char* Solution_Kind_Name(SolutionKind kind) {
-    switch (kind) {
-        case SolutionKind::fixed: return "fixed";
-        case SolutionKind::floating: return "float";
-        case SolutionKind::single: return "single";
-        case SolutionKind::failed: return "failed";
-    }
-    return "failed";
-}
 
 }  // namespace min_lumo_tool

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "tool/vectors/processed_vector.h"
+#include "tool/vectors/vector_files.h"
 
 namespace min_lumo_tool {
 
@@ -66,7 +67,8 @@ EngineSolution Parse_Solution_Text(const std::string& file, std::string_view tex
 // solution from codes alone (SBAS, DGPS, single point, PPP).
 SolutionKind Solution_Kind_Of(EngineQuality quality);
 
-// "fixed", "float", "single", "failed", as every output names solutions.
-const char* Solution_Kind_Name(SolutionKind kind);
+// "fixed", "float", "single", "failed", as every output names solutions
+// (the exchange files' names).
+inline const char* Solution_Kind_Name(SolutionKind kind) { return min_lumo_vectors::Solution_Name(kind); }
 
 }  // namespace min_lumo_tool

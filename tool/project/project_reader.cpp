@@ -535,6 +535,23 @@ ReadResult Read_Project_Text(const std::string& text) {
         failed.violations.push_back(
             {"JSON", -1, {}, fmt::format("line {}, column {}", line, column), {}, Syntax_Problem(error.what())});
         return failed;
+    } catch (const Json::out_of_range& error) {
+        // A number beyond a double's range (1e999): the parser names the
+        // number but not where it stands; its first occurrence is shown.
+        const std::string what = error.what();
+        const std::size_t open = what.find('\''), close = what.rfind('\'');
+        const std::string number = open < close ? what.substr(open + 1, close - open - 1) : std::string();
+        const std::size_t at = number.empty() ? std::string::npos : text.find(number);
+        std::string where;
+        if (at != std::string::npos) {
+            const auto [line, column] = Line_And_Column(text, at);
+            where = fmt::format("line {}, column {}", line, column);
+        }
+        ReadResult failed;
+        failed.violations.push_back({"JSON", -1, {}, where, {},
+                                     fmt::format("the number {} is beyond the range of a 64-bit floating-point number",
+                                                 number.empty() ? what : number)});
+        return failed;
     }
     if (const std::vector<RepeatedKey> repeated = Repeated_Keys(text); !repeated.empty()) {
         // Where each line starts, so that thousands of repetitions cost one pass.

@@ -58,9 +58,7 @@ CampaignFiles Files(std::vector<Occupation> occupations) {
     for (Occupation& occupation : occupations) {
         const std::string name = occupation.station + "_" + std::to_string(files.files.size()) + ".rnx";
         occupation.file = "field/" + name;
-        files.occupationFile.push_back(static_cast<int32_t>(files.files.size()));
-        files.files.push_back(occupation.file);
-        files.occupations.push_back(std::move(occupation));
+        files.Add_File(std::string(occupation.file), {occupation});
     }
     return files;
 }
@@ -151,14 +149,14 @@ TEST(CampaignProjectTest, OccupationsOfOneMarkerAreOneStation) {
     EXPECT_EQ(stations[0].name, "BASE");
     EXPECT_EQ(stations[1].name, "Holz");
     EXPECT_EQ(stations[2].name, "KAPF");
-    EXPECT_EQ(campaign.stations[2].occupations, (std::vector<int32_t>{0, 2}));
+    EXPECT_EQ(campaign.stations[StationIndex{2}].occupations, (std::vector{OccupationIndex{0}, OccupationIndex{2}}));
     // The mean of the two Earth-centred positions lies between them.
     EXPECT_NEAR(stations[2].latitude, 47.0, 1e-9);
     EXPECT_NEAR(stations[2].longitude, 8.0, 1e-9);
     EXPECT_NEAR(stations[2].height, 405.0, 1e-3);
     EXPECT_EQ(stations[2].positionFlagA, 1);
     EXPECT_EQ(stations[1].positionFlagA, 0);
-    EXPECT_FALSE(campaign.stations[1].positionKnown);
+    EXPECT_FALSE(campaign.stations[StationIndex{1}].positionKnown);
     ASSERT_FALSE(campaign.warnings.empty());
     EXPECT_NE(campaign.warnings.back().find("station Holz: no file gives its position"), std::string::npos);
     // BASE measured KAPF twice, and Holz once; Holz sorts before KAPF.
@@ -192,7 +190,8 @@ TEST(CampaignProjectTest, BaselinesRunFromTheNameThatSortsFirst) {
     EXPECT_EQ(observation.fromSourceName, "Zeta_1.rnx");
     EXPECT_EQ(observation.toSourceName, "alpha_0.rnx");
     EXPECT_EQ(observation.fromSource, 1);
-    EXPECT_EQ(campaign.observations[0].fromOccupation, 1);
+    EXPECT_EQ(campaign.observations[0].fromOccupation, OccupationIndex{1});
+    EXPECT_EQ(campaign.observations[0].fromFile, FileIndex{1});
     EXPECT_EQ(campaign.project.sources[0].ratioNumerator, 1);
     EXPECT_EQ(campaign.project.sources[0].ratioDenominator, 1);
 }
@@ -312,8 +311,9 @@ TEST(CampaignProjectTest, AnOccupationWithoutEpochsIsNoStation) {
     occupations[1].hasEpochs = false;
     const Campaign campaign = Formed(std::move(occupations));
     ASSERT_EQ(campaign.project.stations.size(), 1U);
-    EXPECT_EQ(campaign.readOccupation, (std::vector<int32_t>{0, -1}));
-    EXPECT_EQ(campaign.occupationStation, (std::vector<int32_t>{0}));
+    EXPECT_EQ(campaign.readOccupation.Items(), (std::vector<std::optional<OccupationIndex>>{OccupationIndex{0}, std::nullopt}));
+    ASSERT_EQ(campaign.occupations.size(), 1U);
+    EXPECT_EQ(campaign.occupations[OccupationIndex{0}].stationIndex, StationIndex{0});
     EXPECT_TRUE(campaign.project.observations.empty());
 }
 
@@ -354,8 +354,10 @@ TEST_F(CampaignFilesTest, LogsByTheirExtensionAndEachFileOnce) {
                                   "BASE,2024-05-14T07:30:00Z,2024-05-14T09:30:00Z\n"
                                   "KAPF,2024-05-14T07:30:00Z,2024-05-14T09:30:00Z\n");
     const CampaignFiles files = Read_Campaign_Files({log, log}, false);
-    EXPECT_EQ(files.files, (std::vector<std::string>{log}));
-    EXPECT_EQ(files.occupationFile, (std::vector<int32_t>{0, 0}));
+    EXPECT_EQ(files.files.Items(), (std::vector<std::string>{log}));
+    ASSERT_EQ(files.reads.size(), 2U);
+    EXPECT_EQ(files.reads[ReadIndex{0}].file, FileIndex{0});
+    EXPECT_EQ(files.reads[ReadIndex{1}].file, FileIndex{0});
     ASSERT_EQ(files.warnings.size(), 1U);
     EXPECT_EQ(files.warnings[0], log + ": given more than once; read once");
 }
@@ -371,7 +373,7 @@ TEST_F(CampaignFilesTest, ABadFileStopsTheRunOrIsLeftOut) {
         EXPECT_EQ(error.line, 1);
     }
     const CampaignFiles files = Read_Campaign_Files({log, bad}, true);
-    EXPECT_EQ(files.files, (std::vector<std::string>{log}));
+    EXPECT_EQ(files.files.Items(), (std::vector<std::string>{log}));
     ASSERT_EQ(files.warnings.size(), 1U);
     EXPECT_EQ(files.warnings[0], bad + ":1: not a RINEX file: the first line is not RINEX VERSION / TYPE (left out)");
 }

@@ -380,16 +380,14 @@ TEST_P(FieldModelTest, PlansAsWorkedOutByHand) {
 
     std::vector<std::string> observations;
     for (const CampaignObservation& observation : campaign.observations) {
-        const auto station = [&](int32_t occupation) {
-            return campaign.occupations[static_cast<std::size_t>(occupation)].station;
-        };
+        const auto station = [&](OccupationIndex occupation) { return campaign.occupations[occupation].station; };
         observations.push_back(fmt::format("{}-{} {} {}-{} {}", station(observation.fromOccupation),
                                            station(observation.toOccupation), observation.session,
                                            Time_Of_Day(observation.startGps), Time_Of_Day(observation.endGps),
                                            observation.commonSeconds));
         // Every observation's common time lies within both occupations.
-        for (const int32_t end : {observation.fromOccupation, observation.toOccupation}) {
-            const min_lumo_field::Occupation& occupation = campaign.occupations[static_cast<std::size_t>(end)];
+        for (const OccupationIndex end : {observation.fromOccupation, observation.toOccupation}) {
+            const min_lumo_field::Occupation& occupation = campaign.occupations[end];
             EXPECT_GE(observation.startGps, occupation.firstGps);
             EXPECT_LE(observation.endGps, occupation.lastGps);
         }

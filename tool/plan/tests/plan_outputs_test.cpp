@@ -129,7 +129,7 @@ TEST(PlanOutputs, AFailedOutputLeavesNoneWrittenAndNothingChanged) {
         EXPECT_THROW(Write_All_Or_None({{(folder / "project.json").string(), "new project"},
                                         {(folder / c.failing).string(), "plan"},
                                         {(folder / "map.svg").string(), "<svg/>"}}),
-                     std::runtime_error);
+                     OutputWriteError);
         EXPECT_EQ(Read_Bytes(folder / "project.json"), "old project");
         EXPECT_EQ(Folder_Listing(folder), (std::vector<std::string>{"in_the_way", "project.json"}));
     }
@@ -151,7 +151,7 @@ TEST(PlanOutputs, OneFileForTwoOutputsIsRefusedBeforeAnythingIsWritten) {
     try {
         Write_All_Or_None({{(folder / "out.csv").string(), "plan"}, {(folder / "." / "out.csv").string(), "table"}});
         FAIL() << "two outputs to one file were written";
-    } catch (const std::runtime_error& error) {
+    } catch (const std::invalid_argument& error) {
         EXPECT_NE(std::string(error.what()).find("given for two outputs of one run"), std::string::npos) << error.what();
     }
     EXPECT_TRUE(Folder_Listing(folder).empty());

@@ -32,9 +32,7 @@ inline Campaign Formed(const std::vector<Visit>& visits, std::vector<std::string
         occupation.firstGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.first).value());
         occupation.lastGps = min_lumo_field::Gps_Seconds_From_Utc(min_lumo_field::Parse_Iso_Utc(visit.last).value());
         min_lumo_field::Set_Geodetic_Position(occupation, visit.latitude, visit.longitude, 450.0);
-        files.occupationFile.push_back(static_cast<int32_t>(files.files.size()));
-        files.files.push_back(occupation.file);
-        files.occupations.push_back(occupation);
+        files.Add_File(occupation.file, {occupation});
     }
     CampaignOptions options;
     options.controls = std::move(controls);

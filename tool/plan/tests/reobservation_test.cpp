@@ -60,7 +60,7 @@ std::string Suggested_Sessions_Log(const Planned& planned, double afterGps) {
         for (const int32_t station : {session.station, session.partner}) {
             const ProjectStation& record = planned.campaign.project.stations[static_cast<std::size_t>(station)];
             log += fmt::format("{},{},{}", record.name, Format_Iso_Time(start), Format_Iso_Time(end));
-            if (planned.campaign.stations[static_cast<std::size_t>(station)].positionKnown)
+            if (planned.campaign.stations[Campaign_Station(station)].positionKnown)
                 log += fmt::format(",{:.9f},{:.9f},{:.3f}", record.latitude, record.longitude,
                                    static_cast<double>(record.height));
             log += "\n";
@@ -108,12 +108,7 @@ TEST(Reobservation, SuggestedSessionsMakeTheGeneratedCampaignMeetBasic) {
     CampaignFiles files = Read_Campaign_Files(paths, false);
     const std::string log = Suggested_Sessions_Log(before, lastGps);
     auto added = min_lumo_field::Read_Occupation_Log_From_Memory("suggested.csv", log);
-    const auto file = static_cast<int32_t>(files.files.size());
-    files.files.push_back("suggested.csv");
-    for (auto& occupation : added) {
-        files.occupationFile.push_back(file);
-        files.occupations.push_back(std::move(occupation));
-    }
+    files.Add_File("suggested.csv", std::move(added));
     const Planned after = Plan_And_Check(std::move(files), control, basic);
     for (const RuleCheck& rule : after.checks.rules) {
         if (rule.severity != RuleSeverity::required) continue;
@@ -137,12 +132,7 @@ TEST(Reobservation, SuggestedSessionsMendTheSmallCampaign) {
     for (const auto& occupation : before.campaign.occupations) lastGps = std::max(lastGps, occupation.lastGps);
     CampaignFiles files = Read_Campaign_Files({path}, false);
     auto added = min_lumo_field::Read_Occupation_Log_From_Memory("suggested.csv", Suggested_Sessions_Log(before, lastGps));
-    const auto file = static_cast<int32_t>(files.files.size());
-    files.files.push_back("suggested.csv");
-    for (auto& occupation : added) {
-        files.occupationFile.push_back(file);
-        files.occupations.push_back(std::move(occupation));
-    }
+    files.Add_File("suggested.csv", std::move(added));
     const Planned after = Plan_And_Check(std::move(files), "BASE", basic);
     EXPECT_EQ(after.checks.verdict, "meets basic");
 }

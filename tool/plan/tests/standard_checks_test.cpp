@@ -75,9 +75,7 @@ Checked Check(const std::vector<std::string>& lines, const std::vector<std::stri
     std::string text = "station,start,end,latitude,longitude,height\n";
     for (const std::string& line : lines) text += line + "\n";
     CampaignFiles files;
-    files.files.push_back("campaign.csv");
-    files.occupations = min_lumo_field::Read_Occupation_Log_From_Memory("campaign.csv", text);
-    files.occupationFile.assign(files.occupations.size(), 0);
+    files.Add_File("campaign.csv", min_lumo_field::Read_Occupation_Log_From_Memory("campaign.csv", text));
     Checked checked;
     CampaignOptions options;
     options.controls = controls;
@@ -198,10 +196,8 @@ TEST(StandardChecks, OccupationQualityOfReceiverFiles) {
     };
     Checked checked = Check(passingLog, {"BASE"});
     const StandardProfile profile = Parse_Standard_Profile("test.json", testProfile);
-    std::size_t firstOfC = 0;
-    while (checked.campaign.project.stations[static_cast<std::size_t>(
-               checked.campaign.occupationStation[firstOfC])].name != "C")
-        ++firstOfC;
+    OccupationIndex firstOfC{};
+    while (checked.campaign.Station_Record(firstOfC).name != "C") firstOfC = Index_At<OccupationIndex>(Slot(firstOfC) + 1);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.what);
         min_lumo_field::Occupation& occupation = checked.campaign.occupations[firstOfC];
