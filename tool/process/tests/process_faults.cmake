@@ -21,6 +21,7 @@ execute_process(
             catalonia2010/mata077c.10o.gz catalonia2010/brdc0770.10n.gz --control GARRAF --engine "${ENGINE}"
             --engine-options "${SCRATCH}/standin.conf" --engine-timeout 3 --jobs 4
             --keep-engine-files "${SCRATCH}/kept" --html "${SCRATCH}/processed.html"
+            --vectors-csv "${SCRATCH}/vectors.csv" --gfile "${SCRATCH}/vectors.gfile"
     WORKING_DIRECTORY "${DATA}"
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 string(REPLACE "\r\n" "\n" output "${output}")
@@ -51,6 +52,20 @@ string(FIND "${errors}" "min_lumo: 6 of 9 kept observations could not be process
 if(where EQUAL -1)
     message(FATAL_ERROR "standard error lacks the count of vectors not processed:\n${errors}")
 endif()
+string(FIND "${errors}" "6 vectors not fixed nor float (single or not processed) left out of the exchange files" where)
+if(where EQUAL -1)
+    message(FATAL_ERROR "standard error lacks the vectors left out of the exchange files:\n${errors}")
+endif()
+# The exchange files carry the fixed and the float vectors, nothing else.
+file(STRINGS "${SCRATCH}/vectors.csv" rows)
+list(LENGTH rows count)
+if(NOT count EQUAL 4)
+    message(FATAL_ERROR "vectors.csv holds ${count} lines, expected the heading and 3 vectors:\n${rows}")
+endif()
+list(GET rows 2 float)
+if(NOT float MATCHES "^MATA,UPC1,077C,12177.4,-26008.8,-12539.8,0.0001,0,0,0.0001,0,0.0001,MATA 077C UPC1 2,float,1.8,")
+    message(FATAL_ERROR "the float vector in vectors.csv reads:\n${float}")
+endif()
 string(REPLACE "\n" ";" lines "${output}")
 foreach(line IN LISTS lines)
     string(LENGTH "${line}" width)
@@ -58,7 +73,7 @@ foreach(line IN LISTS lines)
         message(FATAL_ERROR "a line of ${width} columns:\n${line}")
     endif()
 endforeach()
-foreach(kept "processed.html" "kept/00-001_GARRAF_077A_MATA_1.conf" "kept/00-001_GARRAF_077A_MATA_1.pos"
+foreach(kept "processed.html" "vectors.gfile" "kept/00-001_GARRAF_077A_MATA_1.conf" "kept/00-001_GARRAF_077A_MATA_1.pos"
              "kept/01-001_GARRAF_077B_UPC1_1.command.txt")
     if(NOT EXISTS "${SCRATCH}/${kept}")
         message(FATAL_ERROR "${SCRATCH}/${kept} was not written")
