@@ -1,7 +1,8 @@
 // Fuzz target for the tool's project loader: the input is the contents of a
 // project file.  It is read and validated exactly as the tool's commands do
 // before they run anything; nothing may crash, and the only exceptions
-// allowed are those the commands turn into exit status 2.  A project that
+// allowed are those the commands turn into exit status 2 (bad input), none
+// that they report as an internal error.  A project that
 // passes validation must then be safe to hand to the library (both entry
 // points run on its host memory), and writing it out must give a file that
 // reads back to the same text.
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <stdexcept>
 #include <string>
 
 #include "hostkit/host_memory.h"
@@ -72,9 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Project project;
     try {
         if (!Load_And_Validate(text, project).empty()) return 0;
-    } catch (const std::exception&) {
-        // The commands report these as "min_lumo: ..." and exit with 2.
+    } catch (const std::invalid_argument&) {
+        // The commands report these as "min_lumo: ..." and exit with 2
+        // (tool/commands/guard.h); anything else is an internal error there.
         return 0;
+    } catch (const std::logic_error& error) {
+        Fail(std::string("loading ended in an internal error: ") + error.what());
+    } catch (const std::runtime_error&) {
+        return 0;
+    } catch (const std::exception& error) {
+        Fail(std::string("loading ended in an internal error: ") + error.what());
     }
     // From here on the tool promises the library valid data: any exception
     // or failure is a fault.

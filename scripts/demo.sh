@@ -83,7 +83,8 @@ for file in "${written[@]}"; do
 done
 if [ -f "$out/campaign_plan.html" ]; then
   echo
-  echo "demo: open the HTML report (map, timeline, tables) in a browser: $out/campaign_plan.html"
+  echo "demo: open the HTML report (verdict, map, timeline, checks, what to observe again, tables) in a browser:"
+  echo "  $out/campaign_plan.html"
 fi
 if [ -f "$out/processed.html" ]; then
   echo "demo: and the processed network (vectors, loops, suspects): $out/processed.html"

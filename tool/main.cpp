@@ -16,6 +16,7 @@
 #endif
 
 #include "hostkit/shapes.h"
+#include "tool/commands/adjust_command.h"
 #include "tool/commands/check_command.h"
 #include "tool/commands/command_help.h"
 #include "tool/commands/exit_codes.h"
@@ -222,6 +223,9 @@ int main(int argc, char** argv) {
                                "write the fixed and float vectors as CSV: from,to,session,dX,dY,dZ,sXX,...,sZZ");
     processCommand->add_option("--gfile", process.gfile, "write the fixed and float vectors as an NGS G-file");
     processCommand->add_option("--gama", process.gama, "write the fixed and float vectors as GNU GaMa XML");
+    processCommand->add_flag("--adjust", process.adjust,
+                             "adjust the fixed and float vectors to the controls by least squares, as adjust does, and "
+                             "report it after the processing (with --strict, the standard's relativeAccuracy counts)");
     processCommand->footer(Help_Footer({
         {"min_lumo process field/ --control BASE",
          "plan the folder field/ as plan does, process every kept observation with rnx2rtkp from BASE outward, "
@@ -230,8 +234,57 @@ int main(int argc, char** argv) {
          "the day's navigation file given apart, and BASE held at its known coordinates"},
         {"min_lumo process field/ --control BASE --standard --strict --html processed.html",
          "judge the processed network by the basic profile too; exit status 3 when it fails"},
+        {"min_lumo process field/ --control BASE --control-coordinates controls.csv --adjust --gfile vectors.gfile",
+         "process, then adjust the vectors to BASE: coordinates with 95 % ellipses, the global test, the blunder; and "
+         "the vectors as an NGS G-file"},
         {"min_lumo.exe process C:\\Field --control BASE --engine C:\\RTKLIB\\rnx2rtkp.exe",
          "on Windows, a Windows build of the engine"},
+    }));
+
+    AdjustCommandOptions adjust;
+    CLI::App* adjustCommand = app.add_subcommand(
+        "adjust", "least-squares adjustment of processed vectors: coordinates, error ellipses, blunders, the standard");
+    adjustCommand
+        ->add_option("VECTORS", adjust.files,
+                     "files of processed vectors: the tool's CSV or JSON, NGS G-files, GNU GaMa XML (told by content)")
+        ->required();
+    adjustCommand
+        ->add_option("--control", adjust.controls,
+                     "a control station, held (or weighted by its sigmas); repeat for more; the first of each part of "
+                     "the network is held alone in the minimally constrained adjustment")
+        ->allow_extra_args(false);
+    adjustCommand->add_option("--control-coordinates", adjust.controlCoordinates,
+                              "CSV of control coordinates: station,X,Y,Z or station,latitude,longitude,height, with "
+                              "sigmaEast,sigmaNorth,sigmaUp (m) to weight instead of hold; without --control every "
+                              "station in it is a control");
+    adjustCommand->add_option("--level", adjust.level, "the global test's confidence level (default 0.95)");
+    CLI::Option* adjustStandardOption =
+        adjustCommand
+            ->add_option("--standard", adjust.standard,
+                         "judge every vector's relative precision against a survey standard's relativeAccuracy: a "
+                         "shipped profile's name or a profile file ending in .json; without a value: basic")
+            ->expected(0, 1)
+            ->allow_extra_args(false);
+    adjustCommand->add_flag("--strict", adjust.strict,
+                            "exit with status 3 when a relative precision fails the standard (implies --standard)");
+    adjustCommand->add_flag("--json", adjust.json, "report as JSON instead of tables");
+    adjustCommand->add_option("--csv", adjust.csv, "write the adjusted coordinates with their precision as CSV");
+    adjustCommand->add_option("--geojson", adjust.geojson,
+                              "write the adjusted stations, their error ellipses and the vectors with their residuals "
+                              "as GeoJSON layers into this folder");
+    adjustCommand->add_option("--html", adjust.html,
+                              "write a self-contained HTML report: map with error ellipses, residuals by w, the tests");
+    adjustCommand->footer(Help_Footer({
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv",
+         "adjust the vectors with GARR held at its coordinates: the statistics, the most likely blunder, coordinates "
+         "with 95 % ellipses"},
+        {"min_lumo adjust session1.gfile session2.xml --control-coordinates controls.csv --html adjustment.html",
+         "vectors from an NGS G-file and a GaMa file together, every station of the controls file a control, and the "
+         "report to open in a browser"},
+        {"min_lumo adjust vectors.json --control GARR --control-coordinates controls.csv --standard --strict",
+         "judge every vector's relative precision against the basic profile; exit status 3 when one fails"},
+        {"min_lumo adjust vectors.csv --control GARR --control-coordinates controls.csv --json --csv coordinates.csv",
+         "the adjustment as one JSON document on standard output, and the coordinates as CSV"},
     }));
 
     app.footer(Help_Footer({
@@ -277,6 +330,10 @@ int main(int argc, char** argv) {
     if (processCommand->parsed()) {
         process.plan.standardGiven = processStandardOption->count() > 0;
         return Run_Process(process);
+    }
+    if (adjustCommand->parsed()) {
+        adjust.standardGiven = adjustStandardOption->count() > 0;
+        return Run_Adjust(adjust);
     }
     if (shape.shape == rinexShapeName) return Run_Generate_Rinex(shape, rinex, generated);
     return Run_Generate(shape, generated);

@@ -11,6 +11,73 @@ export function Read_Plan(jsonPath) {
   return { plan, sessions, keptSessions, positioned, stations: plan.stations.map((s) => s.name).sort() };
 }
 
+// The standard's verdict line as every picture words it, from the JSON
+// report's profile and verdict; null when no standard was asked for.
+export function Verdict_Line(plan) {
+  return plan.standard ? 'Checked against ' + plan.standard.profile + ': ' + plan.standard.verdict : null;
+}
+
+// A rule's result in words, from the JSON report's passed and severity.
+export function Rule_Result(check) {
+  return check.passed ? 'passes' : check.severity === 'advisory' ? 'noted' : 'fails';
+}
+
+// Kilometres between two points on a sphere of the Earth's mean radius
+// (6,371 km), by the haversine: the map's scale bar is judged against it.
+export function Kilometres_Between(a, b) {
+  const radians = Math.PI / 180, radiusKilometres = 6371;
+  const dLat = (b.latitude - a.latitude) * radians, dLon = (b.longitude - a.longitude) * radians;
+  const h = Math.sin(dLat / 2) ** 2 + Math.cos(a.latitude * radians) * Math.cos(b.latitude * radians) * Math.sin(dLon / 2) ** 2;
+  return 2 * radiusKilometres * Math.asin(Math.sqrt(h));
+}
+
+// Reads the map's scale bar and the drawn station markers (in `scope`) and
+// returns the bar's pixels per kilometre by its label and by the two
+// stations drawn furthest apart (their distance from the JSON report's
+// positions); null when fewer than two stations are drawn apart.
+export async function Scale_Bar_Against_Stations(page, expected, scope) {
+  const drawn = await page.$$eval(scope + '.station', (groups) => groups.map((g) => {
+    const circle = g.querySelector('circle');
+    // A control's triangle stands with its tip 8.5 above the point and its base 4.5 below.
+    const path = g.querySelector('path');
+    const point = circle ? [+circle.getAttribute('cx'), +circle.getAttribute('cy')]
+                         : path.getAttribute('d').match(/^M([-\d.]+),([-\d.]+)/).slice(1).map(Number).map((v, k) => k ? v + 8.5 : v);
+    return { name: g.querySelector('title').textContent.split(' (')[0], x: point[0], y: point[1] };
+  }));
+  if (drawn.length < 2) return null;
+  const bar = await page.$eval(scope + '.scale-bar', (g) => ({
+    kilometres: +g.dataset.kilometres,
+    label: g.querySelectorAll('text')[1].textContent,
+    pixels: [...g.querySelectorAll('rect')].reduce((sum, r) => sum + +r.getAttribute('width'), 0)
+  }));
+  let best = null;
+  const position = Object.fromEntries(expected.plan.stations.map((s) => [s.name, s]));
+  for (let i = 0; i < drawn.length; ++i)
+    for (let j = i + 1; j < drawn.length; ++j) {
+      const pixels = Math.hypot(drawn[i].x - drawn[j].x, drawn[i].y - drawn[j].y);
+      if (!best || pixels > best.pixels) best = { pixels, a: drawn[i].name, b: drawn[j].name };
+    }
+  if (!best || best.pixels < 50) return null;
+  const kilometres = Kilometres_Between(position[best.a], position[best.b]);
+  return { bar, byLabel: bar.pixels / bar.kilometres, byStations: best.pixels / kilometres };
+}
+
+// Every session's legend line has the colour of the session's lines on the
+// map (and, given, of its band on the timeline).  Returns the entries.
+export async function Assert_Legend_Colours(page, scope, timeline) {
+  const found = await page.evaluate(([scope, timeline]) => [...document.querySelectorAll(scope + '.legend-entry')].map((e) => ({
+    name: e.querySelector('tspan').textContent,
+    stroke: e.querySelector('line').getAttribute('stroke'),
+    lines: [...document.querySelectorAll(scope + '.obs.kept[data-session="' + e.dataset.session + '"] line')].map((l) => l.getAttribute('stroke')),
+    band: timeline ? document.querySelector('#timeline .band[data-session="' + e.dataset.session + '"] rect').getAttribute('fill') : null
+  })), [scope, timeline]);
+  for (const entry of found) {
+    assert.ok(entry.lines.length > 0, 'the legend names ' + entry.name + ', which draws no line');
+    for (const stroke of entry.lines) assert.equal(stroke, entry.stroke, 'a line of ' + entry.name + ' against its legend entry');
+    if (timeline) assert.equal(entry.band, entry.stroke, 'the timeline band of ' + entry.name + ' against its legend entry');
+  }
+  return found;
+}
 export function Assert_No_Problems(page) {
   assert.deepEqual(page.problems, [], 'the page had problems');
 }

@@ -1,16 +1,21 @@
 # Writes the reports and maps the browser tests open, with the plan's JSON
 # report beside each (the tests take what must be seen from it):
-#   generated.*   a generated campaign of RINEX files (3 sessions a day, 2 days)
-#   real.*        a real Compact RINEX file planned with a log of two receivers
-#   hostile.*     station names holding <, &, quotes and </script>
+#   generated.*   a generated campaign of RINEX files (3 sessions a day, 2 days,
+#                 and a day of field faults), checked against the basic profile
+#   real.*        a real Compact RINEX file planned with a log of two receivers,
+#                 checked against the basic profile
+#   hostile.*     station names holding <, &, quotes and </script>, checked
+#                 against a profile whose name, title and a source hold them too
 #   no_positions.*, one_positioned.*   maps with nothing or one station to place
 #   thousand.*    1,000 stations from an occupation log: 111 sessions of 10
 #                 stations on a 25 x 40 grid, each session sharing a station
 #                 with the one before
 #   generated_redundant.svg   the same map with --show-redundant
+#   adjust.*      the adjustment of the real four-station campaign's vectors
 #
-#   cmake -DTOOL=min_lumo -DOUT=folder -DDATA=tests/browser/data -DPLAN_DATA=tool/plan/tests/data -P make_reports.cmake
-foreach(variable TOOL OUT DATA PLAN_DATA)
+#   cmake -DTOOL=min_lumo -DOUT=folder -DDATA=tests/browser/data -DPLAN_DATA=tool/field/tests/data
+#         -DPROFILES=tool/plan/standards -DADJUST_DATA=tool/adjust/tests/data -P make_reports.cmake
+foreach(variable TOOL OUT DATA PLAN_DATA PROFILES ADJUST_DATA)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "make_reports.cmake needs -D${variable}=...")
     endif()
@@ -36,16 +41,23 @@ function(plan name)
     set(last_errors "${last_errors}" PARENT_SCOPE)
 endfunction()
 
-run_tool(generate rinex --stations 12 --days 2 --sessions 3 --receivers 5 --seed 7 --output-dir "${OUT}/files")
-file(GLOB files "${OUT}/files/*.rnx")
-list(GET files 0 first)
-get_filename_component(first "${first}" NAME)
-string(SUBSTRING "${first}" 0 4 control)
-plan(generated ${files} --control ${control})
-run_tool(plan ${files} --control ${control} --svg "${OUT}/generated_redundant.svg" --show-redundant)
+run_tool(generate rinex --stations 12 --days 2 --sessions 3 --receivers 5 --seed 7 --field-faults
+         --output-dir "${OUT}/files")
+# The first days hang on A000, the day of field faults on its reference REF1.
+plan(generated "${OUT}/files" --control A000 --control REF1 --standard)
+run_tool(plan "${OUT}/files" --control A000 --control REF1 --standard --svg "${OUT}/generated_redundant.svg"
+         --show-redundant)
 
-plan(real "${PLAN_DATA}/P43300USA_R_20190012056_17M_15S_MO.crx" "${PLAN_DATA}/p433_neighbours.csv" --control P433)
-plan(hostile "${DATA}/hostile_names.csv" --control A&B)
+plan(real "${PLAN_DATA}/P43300USA_R_20190012056_17M_15S_MO.crx" "${PLAN_DATA}/p433_neighbours.csv" --control P433
+     --standard)
+# The basic profile under a name, title and source that HTML and SVG must
+# show as text; every rule the shipped profile has stays.
+file(READ "${PROFILES}/basic.json" profile)
+string(JSON profile SET "${profile}" name [=["<i>N</i> & \"Q\" 'A' </script><!--"]=])
+string(JSON profile SET "${profile}" title [=["title <b>T</b> & </script>"]=])
+string(JSON profile SET "${profile}" rules occupations source [=["source <u>S</u> & \"quoted\""]=])
+file(WRITE "${OUT}/hostile_profile.json" "${profile}")
+plan(hostile "${DATA}/hostile_names.csv" --control A&B --standard "${OUT}/hostile_profile.json")
 plan(one_positioned "${DATA}/one_positioned.csv")
 # A log of 1,000 stations, 8 two-hour sessions a day from 2024-05-01.
 set(log "station,start,end,latitude,longitude,height\n")
@@ -84,4 +96,7 @@ plan(no_positions "${DATA}/no_positions.csv")
 if(NOT last_errors MATCHES "warning: No station has a position")
     message(FATAL_ERROR "no_positions: standard error does not say that no station has a position:\n${last_errors}")
 endif()
+run_tool(adjust "${ADJUST_DATA}/catalonia2010_vectors.csv" --control GARRAF
+         --control-coordinates "${ADJUST_DATA}/catalonia2010_controls.csv" --json --html "${OUT}/adjust.html")
+file(WRITE "${OUT}/adjust.json" "${last_output}")
 message(STATUS "browser test reports written to ${OUT}")

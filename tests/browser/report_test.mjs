@@ -1,19 +1,25 @@
 // Opens one HTML report in the system Chromium and checks what a person
 // sees, against the plan's JSON report of the same run:
-//   node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]
+//   node report_test.mjs REPORT.html PLAN.json [SCREENSHOTS]
 // Every station and session is there, the session selector changes what
 // the map and the tables show, pointing and clicking give details, the
 // page logs no error and asks for nothing over any network, and the map
-// and timeline are not blank (kept as SCREENSHOT.png).
+// and timeline are not blank (kept as SCREENSHOTS_overview.png, from the
+// top of the page to the timeline, and with a standard the checks and what
+// to observe again as SCREENSHOTS_checks.png).  With a standard,
+// the verdict, every check and failing item, what to observe again and
+// every occupation's set-up are on the page as the JSON report gives them,
+// the moment it opens.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import { Launch_Browser, Open_File } from './browser.mjs';
-import { Read_Plan, Assert_No_Problems, Ink_Share, Assert_Station_Labels } from './checks.mjs';
+import { Read_Plan, Assert_No_Problems, Ink_Share, Assert_Station_Labels, Verdict_Line, Rule_Result,
+         Scale_Bar_Against_Stations, Assert_Legend_Colours } from './checks.mjs';
 
-const [reportPath, planPath, screenshotPath] = process.argv.slice(2);
+const [reportPath, planPath, screenshots] = process.argv.slice(2);
 if (!reportPath || !planPath) {
-  console.error('usage: node report_test.mjs REPORT.html PLAN.json [SCREENSHOT.png]');
+  console.error('usage: node report_test.mjs REPORT.html PLAN.json [SCREENSHOTS]');
   process.exit(2);
 }
 const expected = Read_Plan(planPath);
@@ -58,6 +64,48 @@ test('the summary counts what the plan holds', async () => {
   assert.equal(figures['sessions'], String(expected.sessions.length));
   assert.equal(figures['to process'], String(kept));
   assert.equal(figures['redundant'], String(expected.plan.plan.length - kept));
+});
+
+// A table's rows as cell texts, every row (asking for all of a long one).
+async function Table_Rows(selector) {
+  const more = page.locator(selector + ' button.more');
+  if (await more.isVisible()) await more.click();
+  return page.$$eval(selector + ' tbody tr', (rows) => rows.map((r) => [...r.cells].map((c) => c.textContent)));
+}
+// "TYPE #NUMBER", as the text report's occupation details name equipment.
+const numbered = (type, number) => type || number ? (type || '-') + (number ? ' #' + number : '') : '';
+// An occupation log's line: times without epochs, and no antenna offsets.
+const logged = (occupation) => occupation.epochs === 0 && occupation.format.startsWith('occupation log');
+const baseName = (path) => path.split(/[\\/]/).pop();
+
+test('the verdict heads the report and the map, as the JSON report gives it', async () => {
+  const line = Verdict_Line(expected.plan);
+  if (!line) {
+    assert.equal(await page.$$eval('#verdict, #checks, #observe-again, #map .verdict', (e) => e.length), 0);
+    return;
+  }
+  assert.equal(await page.textContent('#verdict b'), line);
+  assert.equal(await page.getAttribute('#verdict', 'class'), 'verdict ' + (expected.plan.standard.meets ? 'meets' : 'fails'));
+  const failing = expected.plan.checks.filter((c) => Rule_Result(c) === 'fails').map((c) => c.rule);
+  const listed = await page.$$eval('#verdict span', (s) => s.map((x) => x.textContent));
+  if (failing.length) assert.equal(listed[0], 'failing: ' + failing.join(', '));
+  assert.ok((await page.textContent('#map .verdict')).startsWith(line));
+  assert.ok((await page.textContent('#checks .profile')).startsWith(expected.plan.standard.title + ': '));
+  // Names from a profile file are text, never markup.
+  assert.equal(await page.$$eval('#verdict i, #checks .profile b, .sources u, #map .verdict *', (e) => e.length), 0);
+});
+
+test('each session keeps its colour: legend, lines and timeline', async () => {
+  if (!expected.positioned.length) return;
+  await Assert_Legend_Colours(page, '#map ', true);
+});
+
+test('the scale bar is as long as its label says, measured against the stations drawn', async () => {
+  const scale = await Scale_Bar_Against_Stations(page, expected, '#map ');
+  if (!scale) return;
+  assert.ok(Math.abs(scale.byLabel / scale.byStations - 1) < 0.01,
+            'the bar of ' + scale.bar.label + ' is ' + scale.bar.pixels.toFixed(1) + ' px: ' + scale.byLabel.toFixed(3) +
+            ' px per km, the stations ' + scale.byStations.toFixed(3));
 });
 
 async function Visible_Lines() {
@@ -142,6 +190,66 @@ test('the tables sort and filter', async () => {
   assert.deepEqual(lengths, lengths.slice().sort((a, b) => b - a), 'sorted by length, longest first');
 });
 
+// The tables below list every row once these have asked for all: they
+// come after the tests that choose sessions, which redraw the tables.
+test('the checks are filled the moment the page opens, rule by rule and item by item', async () => {
+  if (!expected.plan.standard) return;
+  const rules = await page.$$eval('#rule-table tbody tr', (rows) => rows.map((r) => [...r.cells].map((c) => c.textContent)));
+  assert.deepEqual(rules, expected.plan.checks.map((c) => [c.rule, Rule_Result(c), c.severity, String(c.failures.length), c.requirement]));
+  const sources = await page.textContent('.sources');
+  for (const check of expected.plan.checks) assert.ok(sources.includes(check.source), check.rule + ': its source is not listed');
+  const failures = expected.plan.checks.flatMap((c) => c.failures.map((f) => [c.rule, Rule_Result(c), f.item, f.measured, f.required]));
+  if (!failures.length) return;
+  // The first rows without asking; all of them on request.
+  const first = await page.$$eval('#failure-table tbody tr', (rows) => rows.length);
+  assert.equal(first, Math.min(failures.length, 300));
+  assert.deepEqual(await Table_Rows('#failure-table'), failures);
+});
+
+test('what to observe again: each new session with what it mends, drawn on the map, and the notes', async () => {
+  if (!expected.plan.standard) return;
+  const list = expected.plan.fieldList;
+  if (!list.sessions.length && !list.notes.length) {
+    assert.match(await page.textContent('#observe-again .note'), /^Nothing/);
+    return;
+  }
+  const kilometres = (metres) => metres === null ? '-' : (metres / 1000).toFixed(3);
+  assert.deepEqual(await Table_Rows('#field-table'), list.sessions.map((f) =>
+    [String(f.session), f.station, f.with, kilometres(f.lengthMetres), String(f.minutes), f.mends.join('; ')]));
+  assert.deepEqual(await page.$$eval('#field-notes li', (l) => l.map((x) => x.textContent)), list.notes);
+  // Drawn where both stations are, unless there are too many to draw: then the map says so.
+  const placed = list.sessions.filter((f) => expected.positioned.includes(f.station) && expected.positioned.includes(f.with));
+  const drawn = await page.$$eval('#map .field-session', (l) => l.map((x) => +x.dataset.field));
+  const leftOff = await page.$$eval('#map .field-list-left-off', (n) => n.map((x) => x.textContent));
+  if (leftOff.length) {
+    assert.equal(drawn.length, 0);
+    assert.ok(leftOff[0].startsWith(list.sessions.length + ' new sessions to observe'), leftOff[0]);
+  } else assert.deepEqual(drawn, placed.map((f) => f.session));
+});
+
+test('every occupation with its data and its set-up as its file gives them', async () => {
+  const occupations = expected.plan.occupations;
+  const data = await Table_Rows('#occupation-table');
+  assert.deepEqual(data.map((row) => [row[0], row[1], row[4], row[5], row[6], row[7]]), occupations.map((o, i) =>
+    [String(i + 1), o.station, o.epochs ? String(o.epochs) : '-', o.intervalSeconds === null ? '-' : String(o.intervalSeconds),
+     o.completeness === null ? '-' : (o.completeness * 100).toFixed(1), String(o.gaps)]));
+  const headings = await page.$$eval('#setup-table th', (h) => h.map((x) => x.textContent));
+  const cell = (row, heading) => row[headings.indexOf(heading)];
+  const setups = await Table_Rows('#setup-table');
+  assert.equal(setups.length, occupations.length);
+  setups.forEach((row, i) => {
+    const o = occupations[i];
+    const names = o.files.map(baseName);
+    assert.deepEqual([cell(row, '#'), cell(row, 'station'), cell(row, 'receiver'), cell(row, 'antenna'), cell(row, 'height m'),
+                      cell(row, 'east m'), cell(row, 'north m'), cell(row, 'marker'), cell(row, 'files')],
+                     [String(i + 1), o.station, numbered(o.receiver, o.receiverNumber), numbered(o.antenna, o.antennaNumber),
+                      ...[o.antennaHeight, o.antennaEast, o.antennaNorth].map((m) => logged(o) ? '-' : m.toFixed(4)),
+                      numbered(o.markerName, o.markerNumber),
+                      names.length > 2 ? names.slice(0, 2).join(', ') + ' and ' + (names.length - 2) + ' more' : names.join(', ')],
+                     'occupation ' + (i + 1));
+  });
+});
+
 test('the map and the timeline are drawn, not blank', async () => {
   const map = await page.locator('#map').screenshot();
   const ink = await Ink_Share(page, map);
@@ -152,13 +260,19 @@ test('the map and the timeline are drawn, not blank', async () => {
     const timeline = await page.locator('#timeline').screenshot();
     assert.ok(await Ink_Share(page, timeline) > 0.01, 'the timeline is blank');
   }
-  if (screenshotPath) {
-    // Map and timeline together, as the README shows them, with the page
-    // at its top so that the session bar stays in its place.
+  if (screenshots) {
+    // As the README shows them: the page from its top to the timeline, and
+    // the checks with what to observe again; the page at its top so that
+    // the session bar stays in its place.
     await page.evaluate(() => window.scrollTo(0, 0));
-    const top = await page.$eval('#map', (e) => e.getBoundingClientRect().top + window.scrollY);
+    const width = page.viewportSize().width;
     const bottom = await page.$eval('#timeline', (e) => e.getBoundingClientRect().bottom + window.scrollY);
-    await page.screenshot({ path: screenshotPath, fullPage: true, clip: { x: 0, y: top - 30, width: 1400, height: bottom - top + 40 } });
+    await page.screenshot({ path: screenshots + '_overview.png', fullPage: true, clip: { x: 0, y: 0, width, height: bottom + 10 } });
+    if (expected.plan.standard) {
+      const [top, end] = await page.evaluate(() => [document.querySelector('#checks').getBoundingClientRect().top + window.scrollY,
+                                                     document.querySelector('#observe-again').getBoundingClientRect().bottom + window.scrollY]);
+      await page.screenshot({ path: screenshots + '_checks.png', fullPage: true, clip: { x: 0, y: top - 10, width, height: end - top + 20 } });
+    }
   }
   Assert_No_Problems(page);
 });

@@ -3,13 +3,17 @@
 //   node svg_test.mjs MAP.svg PLAN.json [--show-redundant]
 // Every session of a kept observation has a legend entry, every positioned
 // station a label and no two labels overlap (as rendered), the scale bar
-// and the north arrow are there, and the redundant observations are drawn
+// and the north arrow are there, the bar as long as its label says against
+// the stations drawn, each session's legend entry in the colour of its
+// lines, the standard's verdict (as text, whatever the profile's name
+// holds) and its new sessions, and the redundant observations are drawn
 // only when asked for.  A map without positions says so in words.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import path from 'node:path';
 import { Launch_Browser, Open_File } from './browser.mjs';
-import { Read_Plan, Assert_No_Problems, Overlapping_Pairs, Assert_Station_Labels } from './checks.mjs';
+import { Read_Plan, Assert_No_Problems, Overlapping_Pairs, Assert_Station_Labels, Verdict_Line,
+         Scale_Bar_Against_Stations, Assert_Legend_Colours } from './checks.mjs';
 
 const [svgPath, planPath, flag] = process.argv.slice(2);
 if (!svgPath || !planPath) {
@@ -54,6 +58,30 @@ test('a scale bar in km or m and a north arrow, when there is a map', async () =
   }
   assert.match(await page.textContent('.scale-bar'), /^0\d+(\.\d+)? (km|m)$/);
   assert.equal(await page.textContent('.north-arrow'), 'N');
+});
+
+test('the scale bar is as long as its label says, and each legend entry has its lines\' colour', async () => {
+  const scale = await Scale_Bar_Against_Stations(page, expected, '');
+  if (scale)
+    assert.ok(Math.abs(scale.byLabel / scale.byStations - 1) < 0.01,
+              scale.bar.label + ': ' + scale.byLabel.toFixed(3) + ' px per km, the stations ' + scale.byStations.toFixed(3));
+  await Assert_Legend_Colours(page, '', false);
+});
+
+test('the standard\'s verdict, as text, and its new sessions numbered as the field list', async () => {
+  const line = Verdict_Line(expected.plan);
+  const verdicts = await page.$$eval('.verdict', (v) => v.map((x) => x.textContent));
+  if (!line) {
+    assert.deepEqual(verdicts, []);
+    return;
+  }
+  assert.equal(verdicts.length, 1);
+  assert.ok(verdicts[0].startsWith(line), verdicts[0]);
+  assert.equal(await page.$$eval('.verdict *', (e) => e.length), 0, 'the profile\'s name made markup');
+  const drawn = await page.$$eval('.field-session', (l) => l.map((x) => +x.dataset.field));
+  if (drawn.length)
+    assert.deepEqual(drawn, expected.plan.fieldList.sessions.filter((f) => expected.positioned.includes(f.station) &&
+                                                                          expected.positioned.includes(f.with)).map((f) => f.session));
 });
 
 test('kept observations drawn; the redundant ones only when asked for', async () => {

@@ -13,7 +13,10 @@
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
+#include <nlohmann/json.hpp>
 
+#include "tool/adjust/adjustment_report.h"
+#include "tool/commands/adjust_command.h"
 #include "tool/commands/guard.h"
 #include "tool/commands/outputs.h"
 #include "tool/field/field_file_kind.h"
@@ -371,6 +374,24 @@ int Process(const ProcessOptions& options) {
             "{} vector{} not fixed nor float (single or not processed) left out of the exchange files", exchanged.leftOut,
             exchanged.leftOut == 1 ? "" : "s"));
     context.warnings = warnings;
+    // --adjust: the fixed and float vectors just processed, adjusted to the
+    // plan's controls at the positions processing held them, before
+    // anything is written (all or none); judged by the standard's
+    // relativeAccuracy when a standard judges the campaign.
+    std::optional<AdjustmentResult> adjustment;
+    std::string adjustmentProblem;
+    const AdjustmentSources adjustmentSources{{}, options.controlCoordinates};
+    if (options.adjust) {
+        AdjustOptions adjust;
+        adjust.controls = context.controls;
+        adjust.controlCoordinates = exchanged.controls;
+        if (standard) adjust.relativeAccuracy = Relative_Accuracy_Of(judging);
+        try {
+            adjustment = Run_Adjustment(exchanged.vectors, adjust);
+        } catch (const AdjustmentError& error) {
+            adjustmentProblem = error.what();
+        }
+    }
     std::vector<PendingOutput> outputs = {
         {options.html, options.html.empty() ? "" : Process_Html(context, order, result, checks)},
         {options.vectorsCsv, options.vectorsCsv.empty() ? "" : min_lumo_vectors::Vectors_Csv_Text(exchanged.vectors)},
@@ -379,9 +400,19 @@ int Process(const ProcessOptions& options) {
     Write_Outputs(std::move(outputs), options.keepEngineFiles, Engine_File_Outputs(options.keepEngineFiles, result));
     context.toolSeconds = Own_Processor_Seconds() - toolStart;
     context.engineProcessorSeconds = Children_Processor_Seconds() - engineStart;
-    Print(options.plan.json ? Process_Report_Json(context, order, result, checks, planned->campaign, standard).dump(2) + "\n"
-                            : Process_Report_Text(context, order, result, checks, standard));
+    if (options.plan.json) {
+        nlohmann::ordered_json document = Process_Report_Json(context, order, result, checks, planned->campaign, standard);
+        if (options.adjust)
+            document["adjustment"] = adjustment ? nlohmann::ordered_json::parse(
+                                                      Adjustment_Report_Json(*adjustment, adjustmentSources))
+                                                : nlohmann::ordered_json(nullptr);
+        Print(document.dump(2) + "\n");
+    } else {
+        Print(Process_Report_Text(context, order, result, checks, standard));
+        if (adjustment) Print("\n" + Adjustment_Report_Text(*adjustment, adjustmentSources));
+    }
     Print_Warnings(warnings);
+    if (adjustment) Print_Warnings(adjustment->warnings);
     const auto failed = static_cast<std::size_t>(std::count_if(result.runs.begin(), result.runs.end(), [](const VectorRun& run) {
         return run.vector.solution == SolutionKind::failed;
     }));
@@ -390,11 +421,23 @@ int Process(const ProcessOptions& options) {
                                 result.runs.size()));
         return exitLibraryFailure;
     }
+    if (!adjustmentProblem.empty()) {
+        Print_Error(fmt::format("min_lumo: --adjust: the processed vectors could not be adjusted: {}", adjustmentProblem));
+        return exitLibraryFailure;
+    }
+    bool strictFails = false;
     if (options.plan.strict && standard && !standard->Meets()) {
         Print_Error(fmt::format("min_lumo: --strict: the campaign {}", standard->verdict));
-        return exitChecksFailed;
+        strictFails = true;
     }
-    return exitSuccess;
+    if (options.plan.strict && adjustment && adjustment->relativeAccuracy && !adjustment->relativeMeets) {
+        const auto failing = std::count_if(adjustment->relative.begin(), adjustment->relative.end(),
+                                           [](const RelativePrecision& pair) { return !pair.meets; });
+        Print_Error(fmt::format("min_lumo: --strict: {} of {} adjusted vectors fail the relative accuracy of {}", failing,
+                                adjustment->relative.size(), adjustment->relativeAccuracy->standard));
+        strictFails = true;
+    }
+    return strictFails ? exitChecksFailed : exitSuccess;
 }
 
 }  // namespace

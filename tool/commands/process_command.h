@@ -29,6 +29,7 @@ struct ProcessOptions {
     std::string keepEngineFiles;             // a folder for every run's options, solution and messages
     std::string vectorsCsv, gfile, gama;     // the exchange files of the vectors (tool/vectors)
     std::string html;                        // the processed network as an HTML report
+    bool adjust = false;                     // adjust the processed vectors (tool/adjust) and report it too
 };
 
 // Returns the process exit code: 0 every kept observation processed (and,

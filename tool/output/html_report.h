@@ -1,9 +1,11 @@
 // The report a surveyor opens in a browser: one self-contained HTML file
 // (style, script and drawings inline; it asks nothing of any network) with
-// a summary, the map (the same drawing as the SVG file) with pan, zoom and
-// details, a timeline of the occupations and sessions, and sortable,
-// filterable tables.  Choosing a session shows it on the map, the timeline
-// and the tables at once.
+// a summary (with a standard, its verdict), the map (the same drawing as
+// the SVG file) with pan, zoom and details, a timeline of the occupations
+// and sessions, with a standard its checks and what to observe again, and
+// sortable, filterable tables of the plan, the occupations and their
+// set-ups, each filled when the page opens.  Choosing a session shows it
+// on the map, the timeline and the plan and occupation tables at once.
 #pragma once
 
 #include <string>

@@ -14,6 +14,7 @@ namespace {
 constexpr double degreesToRadians = 0.017453292519943295;
 constexpr double metresPerDegreeOfLatitude = 111195.0;  // on a sphere of the Earth's mean radius: for the scale bar
 constexpr double headerHeight = 56.0;
+constexpr double verdictLineHeight = 20.0;  // the standard's verdict under the subtitle
 constexpr double mapMargin = 56.0;
 constexpr double stationFontSize = 12.0;
 constexpr double sessionFontSize = 11.0;
@@ -27,6 +28,12 @@ constexpr double leaderLineFromPixels = 24.0;  // a label placed further out tha
 constexpr double pixelsPerKilometreAtOnePoint = 200.0;
 constexpr const char* controlColour = "#c92a2a";
 constexpr const char* redundantColour = "#868e96";
+constexpr const char* meetsColour = "#2b8a3e";
+constexpr const char* fieldListColour = "#343a40";  // the new sessions to observe, dotted
+constexpr double fieldBadgeRadius = 8.0;
+// More new sessions than this would bury the plan under dots: the map then
+// says so and leaves them to the field list.
+constexpr std::size_t mostFieldSessionsDrawn = 60;
 // Colours told apart at a glance, none of them grey (redundant) or the
 // controls' red; sessions beyond them repeat colours and get their name
 // written beside their lines.
@@ -107,7 +114,8 @@ public:
         const auto perRow = static_cast<std::size_t>(std::max(1.0, std::floor((width_ - 40.0) / legendEntryWidth)));
         legendRows_ = (drawnSessions_.size() + perRow - 1) / perRow;
         legendPerRow_ = perRow;
-        height_ = headerHeight + mapHeight_ + 24.0 + static_cast<double>(legendRows_ + 1) * legendRowHeight + 16.0;
+        header_ = headerHeight + (picture.standard ? verdictLineHeight : 0.0);
+        height_ = header_ + mapHeight_ + 24.0 + static_cast<double>(legendRows_ + 1) * legendRowHeight + 16.0;
     }
 
     std::string Draw() {
@@ -119,7 +127,7 @@ public:
             "<rect class=\"background\" width=\"{:.0f}\" height=\"{:.0f}\" fill=\"white\"/>\n",
             size, width_, height_, width_, height_);
         Draw_Title();
-        const Box area{0.0, headerHeight, width_, headerHeight + mapHeight_};
+        const Box area{0.0, header_, width_, header_ + mapHeight_};
         svg_ += fmt::format("<rect class=\"map-frame\" x=\"0.5\" y=\"{:.1f}\" width=\"{:.0f}\" height=\"{:.0f}\" "
                             "fill=\"#f8f9fa\" stroke=\"#dee2e6\"/>\n",
                             area.top + 0.5, width_ - 1.0, mapHeight_ - 1.0);
@@ -134,13 +142,20 @@ public:
             const Box northArrow = Draw_North_Arrow(area);
             const Box scaleBar = Draw_Scale_Bar(area, projection.Kilometres_Per_Pixel());
             Draw_Observations();
-            Draw_Stations({northArrow, scaleBar}, area);
+            std::vector<Box> obstacles = {northArrow, scaleBar};
+            Draw_Field_List(obstacles);
+            Draw_Stations(std::move(obstacles), area);
             if (labelsLeftOff_ > 0)
                 svg_ += fmt::format("<text class=\"labels-left-off\" x=\"8\" y=\"{:.0f}\" font-size=\"12\" "
                                     "fill=\"#495057\" stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\">{} "
                                     "station name{} left off where no room was free; point at a station for its "
                                     "name</text>\n",
                                     area.bottom - 8.0, labelsLeftOff_, labelsLeftOff_ == 1 ? "" : "s");
+            if (fieldListLeftOff_ > 0)
+                svg_ += fmt::format("<text class=\"field-list-left-off\" x=\"8\" y=\"{:.0f}\" font-size=\"12\" "
+                                    "fill=\"#495057\" stroke=\"white\" stroke-width=\"3\" paint-order=\"stroke\">{} new "
+                                    "sessions to observe, too many to draw: see the field list</text>\n",
+                                    area.top + 18.0, fieldListLeftOff_);
         }
         Draw_Legend(area.bottom + 24.0);
         return svg_ + "</svg>\n";
@@ -166,6 +181,17 @@ private:
             picture_.sessions.size(), Xml_Escaped(picture_.groupWord), picture_.sessions.size() == 1 ? "" : "s", kept,
             picture_.observations.size() - kept,
             options_.showRedundant || options_.forReport ? "" : " (not drawn)");
+        if (picture_.standard) {
+            const PictureStandard& standard = *picture_.standard;
+            svg_ += fmt::format("<text class=\"verdict\" x=\"16\" y=\"64\" font-size=\"13\" font-weight=\"bold\" "
+                                "fill=\"{}\">Checked against {}: {}{}</text>\n",
+                                standard.meets ? meetsColour : controlColour, Xml_Escaped(standard.profile),
+                                Xml_Escaped(standard.verdict),
+                                standard.fieldList.empty()
+                                    ? ""
+                                    : fmt::format("; {} new session{} to observe", standard.fieldList.size(),
+                                                  standard.fieldList.size() == 1 ? "" : "s"));
+        }
     }
 
     Box Draw_North_Arrow(const Box& area) {
@@ -244,6 +270,62 @@ private:
                             "opacity=\"0.55\"{}>\n{}</g>\n",
                             redundantColour, options_.forReport ? " display=\"none\"" : "", redundant);
         svg_ += "<g class=\"kept-layer\" stroke-width=\"2.2\" fill=\"none\">\n" + kept + "</g>\n";
+    }
+
+    // The new sessions the standard's field list suggests, dotted, each
+    // numbered at its middle as the list numbers it; the numbers are
+    // obstacles to the station labels placed after them.
+    void Draw_Field_List(std::vector<Box>& obstacles) {
+        if (!picture_.standard || picture_.standard->fieldList.empty()) return;
+        if (picture_.standard->fieldList.size() > mostFieldSessionsDrawn) {
+            fieldListLeftOff_ = picture_.standard->fieldList.size();
+            return;
+        }
+        const auto placed = [&](const std::string& name) -> std::optional<std::size_t> {
+            for (std::size_t i = 0; i < picture_.stations.size(); ++i)
+                if (picture_.stations[i].name == name && picture_.stations[i].positioned) return i;
+            return std::nullopt;
+        };
+        // Each number where the line passes no station marker and no other
+        // number: near its middle if it can.
+        std::vector<Box> taken;
+        for (std::size_t i = 0; i < picture_.stations.size(); ++i)
+            if (picture_.stations[i].positioned)
+                taken.push_back({points_[i].x - markerHalfSize, points_[i].y - markerHalfSize,
+                                 points_[i].x + markerHalfSize, points_[i].y + markerHalfSize});
+        const auto badgeBox = [](const Point& p) {
+            return Box{p.x - fieldBadgeRadius, p.y - fieldBadgeRadius, p.x + fieldBadgeRadius, p.y + fieldBadgeRadius};
+        };
+        std::string lines, badges;
+        for (const PictureFieldSession& session : picture_.standard->fieldList) {
+            const std::optional<std::size_t> from = placed(session.station), to = placed(session.partner);
+            if (!from || !to) continue;
+            const Point a = points_[*from], b = points_[*to];
+            Point middle{(a.x + b.x) / 2.0, (a.y + b.y) / 2.0};
+            for (const double along : {0.5, 0.4, 0.6, 0.3, 0.7, 0.25, 0.75}) {
+                const Point p{a.x + (b.x - a.x) * along, a.y + (b.y - a.y) * along};
+                if (std::none_of(taken.begin(), taken.end(), [&](const Box& box) { return Boxes_Overlap(badgeBox(p), box); })) {
+                    middle = p;
+                    break;
+                }
+            }
+            taken.push_back(badgeBox(middle));
+            const std::string title = Xml_Escaped(fmt::format("observe again #{}: {} with {}, {:g} min", session.number,
+                                                              session.station, session.partner, session.minutes));
+            lines += fmt::format("<g class=\"field-session\" data-field=\"{}\"><line x1=\"{:.1f}\" y1=\"{:.1f}\" "
+                                 "x2=\"{:.1f}\" y2=\"{:.1f}\"/><title>{}</title></g>\n",
+                                 session.number, a.x, a.y, b.x, b.y, title);
+            badges += fmt::format("<g class=\"field-number\" data-field=\"{0}\"><circle cx=\"{1:.1f}\" cy=\"{2:.1f}\" "
+                                  "r=\"{3:g}\" fill=\"white\" stroke=\"{4}\" stroke-width=\"1.5\"/><text x=\"{1:.1f}\" "
+                                  "y=\"{5:.1f}\" font-size=\"10\" font-weight=\"bold\" text-anchor=\"middle\" "
+                                  "fill=\"{4}\">{0}</text><title>{6}</title></g>\n",
+                                  session.number, middle.x, middle.y, fieldBadgeRadius, fieldListColour,
+                                  middle.y + 3.5, title);
+            obstacles.push_back(badgeBox(middle));
+        }
+        svg_ += fmt::format("<g class=\"field-layer\" stroke=\"{}\" stroke-width=\"2.5\" stroke-dasharray=\"1 5\" "
+                            "stroke-linecap=\"round\">\n{}</g>\n<g class=\"field-numbers\" pointer-events=\"none\">\n{}</g>\n",
+                            fieldListColour, lines, badges);
     }
 
     std::string Observation_Title(const PictureObservation& observation) const {
@@ -363,6 +445,11 @@ private:
             svg_ += fmt::format("<path d=\"M240,{0:.0f} l22,0 M262,{0:.0f} l-8,-4 l0,8 Z\" stroke=\"#212529\" "
                                 "fill=\"#212529\"/><text x=\"270\" y=\"{1:.0f}\">to process, in its direction</text>",
                                 y - 2.0, y + 2.0);
+        if (picture_.standard && !picture_.standard->fieldList.empty() && positioned_ > 0 && fieldListLeftOff_ == 0)
+            svg_ += fmt::format("<g class=\"legend-field\"><line x1=\"640\" y1=\"{0:.0f}\" x2=\"664\" y2=\"{0:.0f}\" "
+                                "stroke=\"{2}\" stroke-width=\"2.5\" stroke-dasharray=\"1 5\" stroke-linecap=\"round\"/>"
+                                "<text x=\"670\" y=\"{1:.0f}\">to observe again, numbered as the field list</text></g>",
+                                y - 2.0, y + 2.0, fieldListColour);
         if (options_.showRedundant || options_.forReport)
             svg_ += fmt::format("<g class=\"legend-redundant\"{3}><line x1=\"460\" y1=\"{0:.0f}\" x2=\"484\" y2=\"{0:.0f}\" "
                                 "stroke=\"{2}\" stroke-dasharray=\"4 4\"/><text x=\"490\" y=\"{1:.0f}\">redundant, "
@@ -384,8 +471,10 @@ private:
     std::vector<Point> points_;           // by station
     std::map<int32_t, std::pair<double, Point>> longestInSession_;  // length and middle of each session's longest line
     double width_ = 0.0, mapHeight_ = 0.0, height_ = 0.0;
+    double header_ = headerHeight;  // title, subtitle and, with a standard, its verdict
     std::size_t legendRows_ = 0, legendPerRow_ = 1;
     std::size_t labelsLeftOff_ = 0;  // station labels with no free place
+    std::size_t fieldListLeftOff_ = 0;  // new sessions to observe not drawn: too many
     std::string svg_;
 };
 

@@ -48,22 +48,63 @@ struct PictureSpan {
     int64_t epochs = 0;
 };
 
-// One occupation: a receiver file, or a line of an occupation log.
+// One occupation: a receiver file, or a line of an occupation log, with
+// the set-up its header gives, as the text report's occupation table.
 struct PictureOccupation {
+    int32_t number = 0;    // as the text report numbers it, from 1 (by station, then in time order)
     int32_t station = -1;  // -1: the file had no epoch and joined no station
-    std::string stationName, file, receiver, format;
+    std::string stationName, file, receiver, format;  // file: the paths as given, joined by ", "
+    std::vector<std::string> files;  // the same, one each
     std::vector<PictureSpan> spans;  // the data, split at its gaps; empty without epochs
     int64_t epochs = 0;
     std::optional<double> intervalSeconds, completeness;  // completeness 0 to 1
     int32_t gapCount = 0;
     double longestGapSeconds = 0.0;
+    // The set-up as a receiver file's header writes it; an occupation log's
+    // line gives none of it (setUpGiven false).
+    bool setUpGiven = true;
+    std::string receiverNumber, antennaType, antennaNumber;  // empty when absent
+    double antennaHeight = 0.0, antennaEast = 0.0, antennaNorth = 0.0;  // ANTENNA: DELTA H/E/N, metres
+    std::string markerName, markerNumber;
+    // What the standard's antenna check finds wrong with this set-up, in
+    // words ("height 15.000 m, above 3 m"); empty when it finds nothing or
+    // no standard was asked for.  The report flags the occupation with it.
+    std::string antennaCheck;
 };
 
-// A check of a survey standard, when one was asked for: shown when present.
-struct PictureCheck {
-    std::string name;
-    std::string outcome;  // e.g. pass, fail, warn
-    std::string detail;
+// One failing item of a rule: a station, baseline, occupation or session.
+struct PictureFailure {
+    std::string item, measured, required;
+    std::vector<std::string> stations;  // names of the stations concerned
+};
+
+// One rule of the standard, in the words of the text report's Checks.
+struct PictureRule {
+    std::string rule;
+    std::string result;    // passes, fails, or noted (an advisory rule that fails)
+    std::string severity;  // required or advisory
+    std::string requirement, source;
+    std::vector<PictureFailure> failures;
+};
+
+// One new session the field list suggests: two receivers, `minutes` long.
+struct PictureFieldSession {
+    int32_t number = 0;  // from 1
+    std::string station, partner;
+    std::optional<double> lengthMetres;
+    double minutes = 0.0;
+    std::vector<std::string> mends;  // what it mends, one text each
+};
+
+// A survey standard's verdict on the whole campaign, its checks and what to
+// observe again, when one was asked for.
+struct PictureStandard {
+    std::string profile, title;  // from the profile file: text, never markup
+    std::string verdict;         // "meets basic", "fails basic: 3 rules"
+    bool meets = false;
+    std::vector<PictureRule> rules;
+    std::vector<PictureFieldSession> fieldList;  // a suggestion, not a survey design
+    std::vector<std::string> fieldNotes;         // what new sessions cannot mend, and what to do
 };
 
 struct PlanPicture {
@@ -79,8 +120,7 @@ struct PlanPicture {
     std::vector<PictureOccupation> occupations;
     std::vector<std::string> warnings;
     std::vector<std::string> facts;  // summary lines: files, overlap, controls ...
-    std::vector<PictureCheck> checks;
-    std::string verdict;  // the standard's verdict; empty when no standard was asked for
+    std::optional<PictureStandard> standard;  // when a standard was asked for
 };
 
 // Keeps only the named sessions (names as the picture spells them; the

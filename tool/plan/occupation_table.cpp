@@ -40,27 +40,23 @@ struct OccupationLine {
     int32_t stationIndex;  // in the project, -1 when it formed none
 };
 
-// By station name, then by first epoch: a station's occupations side by side.
+// By station, then by first epoch: a station's occupations side by side.
+std::vector<OccupationIndex> Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
+    std::vector<OccupationIndex> order;
+    for (const OccupationIndex i : campaign.occupations.Indices())
+        if (shown.empty() || (Slot(i) < shown.size() && shown[Slot(i)])) order.push_back(i);
+    std::stable_sort(order.begin(), order.end(), [&](OccupationIndex a, OccupationIndex b) {
+        return std::pair(campaign.Project_Station_Of(a), campaign.occupations[a].firstGps) <
+               std::pair(campaign.Project_Station_Of(b), campaign.occupations[b].firstGps);
+    });
+    return order;
+}
+
 std::vector<OccupationLine> Lines(const Campaign& campaign, const std::vector<bool>& shown) {
     std::vector<OccupationLine> lines;
-    std::vector<int32_t> stationOf;
-    for (const OccupationIndex i : campaign.occupations.Indices()) {
-        if (!shown.empty() && (Slot(i) >= shown.size() || !shown[Slot(i)])) continue;
-        const int32_t station = Project_Station(campaign.occupations[i].stationIndex);
-        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, station});
-        stationOf.push_back(station);
-    }
-    std::vector<std::size_t> order(lines.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    // Occupations that formed no station come last.
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const bool unplacedA = stationOf[a] < 0, unplacedB = stationOf[b] < 0;
-        return std::tie(unplacedA, stationOf[a], lines[a].station, lines[a].occupation->firstGps)
-               < std::tie(unplacedB, stationOf[b], lines[b].station, lines[b].occupation->firstGps);
-    });
-    std::vector<OccupationLine> sorted;
-    for (const std::size_t i : order) sorted.push_back(lines[i]);
-    return sorted;
+    for (const OccupationIndex i : Table_Order(campaign, shown))
+        lines.push_back({&campaign.occupations[i], campaign.Station_Record(i).name, campaign.Project_Station_Of(i)});
+    return lines;
 }
 
 // An occupation log's line states its times but no epochs.
@@ -126,6 +122,10 @@ TextTable Data_Table(const std::vector<OccupationLine>& lines, DisplayScale scal
 }
 
 }  // namespace
+
+std::vector<OccupationIndex> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown) {
+    return Table_Order(campaign, shown);
+}
 
 std::size_t Occupation_Table_Name_Room(const Campaign& campaign, DisplayScale scale, const std::vector<bool>& shown) {
     const TextTable table = Data_Table(Lines(campaign, shown), scale, nullptr);

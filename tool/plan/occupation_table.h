@@ -18,6 +18,10 @@ namespace min_lumo_tool {
 // `shown`, by Campaign::occupations index, limits the table to those
 // occupations (a --session view); empty: every occupation.
 
+// The Campaign::occupations indices in the table's order (its numbers are
+// the positions in it, from 1), the HTML report's too.
+std::vector<OccupationIndex> Occupation_Table_Order(const Campaign& campaign, const std::vector<bool>& shown = {});
+
 // "\nOccupations: N, by station\n", the numbered table of times and data,
 // then by the same numbers the equipment, place and files, wrapped to the
 // page.  With `cut`, the table names stations as the plan's tables do.

@@ -7,8 +7,10 @@
 #include <fmt/format.h>
 
 #include "tool/field/gnss_time.h"
+#include "tool/plan/occupation_table.h"
 #include "tool/plan/plan_report.h"
 #include "tool/plan/session_filter.h"
+#include "tool/plan/standard_report.h"
 
 namespace min_lumo_tool {
 
@@ -34,7 +36,8 @@ PictureOccupation Occupation_Picture(const min_lumo_field::Occupation& occupatio
     PictureOccupation shown;
     shown.station = station;
     shown.stationName = stationName;
-    shown.file = occupation.files.empty() ? occupation.file : fmt::format("{}", fmt::join(occupation.files, ", "));
+    shown.files = occupation.files.empty() ? std::vector<std::string>{occupation.file} : occupation.files;
+    shown.file = fmt::format("{}", fmt::join(shown.files, ", "));
     shown.receiver = occupation.receiver;
     shown.format = occupation.format;
     shown.epochs = occupation.epochCount;
@@ -49,17 +52,42 @@ PictureOccupation Occupation_Picture(const min_lumo_field::Occupation& occupatio
     if (occupation.completeness > 0.0) shown.completeness = occupation.completeness;
     shown.gapCount = occupation.gapCount;
     shown.longestGapSeconds = occupation.longestGapSeconds;
+    // An occupation log's line states its times, no epochs and no set-up.
+    shown.setUpGiven = !(occupation.hasEpochs && occupation.epochCount == 0);
+    shown.receiverNumber = occupation.receiverNumber;
+    shown.antennaType = occupation.antennaType;
+    shown.antennaNumber = occupation.antennaNumber;
+    shown.antennaHeight = occupation.antennaHeight;
+    shown.antennaEast = occupation.antennaEast;
+    shown.antennaNorth = occupation.antennaNorth;
+    shown.markerName = occupation.markerName;
+    shown.markerNumber = occupation.markerNumber;
     return shown;
 }
 
-// One line per rule: an advisory rule that fails warns, a required one fails.
-PictureCheck Check_Picture(const RuleCheck& rule) {
-    PictureCheck shown;
-    shown.name = Rule_Key(rule.rule);
-    shown.outcome = rule.passed ? "pass" : rule.severity == RuleSeverity::advisory ? "warn" : "fail";
-    shown.detail = rule.requirement;
-    for (const CheckFailure& failure : rule.failures)
-        shown.detail += fmt::format("; {}: {} (needs {})", failure.item, failure.measured, failure.required);
+// The verdict, each rule with its failing items, and the field list, in the
+// words of the text report.
+PictureStandard Standard_Picture(const Campaign& campaign, const StandardChecks& checks) {
+    PictureStandard shown;
+    shown.profile = checks.profile;
+    shown.title = checks.title;
+    shown.verdict = checks.verdict;
+    shown.meets = checks.Meets();
+    for (const RuleCheck& rule : checks.rules) {
+        PictureRule picture{Rule_Key(rule.rule), Rule_Result_Text(rule), Severity_Name(rule.severity), rule.requirement,
+                            rule.source, {}};
+        for (const CheckFailure& failure : rule.failures) {
+            PictureFailure item{failure.item, failure.measured, failure.required, {}};
+            for (const int32_t station : failure.stations)
+                item.stations.push_back(campaign.project.stations[static_cast<std::size_t>(station)].name);
+            picture.failures.push_back(std::move(item));
+        }
+        shown.rules.push_back(std::move(picture));
+    }
+    for (const FieldOccupation& session : checks.fieldList)
+        shown.fieldList.push_back({session.number, session.stationName, session.partnerName, session.lengthMetres,
+                                   session.minutes, session.reasons});
+    shown.fieldNotes = checks.fieldNotes;
     return shown;
 }
 
@@ -127,18 +155,21 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
             std::tie(shown.fromFile, shown.toFile) = Plan_Row_Files(campaign, row);
             picture.observations.push_back(std::move(shown));
         }
-    // The occupations as formed where formation gives them, else as read.
+    // The occupations as formed where formation gives them, numbered as the
+    // text report's table numbers them; else as read.
     const bool formed = !campaign.occupations.empty();
     if (formed) {
-        for (const OccupationIndex i : campaign.occupations.Indices()) {
-            if (!Shows_Occupation(plan, i)) continue;
+        for (const OccupationIndex i : Occupation_Table_Order(campaign, plan.scope.occupations)) {
             const CampaignOccupation& occupation = campaign.occupations[i];
             picture.occupations.push_back(Occupation_Picture(occupation, Project_Station(occupation.stationIndex),
                                                              campaign.Station_Record(i).name, scale));
+            picture.occupations.back().number = static_cast<int32_t>(picture.occupations.size());
         }
     } else {
-        for (const ReadOccupation& occupation : campaign.files.reads)
+        for (const ReadOccupation& occupation : campaign.files.reads) {
             picture.occupations.push_back(Occupation_Picture(occupation, -1, occupation.station, scale));
+            picture.occupations.back().number = static_cast<int32_t>(picture.occupations.size());
+        }
     }
     const std::size_t occupationCount = formed ? campaign.occupations.size() : campaign.files.reads.size();
     std::string controls;
@@ -148,10 +179,7 @@ PlanPicture Plan_Picture(const Campaign& campaign, const ProcessingPlan& plan, D
         fmt::format("overlaps of at least {} min", campaign.options.minimumOverlapMinutes),
         "controls: " + (controls.empty() ? std::string("none") : controls)};
     picture.warnings = Plan_Warnings(campaign, plan);
-    if (checks) {
-        for (const RuleCheck& rule : checks->rules) picture.checks.push_back(Check_Picture(rule));
-        picture.verdict = checks->verdict;
-    }
+    if (checks) picture.standard = Standard_Picture(campaign, *checks);
     // Stations outside the sessions shown leave the picture.
     Keep_Sessions(picture, plan.scope.sessions);
     return picture;

@@ -287,6 +287,19 @@ private:
                 into.repeatBaselines.verticalPartsPerMillion =
                     Number(rule, path, "verticalPartsPerMillion", 0.0, largestPartsPerMillion);
                 return;
+            case RuleId::relativeAccuracy: {
+                RelativeAccuracyRule& accuracy = into.relativeAccuracy;
+                accuracy.settings = Settings(rule, path, {"horizontalMillimetres", "horizontalPpm", "verticalMillimetres",
+                                                          "verticalPpm"});
+                if (!accuracy.settings.enabled) return;
+                // From a millimetre to a metre, and up to 1:1000 of the length.
+                constexpr double largestAccuracyMillimetres = 1000.0, largestPpm = 1000.0;
+                accuracy.horizontalMillimetres = Number(rule, path, "horizontalMillimetres", 0.0, largestAccuracyMillimetres);
+                accuracy.horizontalPpm = Number(rule, path, "horizontalPpm", 0.0, largestPpm);
+                accuracy.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestAccuracyMillimetres);
+                accuracy.verticalPpm = Number(rule, path, "verticalPpm", 0.0, largestPpm);
+                return;
+            }
         }
     }
     void Read_Observation_Time(const Json& rule, const std::string& path, ObservationTimeRule& into) const {
@@ -365,6 +378,7 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::fixedSolutions: return "fixedSolutions";
         case RuleId::loopMisclosure: return "loopMisclosure";
         case RuleId::repeatBaselines: return "repeatBaselines";
+        case RuleId::relativeAccuracy: return "relativeAccuracy";
     }
     return "?";
 }
@@ -388,6 +402,7 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::fixedSolutions:
         case RuleId::loopMisclosure:
         case RuleId::repeatBaselines: return RuleStage::process;
+        case RuleId::relativeAccuracy: return RuleStage::adjustment;
     }
     return RuleStage::plan;
 }
@@ -405,6 +420,7 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::fixedSolutions: return fixedSolutions.settings;
         case RuleId::loopMisclosure: return loopMisclosure.settings;
         case RuleId::repeatBaselines: return repeatBaselines.settings;
+        case RuleId::relativeAccuracy: return relativeAccuracy.settings;
     }
     throw std::logic_error("a rule without settings");
 }

@@ -24,7 +24,8 @@ inline constexpr const char* defaultStandardName = "basic";
 //   and its case in StandardProfile::Settings;
 // - its reader in standard_profile.cpp (Read_Rule);
 // - its stage (Rule_Stage), and for a plan rule its check in
-//   standard_checks.cpp (Check_Rule);
+//   standard_checks.cpp (Check_Rule), for a later stage's rule that
+//   stage's command;
 // - the failure kinds it reports, added to FailureKind (standard_checks.h),
 //   which the field list answers in reobservation.cpp;
 // - a line in the README's table of rules.
@@ -40,8 +41,9 @@ enum class RuleId {
     fixedSolutions,
     loopMisclosure,
     repeatBaselines,
+    relativeAccuracy,
 };
-inline constexpr RuleId lastRule = RuleId::repeatBaselines;
+inline constexpr RuleId lastRule = RuleId::relativeAccuracy;
 
 // Every rule, in order.
 std::vector<RuleId> All_Rules();
@@ -56,7 +58,7 @@ std::optional<RuleId> Rule_Of_Key(const std::string& key);
 // later work (processing, adjustment) has given what it judges.  Rules of a
 // later stage are read with the profile and checked by that stage's
 // command.
-enum class RuleStage { plan, process };
+enum class RuleStage { plan, process, adjustment };
 RuleStage Rule_Stage(RuleId rule);
 
 // A failing rule either fails the verdict (required) or is only reported
@@ -152,6 +154,16 @@ struct RepeatBaselinesRule {
     double verticalMillimetres = 0.0, verticalPartsPerMillion = 0.0;
 };
 
+// The precision of the vector between two adjusted stations at 95 %: the
+// semi-major axis of its relative error ellipse within horizontal mm + ppm
+// of its length, 1.96 sigma of its up component within vertical mm + ppm.
+// Checked by `adjust`.
+struct RelativeAccuracyRule {
+    RuleSettings settings;
+    double horizontalMillimetres = 0.0, horizontalPpm = 0.0;
+    double verticalMillimetres = 0.0, verticalPpm = 0.0;
+};
+
 struct StandardProfile {
     std::string name;   // as the verdict names it
     std::string title;  // one line: what the profile is
@@ -167,6 +179,7 @@ struct StandardProfile {
     FixedSolutionsRule fixedSolutions;
     LoopMisclosureRule loopMisclosure;
     RepeatBaselinesRule repeatBaselines;
+    RelativeAccuracyRule relativeAccuracy;
 
     const RuleSettings& Settings(RuleId rule) const;
     RuleSettings& Settings(RuleId rule);

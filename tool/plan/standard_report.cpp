@@ -18,11 +18,6 @@ using Json = nlohmann::ordered_json;
 constexpr double metresPerKilometre = 1000.0;
 constexpr double millimetresPerMetre = 1000.0;
 
-const char* Result_Text(const RuleCheck& rule) {
-    if (rule.passed) return "passes";
-    return rule.severity == RuleSeverity::advisory ? "noted" : "fails";
-}
-
 std::string Length_Text(const std::optional<double>& metres) {
     return metres ? fmt::format("{:.3f}", *metres / metresPerKilometre) : "-";
 }
@@ -72,6 +67,11 @@ std::string With_Wrapped_Text(const TextTable& table, const std::string& textHea
 
 }  // namespace
 
+const char* Rule_Result_Text(const RuleCheck& rule) {
+    if (rule.passed) return "passes";
+    return rule.severity == RuleSeverity::advisory ? "noted" : "fails";
+}
+
 std::string Checks_Text(const StandardChecks& checks) {
     std::string text = "\n" + Wrap_Text(fmt::format("Checks against {} ({}): {}", checks.profile, checks.title,
                                                   checks.verdict),
@@ -83,7 +83,7 @@ std::string Checks_Text(const StandardChecks& checks) {
     // Rules citing one source share a line, in the order first met.
     Grouped sources;
     for (const RuleCheck& rule : checks.rules) {
-        rules.Add_Row({Rule_Key(rule.rule), Result_Text(rule), Severity_Name(rule.severity)});
+        rules.Add_Row({Rule_Key(rule.rule), Rule_Result_Text(rule), Severity_Name(rule.severity)});
         requirements.push_back(rule.requirement);
         for (const CheckFailure& failure : rule.failures) {
             failing.Add_Row({Rule_Key(rule.rule)});
@@ -186,9 +186,9 @@ std::string Checks_Csv_Text(const StandardChecks& checks) {
     const auto number = [](const std::optional<double>& value) { return value ? fmt::format("{}", *value) : ""; };
     for (const RuleCheck& rule : checks.rules) {
         if (rule.failures.empty())
-            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Result_Text(rule), "", "", "", "", "", rule.source});
+            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Rule_Result_Text(rule), "", "", "", "", "", rule.source});
         for (const CheckFailure& failure : rule.failures)
-            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Result_Text(rule), failure.item, failure.measured,
+            line({Rule_Key(rule.rule), Severity_Name(rule.severity), Rule_Result_Text(rule), failure.item, failure.measured,
                   failure.required, number(failure.measuredValue), number(failure.requiredValue), rule.source});
     }
     for (const LeftOutRule& left : checks.leftOut)

@@ -11,6 +11,10 @@
 
 namespace min_lumo_tool {
 
+// A rule's result as every report words it: passes, fails, or noted (an
+// advisory rule that fails).
+const char* Rule_Result_Text(const RuleCheck& rule);
+
 // The Checks section, then the field list when there is one.
 std::string Checks_Text(const StandardChecks& checks);
 

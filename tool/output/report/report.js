@@ -1,6 +1,7 @@
 // The report's behaviour: pan and zoom of the map, the redundant switch, the
 // session selector, details on hover and click, the timeline and the
-// sortable, filterable tables.  It reads only the data embedded in the page
+// sortable, filterable tables (the plan, the occupations and their set-ups,
+// the standard's failing items and what to observe again).  It reads only the data embedded in the page
 // and asks nothing of any network.
 'use strict';
 (function () {
@@ -87,16 +88,40 @@
     $$('[data-station="' + i + '"]').forEach((e) => e.classList.add('highlight'));
     const kept = data.observations.filter((o) => o.k && (o.f === i || o.t === i)).length;
     const files = data.occupations.filter((o) => o.st === i).map((o) => o.file).join(', ');
-    showDetails(stationLine(i), [
+    const pairs = [
       ['latitude', s.lat === null ? 'no position' : s.lat.toFixed(6)], ['longitude', s.lon === null ? '' : s.lon.toFixed(6)],
       ['height', s.h === null ? '' : s.h.toFixed(3) + ' m'], ['control', s.c ? 'yes' : 'no'],
       ['level', s.lv >= 0 ? s.lv : 'not reached'], ['occupations', s.occ], ['observations to process', kept],
-      ['files', files]]);
+      ['files', files]];
+    // What the standard finds at this station, and the new sessions that concern it.
+    if (data.standard) {
+      for (const f of data.standard.failures)
+        if (f.stations.includes(s.n)) pairs.push([f.rule + ' ' + f.result, f.item + ': ' + f.measured + '; required ' + f.required]);
+      for (const f of data.standard.fieldList)
+        if (f.station === s.n || f.with === s.n)
+          pairs.push(['observe again #' + f.no, f.station + ' with ' + f.with + ', ' + f.minutes + ' min']);
+    }
+    showDetails(stationLine(i), pairs);
+  }
+  // "TYPE #NUMBER" as the text report names receivers, antennas and markers.
+  const numbered = (type, number) => type || number ? (type || '-') + (number ? ' #' + number : '') : '';
+  const metres = (value) => value.toFixed(4);
+  function fileNames(files) {
+    const names = files.map((file) => file.split(/[\\/]/).pop());
+    return names.length > 2 ? names.slice(0, 2).join(', ') + ' and ' + (names.length - 2) + ' more' : names.join(', ');
+  }
+  function detailStationNamed(name) {
+    const i = data.stations.findIndex((s) => s.n === name);
+    if (i >= 0) detailStation(i);
   }
   function detailOccupation(i) {
     const o = data.occupations[i];
-    showDetails(o.sn + ': ' + o.file, [
-      ['receiver', o.rx], ['format', o.fmt], ['epochs', o.ep],
+    showDetails('#' + o.no + ' ' + o.sn + ': ' + fileNames(o.files), [
+      ['files', o.file],
+      ['receiver', numbered(o.rx, o.rxn)], ['antenna', numbered(o.ant, o.antn)],
+      ['antenna height', o.hdr ? metres(o.ah) + ' m' : 'not given (an occupation log)'],
+      ['antenna east, north', o.hdr ? metres(o.ae) + ', ' + metres(o.an) + ' m' : ''],
+      ['antenna check', o.ac], ['marker', numbered(o.mk, o.mkn)], ['format', o.fmt], ['epochs', o.ep],
       ['first', o.spans.length ? timeText(o.spans[0][0], true) + ' ' + data.timeScale : 'no epoch'],
       ['last', o.spans.length ? timeText(o.spans[o.spans.length - 1][1], true) + ' ' + data.timeScale : ''],
       ['interval', o.iv === null ? '' : o.iv + ' s'], ['completeness', o.cp === null ? '' : (o.cp * 100).toFixed(1) + ' %'],
@@ -223,6 +248,8 @@
           svg.append(date);
           previousDay = day;
         }
+        // A time that would run past the right edge is left unwritten.
+        if (x(t) + 36 > width) continue;
         const label = svgElement('text', { x: x(t) + 2, y: 27, fill: '#495057', class: 'tick' });
         label.textContent = timeText(t, false);
         svg.append(label);
@@ -307,7 +334,7 @@
     scroll.append(table);
     container.append(tools, scroll);
     const texts = rows.map((row) => columns.map((column) => String(column.text(row))));
-    const searchable = texts.map((cells) => cells.join('\u0001').toLowerCase());
+    const searchable = rows.map((row, i) => columns.map((column, c) => column.search ? column.search(row) : texts[i][c]).join('\u0001').toLowerCase());
     function refresh() {
       const needle = filter.value.trim().toLowerCase();
       let shown = rows.map((row, i) => i).filter((i) => options.visible(rows[i]) && (!needle || searchable[i].includes(needle)));
@@ -325,14 +352,18 @@
         const tr = element('tr', null, options.rowClass ? options.rowClass(rows[i]) : '');
         if (options.rowData) for (const [key, value] of Object.entries(options.rowData(rows[i], i))) tr.dataset[key] = value;
         columns.forEach((column, c) => {
-          const td = element('td', texts[i][c], column.number ? 'number' : '');
+          const td = element('td', texts[i][c], column.number ? 'number' : column.flag && texts[i][c] ? 'flag' : column.wrap ? 'wrap' : '');
           if (column.swatch) {
             const s = column.swatch(rows[i]);
             if (s >= 0) { const sw = element('span', null, 'swatch'); sw.style.background = colour(s); td.prepend(sw); }
           }
           tr.append(td);
         });
-        if (options.click) tr.addEventListener('click', () => options.click(rows[i], i));
+        if (options.click) tr.addEventListener('click', () => {
+          options.click(rows[i], i);
+          // The details stand beside the map: bring them into view.
+          $('#details').scrollIntoView({ block: 'nearest' });
+        });
         fragment.append(tr);
       }
       body.replaceChildren(fragment);
@@ -341,7 +372,8 @@
       more.style.display = listed < shown.length ? '' : 'none';
     }
     filter.addEventListener('input', refresh);
-    // The first fill comes with the first choice of session.
+    // Filled as soon as it is made: a table never shows only its heading.
+    refresh();
     return { refresh };
   }
 
@@ -366,25 +398,63 @@
   });
 
   const occupations = data.occupations.map((o, i) => Object.assign({ i }, o));
-  const occupationTable = makeTable($('#occupation-table'), [
-    { title: 'station', text: (o) => o.sn },
-    { title: 'file', text: (o) => o.file },
-    { title: 'receiver', text: (o) => o.rx },
-    { title: 'format', text: (o) => o.fmt },
-    { title: 'first', text: (o) => o.spans.length ? timeText(o.spans[0][0], true) : '', sort: (o) => o.spans.length ? o.spans[0][0] : 0 },
-    { title: 'last', text: (o) => o.spans.length ? timeText(o.spans[o.spans.length - 1][1], true) : '', sort: (o) => o.spans.length ? o.spans[o.spans.length - 1][1] : 0 },
-    { title: 'epochs', text: (o) => o.ep, number: true, sort: (o) => o.ep },
-    { title: 'interval s', text: (o) => o.iv === null ? '' : o.iv, number: true, sort: (o) => o.iv || 0 },
-    { title: 'complete %', text: (o) => o.cp === null ? '' : (o.cp * 100).toFixed(1), number: true, sort: (o) => o.cp || 0 },
-    { title: 'gaps', text: (o) => o.gaps, number: true, sort: (o) => o.gaps }], occupations, {
+  const flagged = data.occupations.some((o) => o.ac);
+  // The data of each occupation, then by the same numbers its set-up and
+  // files, as the text report has them: one table would not fit a screen.
+  const occupationOptions = {
     visible: (o) => selected === all || overlapsSession(o, selected),
     rowData: (o) => ({ occupation: o.i, station: o.st }),
     click: (o) => detailOccupation(o.i)
-  });
-  if (data.checks.length) {
-    makeTable($('#check-table'), [
-      { title: 'check', text: (c) => c.name }, { title: 'outcome', text: (c) => c.outcome }, { title: 'detail', text: (c) => c.detail }],
-    data.checks, { visible: () => true, rowClass: (c) => /fail/i.test(c.outcome) ? 'fail' : '' });
+  };
+  const occupationTable = makeTable($('#occupation-table'), [
+    { title: '#', text: (o) => o.no, number: true, sort: (o) => o.no },
+    { title: 'station', text: (o) => o.sn },
+    { title: 'first ' + data.timeScale, text: (o) => o.spans.length ? timeText(o.spans[0][0], true) : '', sort: (o) => o.spans.length ? o.spans[0][0] : 0 },
+    { title: 'last ' + data.timeScale, text: (o) => o.spans.length ? timeText(o.spans[o.spans.length - 1][1], true) : '', sort: (o) => o.spans.length ? o.spans[o.spans.length - 1][1] : 0 },
+    { title: 'epochs', text: (o) => o.ep || '-', number: true, sort: (o) => o.ep },
+    { title: 'interval s', text: (o) => o.iv === null ? '-' : o.iv, number: true, sort: (o) => o.iv || 0 },
+    { title: 'complete %', text: (o) => o.cp === null ? '-' : (o.cp * 100).toFixed(1), number: true, sort: (o) => o.cp || 0 },
+    { title: 'gaps', text: (o) => o.gaps, number: true, sort: (o) => o.gaps },
+    { title: 'longest gap', text: (o) => o.gaps ? duration(o.lg) : '-', number: true, sort: (o) => o.lg }],
+  occupations, occupationOptions);
+  const setupTable = makeTable($('#setup-table'), [
+    { title: '#', text: (o) => o.no, number: true, sort: (o) => o.no },
+    { title: 'station', text: (o) => o.sn },
+    { title: 'receiver', text: (o) => numbered(o.rx, o.rxn) },
+    { title: 'antenna', text: (o) => numbered(o.ant, o.antn) },
+    // An occupation log gives no antenna offsets: nothing to show, not zero.
+    { title: 'height m', text: (o) => o.hdr ? metres(o.ah) : '-', number: true, sort: (o) => o.ah },
+    { title: 'east m', text: (o) => o.hdr ? metres(o.ae) : '-', number: true, sort: (o) => o.ae },
+    { title: 'north m', text: (o) => o.hdr ? metres(o.an) : '-', number: true, sort: (o) => o.an },
+    // The antenna check's findings, where the standard has any.
+    ...(flagged ? [{ title: 'antenna check', text: (o) => o.ac, flag: true }] : []),
+    { title: 'marker', text: (o) => numbered(o.mk, o.mkn) },
+    // File names without their folders, the first two of many; the whole
+    // paths in the details and in the filter.
+    { title: 'files', text: (o) => fileNames(o.files), search: (o) => o.file }], occupations, occupationOptions);
+
+  // ---- The standard's failing items and what to observe again ----------
+  // The whole campaign's, whatever session is chosen.
+  if (data.standard && $('#failure-table')) {
+    makeTable($('#failure-table'), [
+      { title: 'rule', text: (f) => f.rule },
+      { title: 'result', text: (f) => f.result },
+      { title: 'item', text: (f) => f.item, wrap: true },
+      { title: 'measured', text: (f) => f.measured },
+      { title: 'required', text: (f) => f.required }], data.standard.failures, {
+      visible: () => true, rowClass: (f) => f.result, click: (f) => f.stations.length && detailStationNamed(f.stations[0])
+    });
+  }
+  if (data.standard && $('#field-table')) {
+    makeTable($('#field-table'), [
+      { title: '#', text: (f) => f.no, number: true, sort: (f) => f.no },
+      { title: 'station', text: (f) => f.station },
+      { title: 'with', text: (f) => f.with },
+      { title: 'length km', text: (f) => f.len === null ? '-' : km(f.len), number: true, sort: (f) => f.len === null ? -1 : f.len },
+      { title: 'minutes', text: (f) => f.minutes, number: true, sort: (f) => f.minutes },
+      { title: 'mends', text: (f) => f.mends.join('; ') }], data.standard.fieldList, {
+      visible: () => true, click: (f) => detailStationNamed(f.station)
+    });
   }
 
   // ---- One session, or all, on the map, the timeline and the tables ----
@@ -406,6 +476,7 @@
     $$('#timeline .row-label').forEach((e) => e.classList.toggle('faded', s !== all && !stationsOf[s].has(+e.dataset.station)));
     planRows.refresh();
     occupationTable.refresh();
+    setupTable.refresh();
     const shown = data.observations.filter((o) => s === all || o.s === s);
     const kept = shown.filter((o) => o.k).length;
     $('#selection-note').textContent = (s === all ? 'All sessions' : 'Session ' + sessionName(s) + ', ' + timeText(data.sessions[s].s, true) + ' to ' + timeText(data.sessions[s].e, true) + ' ' + data.timeScale) +

@@ -147,6 +147,29 @@ TEST(StandardProfile, RuleNotNamedIsLeftOut) {
     EXPECT_TRUE(profile.occupationQuality.settings.listed);
 }
 
+// The adjustment's rule: read with the profile, checked by adjust; its
+// numbers are millimetres and parts per million, each within range.
+TEST(StandardProfile, RelativeAccuracyIsReadForTheAdjustment) {
+    const auto profile = [](const std::string& rule) {
+        return "{\"name\": \"n\", \"title\": \"t\", \"rules\": {\"relativeAccuracy\": {\"enabled\": true, " + rule +
+               ", \"source\": \"s\"}}}";
+    };
+    const StandardProfile read = Parse_Standard_Profile(
+        "mine.json", profile("\"horizontalMillimetres\": 8, \"horizontalPpm\": 1, \"verticalMillimetres\": 16, "
+                             "\"verticalPpm\": 2"));
+    EXPECT_EQ(Rule_Stage(RuleId::relativeAccuracy), RuleStage::adjustment);
+    EXPECT_EQ(read.relativeAccuracy.horizontalMillimetres, 8.0);
+    EXPECT_EQ(read.relativeAccuracy.verticalPpm, 2.0);
+    try {
+        Parse_Standard_Profile("mine.json", profile("\"horizontalMillimetres\": -8, \"horizontalPpm\": 1, "
+                                                    "\"verticalMillimetres\": 16, \"verticalPpm\": 2"));
+        ADD_FAILURE();
+    } catch (const ProfileError& error) {
+        EXPECT_EQ(error.key, "rules.relativeAccuracy.horizontalMillimetres");
+    }
+    EXPECT_THROW(Parse_Standard_Profile("mine.json", profile("\"horizontalMillimetres\": 8")), ProfileError);
+}
+
 // Every rule's key reads back to the rule, and no two rules share one.
 TEST(StandardProfile, RuleKeysRoundTrip) {
     std::set<std::string> keys;

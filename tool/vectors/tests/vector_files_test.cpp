@@ -3,6 +3,7 @@
 // every writer's file reads back to what was written, and hostile files are
 // refused naming the file, the line and the field.
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -216,6 +217,31 @@ TEST(RoundTrip, GfileColumnsAreThoseAdjustReads) {
               std::string::npos)
         << text;
     EXPECT_NE(text.find("\n STATION 0005 FAR\n"), std::string::npos) << text;
+}
+
+// The GaMa file lists every station once: a held control fixed at its
+// coordinates, a weighted one as observed coordinates with its covariance
+// (sigmas of 3, 4 and 12 mm give mm² variances summing to 169), the others
+// to adjust.
+TEST(RoundTrip, GamaFileHoldsTheControls) {
+    std::vector<ControlCoordinate> controls(2);
+    controls[0].station = "UPC1";
+    controls[0].position = {4789013.0077, 176610.1555, 4195034.8091};
+    controls[1].station = "MATA";
+    controls[1].position = {4776835.587, 202618.9947, 4207574.6304};
+    controls[1].sigmasMetres = std::array<double, 3>{0.003, 0.004, 0.012};
+    const std::string text = Gama_Xml_Text(Sample_Vectors(), controls);
+    EXPECT_NE(text.find("<point id=\"UPC1\" x=\"4789013.0077\" y=\"176610.1555\" z=\"4195034.8091\" fix=\"xyz\" />"),
+              std::string::npos);
+    EXPECT_NE(text.find("<point id=\"UPC2\" adj=\"xyz\" />"), std::string::npos);
+    EXPECT_NE(text.find("<coordinates>\n<point id=\"MATA\""), std::string::npos);
+    const std::size_t matrix = text.find("<cov-mat", text.find("<coordinates>"));
+    std::istringstream numbers(text.substr(text.find('>', matrix) + 1));
+    double trace = 0.0, value = 0.0;
+    for (int i = 0; i < 6 && numbers >> value; ++i)
+        if (i == 0 || i == 3 || i == 5) trace += value;
+    EXPECT_NEAR(trace, 9.0 + 16.0 + 144.0, 1e-9);
+    EXPECT_EQ(Read_Gama_Xml("controls.xml", text).vectors.size(), 3u);
 }
 
 TEST(RoundTrip, ControlsReadBackAndTellTheirHeadings) {
