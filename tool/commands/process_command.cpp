@@ -416,13 +416,14 @@ int Process(const ProcessOptions& options) {
     const auto failed = static_cast<std::size_t>(std::count_if(result.runs.begin(), result.runs.end(), [](const VectorRun& run) {
         return run.vector.solution == SolutionKind::failed;
     }));
-    if (failed > 0) {
-        Print_Error(fmt::format("min_lumo: {} of {} kept observations could not be processed", failed,
-                                result.runs.size()));
-        return exitLibraryFailure;
-    }
-    if (!adjustmentProblem.empty()) {
+    // An adjustment that could not run is a failure of this run's results
+    // (a station the failed vectors leave unconnected), not bad input.
+    if (!adjustmentProblem.empty())
         Print_Error(fmt::format("min_lumo: --adjust: the processed vectors could not be adjusted: {}", adjustmentProblem));
+    if (failed > 0 || !adjustmentProblem.empty()) {
+        if (failed > 0)
+            Print_Error(fmt::format("min_lumo: {} of {} kept observations could not be processed", failed,
+                                    result.runs.size()));
         return exitLibraryFailure;
     }
     bool strictFails = false;
