@@ -104,3 +104,66 @@ if [ -x "$tool" ] && [ -x "$field_bench" ] && "$tool" generate --help 2>/dev/nul
         echo "bench: no node or playwright-core (npm ci --prefix tests/browser): the HTML report is not measured" >&2
     fi
 fi
+
+# Processing, x86-64 build: 200 generated baselines processed with the
+# stand-in engine (tool/process/tests/standin_engine.cpp), each run burning
+# 0.05 s of processor time as an engine would (rnx2rtkp takes 0.14 to 0.39 s
+# on an hour of 30 s data): the tool's own processor time (planning,
+# options, solutions, checks) against the engine runs', and the largest
+# level's wall-clock time with 1 and with 2 runs at once.  Medians of 3.
+standin=build/linux/bin/min_lumo_standin_engine
+if [ -x "$tool" ] && [ -x "$standin" ] && "$tool" process --help >/dev/null 2>&1; then
+    echo "== process of 200 baselines with the stand-in engine (x86-64)"
+    campaign=build/linux/process-bench
+    if [ ! -f "$campaign/complete" ]; then
+        rm -rf "$campaign"
+        "$tool" generate rinex --stations 80 --days 10 --sessions 4 --receivers 5 --seed 5 --output-dir "$campaign/files"
+        # Broadcast records every 6 hours over the campaign's days: the
+        # stand-in reads no orbit, the tool only asks that each session has some.
+        first=$(grep -h "TIME OF FIRST OBS" "$campaign"/files/*.rnx | sort | head -1 | awk '{printf "%04d-%02d-%02d", $1, $2, $3}')
+        last=$(grep -h "TIME OF FIRST OBS" "$campaign"/files/*.rnx | sort | tail -1 | awk '{printf "%04d-%02d-%02d", $1, $2, $3}')
+        {
+            printf '%9s%11s%-20s%-20s%-20s\n' "2.10" "" "N: GPS NAV DATA" "" "RINEX VERSION / TYPE"
+            printf '%60s%-20s\n' "" "END OF HEADER"
+            day="$first"
+            while [[ "$day" < "$(date -d "$last + 2 days" +%F)" ]]; do
+                for hour in 0 6 12 18; do
+                    printf '%2d %s %2d %2d %4.1f\n' 1 "$(date -d "$day" '+%y %_m %_d')" "$hour" 0 0
+                done
+                day=$(date -d "$day + 1 day" +%F)
+            done
+        } > "$campaign/bench.nav"
+        printf 'busy 0.05\n' > "$campaign/script.txt"
+        printf 'standin-script = %s\n' "$(cd "$campaign" && pwd)/script.txt" > "$campaign/standin.conf"
+        touch "$campaign/complete"
+    fi
+    measure() {  # jobs -> "tool engine largest-wave-seconds runs-in-it"
+        "$tool" process "$campaign/files" "$campaign/bench.nav" --control A000 --engine "$standin" \
+            --engine-options "$campaign/standin.conf" --jobs "$1" --json 2>/dev/null >build/process-bench-report.json || true
+        tr -d '\n ' <build/process-bench-report.json |
+            sed -n 's/.*"timing":{"toolProcessorSeconds":\([^,]*\),"engineProcessorSeconds":\([^,]*\),.*"waves":\[\(.*\)\]}.*/\1 \2 \3/p' |
+            awk '{ n = split($3, w, "},{"); best = 0; runs = 0
+                   for (i = 1; i <= n; ++i) { gsub(/[{}]/, "", w[i]); split(w[i], f, /[:,]/)
+                     if (f[4] + 0 > runs) { runs = f[4] + 0; best = f[6] + 0 } }
+                   print $1, $2, best, runs }'
+    }
+    median() { sort -n | sed -n 2p; }
+    one=(); two=()
+    for run in 1 2 3; do one+=("$(measure 1)"); two+=("$(measure 2)"); done
+    vectors=$(grep -o '"solution": *"[a-z]*"' build/process-bench-report.json | wc -l)
+    tool_seconds=$(printf '%s\n' "${one[@]}" | awk '{print $1}' | median)
+    engine_seconds=$(printf '%s\n' "${one[@]}" | awk '{print $2}' | median)
+    wave_one=$(printf '%s\n' "${one[@]}" | awk '{print $3}' | median)
+    wave_two=$(printf '%s\n' "${two[@]}" | awk '{print $3}' | median)
+    wave_runs=$(printf '%s\n' "${one[@]}" | awk '{print $4}' | median)
+    share=$(awk "BEGIN {printf \"%.2f\", 100 * $tool_seconds / $engine_seconds}")
+    speedup=$(awk "BEGIN {printf \"%.2f\", $wave_one / $wave_two}")
+    printf 'process: tool %.2f s of processor time against the engine'"'"'s %.2f s: %s %% (at most 5 %%)\n' \
+        "$tool_seconds" "$engine_seconds" "$share"
+    printf 'process: the largest level (%d baselines) in %.2f s with 1 run at once, %.2f s with 2: %s times faster (at least 1.7)\n' \
+        "$wave_runs" "$wave_one" "$wave_two" "$speedup"
+    printf '{"toolProcessorSeconds": %s, "engineProcessorSeconds": %s, "toolShare": %s, "levelBaselines": %s, "levelSecondsOneJob": %s, "levelSecondsTwoJobs": %s, "speedUp": %s}\n' \
+        "$tool_seconds" "$engine_seconds" "$(awk "BEGIN {print $share / 100}")" "$wave_runs" "$wave_one" "$wave_two" "$speedup" \
+        > build/bench-process.json
+    echo "bench: wrote build/bench-process.json ($vectors vectors processed)"
+fi

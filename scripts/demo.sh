@@ -3,7 +3,10 @@
 # decision, then orient the minimised project; then a generated field
 # campaign with a day of field faults, a folder of RINEX files, from the
 # files to a processing plan.
-# The drawings, the GeoJSON and the plan are left in the build folder.
+# Last, a small real campaign processed: the plan carried out by RTKLIB's
+# rnx2rtkp (the generated files have no carrier phase to process).
+# The drawings, the GeoJSON, the plan and the processed network are left in
+# the build folder.
 #
 #   bash scripts/demo.sh BUILD_FOLDER      (make demo passes build/demo)
 set -euo pipefail
@@ -60,6 +63,19 @@ if "$tool" generate --help 2>/dev/null | grep rinex >/dev/null; then
             campaign_plan.svg campaign_plan_geojson/ campaign_plan.html campaign_project.json)
 fi
 
+# The plan carried out: four real stations of one morning, processed by
+# rnx2rtkp level by level from the control (a tool built without the field
+# files, or a machine without rnx2rtkp, skips it).
+if "$tool" process --help >/dev/null 2>&1 && command -v rnx2rtkp >/dev/null; then
+  real="$root/tool/process/tests/data/catalonia2010"
+  echo
+  echo "== min_lumo process catalonia2010 --control GARRAF: a real campaign processed with rnx2rtkp"
+  "$tool" process "$real" --control GARRAF --html "$out/processed.html" \
+    --keep-engine-files "$out/processed_engine_files" | tee "$out/processed.txt"
+  "$tool" process "$real" --control GARRAF --json >"$out/processed.json" 2>/dev/null
+  written+=(processed.txt processed.json processed.html processed_engine_files/)
+fi
+
 echo
 echo "demo: written to $out:"
 for file in "${written[@]}"; do
@@ -69,4 +85,7 @@ if [ -f "$out/campaign_plan.html" ]; then
   echo
   echo "demo: open the HTML report (verdict, map, timeline, checks, what to observe again, tables) in a browser:"
   echo "  $out/campaign_plan.html"
+fi
+if [ -f "$out/processed.html" ]; then
+  echo "demo: and the processed network (vectors, loops, suspects): $out/processed.html"
 fi

@@ -23,7 +23,7 @@ esac
 
 work="$build/fuzz-work"
 status=0
-for target in library project_loader field_files campaign_forming standard_profile vector_files; do
+for target in library project_loader field_files campaign_forming standard_profile vector_files processing_inputs; do
   program="$build/bin/fuzz_$target"
   if [ ! -x "$program" ]; then
     echo "fuzz: $program is missing; build the fuzz preset first" >&2

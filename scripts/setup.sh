@@ -25,6 +25,9 @@ demo_packages=(
   # normal equations; Boost gives its quantiles (Boost.Math) and, with the
   # Boost headers libboost-math-dev brings, the XML parser of the GaMa files.
   libeigen3-dev libboost-math-dev
+  # `process` runs RTKLIB's rnx2rtkp on the baselines (the demo processes a
+  # small real campaign; the tests check the tool against it).
+  rtklib
 )
 test_packages=(
   "${demo_packages[@]}"

@@ -26,6 +26,7 @@
 #include "tool/commands/minimise_command.h"
 #include "tool/commands/orient_command.h"
 #include "tool/commands/plan_command.h"
+#include "tool/commands/process_command.h"
 
 namespace {
 
@@ -76,6 +77,40 @@ CLI::Validator Minutes_Within(double lowest, bool lowestAllowed, double highest,
                                lowestAllowed ? "at least" : "more than", lowest, highest, highestInWords, text);
         },
         fmt::format("{} to {} minutes", lowest, highest));
+}
+
+// What plan and process both take: the files and how to plan them.
+// Returns --standard, whose count tells whether it was given.
+CLI::Option* Add_Planning_Options(CLI::App& command, PlanOptions& plan) {
+    command.add_option("FILE", plan.files, Field_Files_Help())->required();
+    // One name per --control, so that the files may follow it.
+    command.add_option("--control", plan.controls, "a control station; repeat for more")->allow_extra_args(false);
+    command
+        .add_option("--min-overlap", plan.minimumOverlapMinutes,
+                    "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
+        ->transform(Minutes_Within(0.0, true, longestMinimumOverlapMinutes, "a week"));
+    command
+        .add_option("--max-gap", plan.maximumGapMinutes,
+                    "a gap in a file's data longer than this splits it, in minutes (default 10 epochs, at least 2)")
+        ->transform(Minutes_Within(0.0, false, longestMaximumGapMinutes, "a day"));
+    command.add_option("--station", plan.fileStations, "FILE=NAME: the station of one file; repeat for more")
+        ->allow_extra_args(false);
+    command.add_option("--station-names", plan.stationNames, "file: take every station from its file name")
+        ->check(CLI::IsMember({"file"}));
+    command.add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
+    command.add_flag("--skip-damaged", plan.skipDamaged,
+                     "leave files cut short (inside a record or their compressed data) out, with a warning");
+    command.add_flag("--utc", plan.utc, "show times in UTC instead of GPS time (GPST)");
+    command.add_option("--session", plan.sessions, "show only this session (e.g. 135A); repeat for more")
+        ->allow_extra_args(false);
+    command.add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
+    return command
+        .add_option("--standard", plan.standard,
+                    "check the campaign against a survey standard: a shipped profile's name (basic, "
+                    "linz-order6, missouri, txdot-faststatic, usace-dual-frequency, usace-single-frequency) or "
+                    "a profile file ending in .json; without a value: basic")
+        ->expected(0, 1)
+        ->allow_extra_args(false);
 }
 
 }  // namespace
@@ -176,47 +211,17 @@ int main(int argc, char** argv) {
     PlanOptions plan;
     CLI::App* planCommand =
         app.add_subcommand("plan", "from RINEX files and occupation logs to a processing plan, explained and drawn");
-    planCommand->add_option("FILE", plan.files, Field_Files_Help())
-        ->required();
-    // One name per --control, so that the files may follow it.
-    planCommand->add_option("--control", plan.controls, "a control station; repeat for more")->allow_extra_args(false);
-    planCommand
-        ->add_option("--min-overlap", plan.minimumOverlapMinutes,
-                     "shortest overlap of two occupations that gives an observation, in minutes (default 15; 0: any)")
-        ->transform(Minutes_Within(0.0, true, longestMinimumOverlapMinutes, "a week"));
-    planCommand
-        ->add_option("--max-gap", plan.maximumGapMinutes,
-                     "a gap in a file's data longer than this splits it, in minutes (default 10 epochs, at least 2)")
-        ->transform(Minutes_Within(0.0, false, longestMaximumGapMinutes, "a day"));
-    planCommand->add_option("--station", plan.fileStations, "FILE=NAME: the station of one file; repeat for more")
-        ->allow_extra_args(false);
-    planCommand->add_option("--station-names", plan.stationNames, "file: take every station from its file name")
-        ->check(CLI::IsMember({"file"}));
-    planCommand->add_flag("--keep-going", plan.keepGoing, "leave files that cannot be read out, with a warning");
-    planCommand->add_flag("--skip-damaged", plan.skipDamaged,
-                          "leave files cut short (inside a record or their compressed data) out, with a warning");
+    CLI::Option* standardOption = Add_Planning_Options(*planCommand, plan);
     planCommand->add_flag("--json", plan.json, "report as JSON instead of tables");
-    planCommand->add_flag("--utc", plan.utc, "show times in UTC instead of GPS time (GPST)");
     planCommand->add_option("--csv", plan.csv, "write the plan rows as CSV for a spreadsheet");
     planCommand->add_option("--occupations-csv", plan.occupationsCsv, "write the occupation table as CSV");
     planCommand->add_option("--output", plan.output, "write the project formed from the files as a project file");
     planCommand->add_option("--geojson", plan.geojson,
                             "write stations, baselines and observations as GeoJSON layers into this folder");
-    planCommand->add_option("--session", plan.sessions, "show only this session (e.g. 135A); repeat for more")
-        ->allow_extra_args(false);
     planCommand->add_option("--svg", plan.svg, "draw the planned network as SVG");
     planCommand->add_flag("--show-redundant", plan.showRedundant, "the SVG also draws the redundant observations, faintly");
     planCommand->add_option("--html", plan.html,
                             "write a self-contained HTML report: summary, map, timeline and tables");
-    planCommand->add_option("--library", plan.library, "library module to load (default: the one next to the tool)");
-    CLI::Option* standardOption =
-        planCommand
-            ->add_option("--standard", plan.standard,
-                         "check the campaign against a survey standard: a shipped profile's name (basic, "
-                         "linz-order6, missouri, txdot-faststatic, usace-dual-frequency, usace-single-frequency) or "
-                         "a profile file ending in .json; without a value: basic")
-            ->expected(0, 1)
-            ->allow_extra_args(false);
     planCommand->add_option("--checks-csv", plan.checksCsv, "write the standard's checks as CSV (implies --standard)");
     planCommand->add_flag("--strict", plan.strict,
                           "exit with status 3 when the campaign fails the standard's checks (implies --standard); "
@@ -234,6 +239,54 @@ int main(int argc, char** argv) {
          "only session 135A, in the report and drawn as a map"},
         {"min_lumo plan field/ --control BASE --json",
          "the plan as one JSON document on standard output, the warnings in it too"},
+    }));
+
+    ProcessOptions process;
+    CLI::App* processCommand = app.add_subcommand(
+        "process", "plan as plan does, then process every kept observation with RTKLIB's rnx2rtkp in the plan's order, "
+                   "carry the base positions and check loops and repeated baselines");
+    CLI::Option* processStandardOption = Add_Planning_Options(*processCommand, process.plan);
+    processCommand->add_flag("--json", process.plan.json, "report as JSON instead of tables");
+    processCommand->add_flag("--strict", process.plan.strict,
+                             "exit with status 3 when the campaign fails the standard or the processed network fails "
+                             "its checks; 1 is any kept observation not processed, 2 bad input");
+    processCommand->add_option("--engine", process.engine, "the engine to run (default: rnx2rtkp on the PATH)");
+    processCommand->add_option("--engine-options", process.engineOptions,
+                               "an RTKLIB options file (key = value) over the tool's defaults");
+    processCommand->add_option("--engine-timeout", process.engineTimeoutSeconds,
+                               "stop a run after this many seconds (default 3600)")
+        ->check(CLI::PositiveNumber);
+    processCommand->add_option("--jobs", process.jobs, "engine runs at once (default: the machine's processors)")
+        ->check(CLI::Range(1, 64));
+    processCommand->add_option("--nav", process.navigation, "a RINEX navigation file; repeat for more")
+        ->allow_extra_args(false);
+    processCommand->add_option("--antex", process.antex, "an ANTEX file of antenna phase-centre models");
+    processCommand->add_option("--control-coordinates", process.controlCoordinates,
+                               "CSV of the controls' coordinates: station,X,Y,Z or station,latitude,longitude,height");
+    processCommand->add_option("--keep-engine-files", process.keepEngineFiles,
+                               "keep every run's options, solution and messages in this folder");
+    processCommand->add_option("--html", process.html,
+                               "write a self-contained HTML report of the processed network");
+    processCommand->add_option("--vectors-csv", process.vectorsCsv,
+                               "write the fixed and float vectors as CSV: from,to,session,dX,dY,dZ,sXX,...,sZZ");
+    processCommand->add_option("--gfile", process.gfile, "write the fixed and float vectors as an NGS G-file");
+    processCommand->add_option("--gama", process.gama, "write the fixed and float vectors as GNU GaMa XML");
+    processCommand->add_flag("--adjust", process.adjust,
+                             "adjust the fixed and float vectors to the controls by least squares, as adjust does, and "
+                             "report it after the processing (with --strict, the standard's relativeAccuracy counts)");
+    processCommand->footer(Help_Footer({
+        {"min_lumo process field/ --control BASE",
+         "plan the folder field/ as plan does, process every kept observation with rnx2rtkp from BASE outward, "
+         "check the loops and repeated baselines"},
+        {"min_lumo process field/ --nav brdc1350.24n.gz --control BASE --control-coordinates controls.csv",
+         "the day's navigation file given apart, and BASE held at its known coordinates"},
+        {"min_lumo process field/ --control BASE --standard --strict --html processed.html",
+         "judge the processed network by the basic profile too; exit status 3 when it fails"},
+        {"min_lumo process field/ --control BASE --control-coordinates controls.csv --adjust --gfile vectors.gfile",
+         "process, then adjust the vectors to BASE: coordinates with 95 % ellipses, the global test, the blunder; and "
+         "the vectors as an NGS G-file"},
+        {"min_lumo.exe process C:\\Field --control BASE --engine C:\\RTKLIB\\rnx2rtkp.exe",
+         "on Windows, a Windows build of the engine"},
     }));
 
     AdjustCommandOptions adjust;
@@ -285,6 +338,8 @@ int main(int argc, char** argv) {
     app.footer(Help_Footer({
         {"min_lumo plan field/ --control BASE --html plan.html",
          "from a folder of RINEX files to a processing plan, with the report to open in a browser"},
+        {"min_lumo process field/ --control BASE --html processed.html",
+         "the plan carried out by RTKLIB's rnx2rtkp: vectors, loops, repeats and what to process or observe again"},
         {"min_lumo minimise project.json --explain", "minimise a project file and give the reason for each decision"},
         {"min_lumo plan --help", "a command's options, and examples of it"},
     }));
@@ -319,6 +374,10 @@ int main(int argc, char** argv) {
     if (planCommand->parsed()) {
         plan.standardGiven = standardOption->count() > 0;
         return Run_Plan(plan);
+    }
+    if (processCommand->parsed()) {
+        process.plan.standardGiven = processStandardOption->count() > 0;
+        return Run_Process(process);
     }
     if (adjustCommand->parsed()) {
         adjust.standardGiven = adjustStandardOption->count() > 0;

@@ -56,6 +56,7 @@ std::string Vector_Text(const ProcessedVector& vector) {
 }
 
 std::string Where(const ProcessedVector& vector) {
+    if (vector.file.empty()) return vector.label;  // just processed: no file, its observation label
     return vector.line > 0 ? fmt::format("{}:{}", vector.file, vector.line) : vector.file;
 }
 
@@ -110,6 +111,10 @@ std::string Precision_Basis(const AdjustmentResult& result) {
 std::string Sources_Text(const AdjustmentResult& result, const AdjustmentSources& sources) {
     std::string files;
     for (const std::string& file : sources.vectorFiles) files += (files.empty() ? "" : ", ") + file;
+    // No files: the vectors just processed (`process --adjust`).
+    if (sources.vectorFiles.empty())
+        return fmt::format("Adjustment of the {} fixed and float vector{} processed above, between {} stations",
+                           result.vectors.size(), result.vectors.size() == 1 ? "" : "s", result.stations.size());
     std::string text = fmt::format("Adjustment of {} vector{} between {} stations from {} file{}", result.vectors.size(),
                                    result.vectors.size() == 1 ? "" : "s", result.stations.size(), sources.vectorFiles.size(),
                                    sources.vectorFiles.size() == 1 ? "" : "s");

@@ -14,7 +14,7 @@ namespace min_lumo_tool {
 
 // Where the adjustment's input came from, for the reports' first lines.
 struct AdjustmentSources {
-    std::vector<std::string> vectorFiles;  // as given on the command line
+    std::vector<std::string> vectorFiles;  // as given on the command line; none: the vectors just processed
     std::string controlFile;               // empty: none
 };
 

@@ -33,14 +33,14 @@ std::optional<StandardProfile> Adjust_Standard(const AdjustCommandOptions& optio
     return Load_Standard_Profile(name, folders);
 }
 
+}  // namespace
+
 std::optional<RelativeAccuracy> Relative_Accuracy_Of(const StandardProfile& profile) {
     const RelativeAccuracyRule& rule = profile.relativeAccuracy;
     if (!rule.settings.enabled) return std::nullopt;
     return RelativeAccuracy{rule.horizontalMillimetres, rule.horizontalPpm, rule.verticalMillimetres, rule.verticalPpm,
                             profile.name, rule.settings.source};
 }
-
-}  // namespace
 
 int Run_Adjust(const AdjustCommandOptions& options) {
     return Guarded([&] {

@@ -4,10 +4,12 @@
 // against a survey standard's relative accuracy.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tool/adjust/network_adjustment.h"
+#include "tool/plan/standard_profile.h"
 
 namespace min_lumo_tool {
 
@@ -29,5 +31,9 @@ struct AdjustCommandOptions {
 
 // Returns the process exit code.
 int Run_Adjust(const AdjustCommandOptions& options);
+
+// The profile's relativeAccuracy rule as the adjustment judges it; none
+// when the profile leaves it out.  `process --adjust` judges by it too.
+std::optional<RelativeAccuracy> Relative_Accuracy_Of(const StandardProfile& profile);
 
 }  // namespace min_lumo_tool

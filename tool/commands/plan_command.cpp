@@ -58,57 +58,73 @@ std::string Field_Files_Help() {
                        packings);
 }
 
+std::optional<PlannedCampaign> Plan_Campaign(const PlanOptions& options, int& exitCode) {
+    const DisplayScale scale = options.utc ? DisplayScale::Utc : DisplayScale::Gps;
+    std::vector<std::string> paths = options.files;
+    std::optional<StandardProfile> profile = Plan_Standard(options, paths);
+    CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing, options.skipDamaged);
+    if (files.files.empty()) {
+        Print_Warnings(files.warnings);
+        Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", paths.size()));
+        exitCode = exitBadInput;
+        return std::nullopt;
+    }
+    CampaignOptions campaignOptions;
+    campaignOptions.minimumOverlapMinutes = options.minimumOverlapMinutes;
+    campaignOptions.controls = options.controls;
+    campaignOptions.maximumGapMinutes = options.maximumGapMinutes;
+    for (const std::string& assignment : options.fileStations)
+        campaignOptions.fileStations.push_back(Parse_Station_Assignment(assignment));
+    campaignOptions.stationsFromFileNames = options.stationNames == "file";
+    PlannedCampaign planned{Form_Campaign(std::move(files), campaignOptions), {}, std::move(profile), std::nullopt};
+    Campaign& campaign = planned.campaign;
+    const Violations violations = Validate_Project(campaign.project);
+    if (!violations.empty()) {
+        Print_Violations("min_lumo " + options.command, violations);
+        exitCode = exitBadInput;
+        return std::nullopt;
+    }
+    const LoadedModule library(options.library);
+    planned.plan = Plan_Processing(campaign, library);
+    // A session the library splits into two time-networks is named apart
+    // in each, and the plan made again under the new labels.
+    if (planned.plan.status == 0 && Split_Sessions_By_Time_Network(campaign, planned.plan))
+        planned.plan = Plan_Processing(campaign, library);
+    const ProcessingPlan& plan = planned.plan;
+    // Only a failure of the library itself stops here: a campaign without
+    // observations gets an empty plan and its verdict.
+    if (plan.status != 0) {
+        const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
+        const std::string why = fmt::format("the library reported a failure: {}", plan.message);
+        Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
+                           : Unplanned_Report_Text(campaign, why, scale));
+        Print_Warnings(warnings);
+        Print_Error("min_lumo: " + why);
+        exitCode = exitLibraryFailure;
+        return std::nullopt;
+    }
+    // The standard judges the whole campaign, whatever the outputs show.
+    if (planned.profile) planned.checks = Check_Standard(campaign, plan, *planned.profile, scale);
+    // Every output below sees only the sessions asked for.
+    Restrict_To_Sessions(campaign, planned.plan, options.sessions);
+    exitCode = exitSuccess;
+    return planned;
+}
+
+void Print_Warnings(const std::vector<std::string>& warnings) {
+    for (const std::string& warning : warnings) Print_Error("warning: " + warning);
+}
+
 int Run_Plan(const PlanOptions& options) {
     return Guarded([&] {
         const DisplayScale scale = options.utc ? DisplayScale::Utc : DisplayScale::Gps;
-        std::vector<std::string> paths = options.files;
-        const std::optional<StandardProfile> profile = Plan_Standard(options, paths);
-        CampaignFiles files = Read_Campaign_Files(paths, options.keepGoing, options.skipDamaged);
-        // Warnings reach the terminal in every mode, and the JSON as well.
-        const auto printWarnings = [](const std::vector<std::string>& warnings) {
-            for (const std::string& warning : warnings) Print_Error("warning: " + warning);
-        };
-        if (files.files.empty()) {
-            printWarnings(files.warnings);
-            Print_Error(fmt::format("min_lumo: none of the {} files could be read; nothing to plan", paths.size()));
-            return exitBadInput;
-        }
-        CampaignOptions campaignOptions;
-        campaignOptions.minimumOverlapMinutes = options.minimumOverlapMinutes;
-        campaignOptions.controls = options.controls;
-        campaignOptions.maximumGapMinutes = options.maximumGapMinutes;
-        for (const std::string& assignment : options.fileStations)
-            campaignOptions.fileStations.push_back(Parse_Station_Assignment(assignment));
-        campaignOptions.stationsFromFileNames = options.stationNames == "file";
-        Campaign campaign = Form_Campaign(std::move(files), campaignOptions);
-        const Violations violations = Validate_Project(campaign.project);
-        if (!violations.empty()) {
-            Print_Violations("min_lumo plan", violations);
-            return exitBadInput;
-        }
-        const LoadedModule library(options.library);
-        ProcessingPlan plan = Plan_Processing(campaign, library);
-        // A session the library splits into two time-networks is named apart
-        // in each, and the plan made again under the new labels.
-        if (plan.status == 0 && Split_Sessions_By_Time_Network(campaign, plan))
-            plan = Plan_Processing(campaign, library);
-        // Only a failure of the library itself stops here: a campaign
-        // without observations gets an empty plan and its verdict.
-        if (plan.status != 0) {
-            const std::vector<std::string> warnings = Plan_Warnings(campaign, plan);
-            const std::string why = fmt::format("the library reported a failure: {}", plan.message);
-            Print(options.json ? Unplanned_Report_Json(campaign, why, warnings, scale)
-                               : Unplanned_Report_Text(campaign, why, scale));
-            printWarnings(warnings);
-            Print_Error("min_lumo: " + why);
-            return exitLibraryFailure;
-        }
-        // The standard judges the whole campaign, whatever the outputs show.
-        const std::optional<StandardChecks> checks =
-            profile ? std::optional<StandardChecks>(Check_Standard(campaign, plan, *profile, scale)) : std::nullopt;
+        int exitCode = exitSuccess;
+        const std::optional<PlannedCampaign> planned = Plan_Campaign(options, exitCode);
+        if (!planned) return exitCode;
+        const Campaign& campaign = planned->campaign;
+        const ProcessingPlan& plan = planned->plan;
+        const std::optional<StandardChecks>& checks = planned->checks;
         const StandardChecks* checked = checks ? &*checks : nullptr;
-        // Every output below sees only the sessions asked for.
-        Restrict_To_Sessions(campaign, plan, options.sessions);
         // The pictures only when drawn: a large campaign's take a while.
         const Pictures pictures =
             options.svg.empty() && options.html.empty()
@@ -129,7 +145,7 @@ int Run_Plan(const PlanOptions& options) {
                   Geojson_Outputs(options.geojson, [&] { return Plan_Geo_Layers(campaign, plan); }));
         Print(options.json ? Plan_Report_Json(campaign, plan, scale, checked)
                            : Plan_Report_Text(campaign, plan, scale, checked));
-        printWarnings(Plan_Warnings(campaign, plan));
+        Print_Warnings(Plan_Warnings(campaign, plan));
         if (options.strict && checks && !checks->Meets()) {
             Print_Error(fmt::format("min_lumo: --strict: the campaign {}", checks->verdict));
             return exitChecksFailed;

@@ -2,10 +2,14 @@
 // explained and drawn.  Built only where the field files are read.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tool/plan/campaign_project.h"
+#include "tool/plan/processing_plan.h"
+#include "tool/plan/standard_checks.h"
+#include "tool/plan/standard_profile.h"
 
 namespace min_lumo_tool {
 
@@ -15,6 +19,7 @@ inline constexpr double longestMinimumOverlapMinutes = 7.0 * 24.0 * 60.0;  // a 
 inline constexpr double longestMaximumGapMinutes = 24.0 * 60.0;             // a day
 
 struct PlanOptions {
+    std::string command = "plan";       // the command that plans, as messages name it
     std::vector<std::string> files;     // RINEX observation files and CSV occupation logs
     std::vector<std::string> controls;  // station names
     double minimumOverlapMinutes = defaultMinimumOverlapMinutes;
@@ -49,5 +54,23 @@ int Run_Plan(const PlanOptions& options);
 
 // What the FILE arguments may be, in this build (the compressions it reads).
 std::string Field_Files_Help();
+
+// A campaign planned from its files, as `plan` and `process` plan it.
+struct PlannedCampaign {
+    Campaign campaign;
+    ProcessingPlan plan;  // narrowed to the sessions asked for (Restrict_To_Sessions)
+    std::optional<StandardProfile> profile;
+    std::optional<StandardChecks> checks;  // of the whole campaign, when a standard was asked for
+};
+
+// Reads the standard's profile (before anything else, so that a bad one
+// stops the run with nothing written), the files, forms the campaign, runs
+// the library and checks the standard.  When there is nothing to plan, it
+// prints what `plan` prints (the files as read, why, the warnings) and gives
+// nothing, with the exit code in `exitCode`.  Throws on bad input.
+std::optional<PlannedCampaign> Plan_Campaign(const PlanOptions& options, int& exitCode);
+
+// Each warning on standard error, as "warning: ...".
+void Print_Warnings(const std::vector<std::string>& warnings);
 
 }  // namespace min_lumo_tool

@@ -175,10 +175,11 @@ private:
         svg_ += fmt::format("<text class=\"title\" x=\"16\" y=\"24\" font-size=\"18\" font-weight=\"bold\">{}</text>\n",
                             Xml_Escaped(picture_.title));
         svg_ += fmt::format(
-            "<text class=\"subtitle\" x=\"16\" y=\"44\" font-size=\"13\" fill=\"#495057\">{}{} stations, {} session{}, "
+            "<text class=\"subtitle\" x=\"16\" y=\"44\" font-size=\"13\" fill=\"#495057\">{}{} stations, {} {}{}, "
             "{} observations to process, {} redundant{}</text>\n",
             any ? Xml_Escaped(Time_Range_Text(first, last, picture_.timeScale)) + "; " : "", picture_.stations.size(),
-            picture_.sessions.size(), picture_.sessions.size() == 1 ? "" : "s", kept, picture_.observations.size() - kept,
+            picture_.sessions.size(), Xml_Escaped(picture_.groupWord), picture_.sessions.size() == 1 ? "" : "s", kept,
+            picture_.observations.size() - kept,
             options_.showRedundant || options_.forReport ? "" : " (not drawn)");
         if (picture_.standard) {
             const PictureStandard& standard = *picture_.standard;

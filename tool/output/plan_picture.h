@@ -113,6 +113,9 @@ struct PlanPicture {
     bool directed = false;        // observations carry their processing direction
     std::vector<PictureStation> stations;
     std::vector<PictureSession> sessions;  // in time order
+    // What the groups that colour the lines are, in the subtitle: sessions,
+    // or for a processed network the solutions.
+    std::string groupWord = "session";
     std::vector<PictureObservation> observations;
     std::vector<PictureOccupation> occupations;
     std::vector<std::string> warnings;

@@ -195,6 +195,11 @@ private:
                             "file's header (ANTENNA: DELTA H/E/N, ANT # / TYPE), or occupy it again",
                             failure.item, failure.measured));
                         break;
+                    // Processing's findings: its suspects say what to
+                    // process or observe again.
+                    case FailureKind::unfixedVector:
+                    case FailureKind::loopMisclosure:
+                    case FailureKind::repeatDisagreement: break;
                 }
         }
     }

@@ -85,6 +85,10 @@ private:
             case RuleId::sessions: return Sessions();
             case RuleId::loops: return Loops();
             case RuleId::nearMisses: return Near_Misses();
+            // Checked by `process` on what it processed.
+            case RuleId::fixedSolutions:
+            case RuleId::loopMisclosure:
+            case RuleId::repeatBaselines: break;
             case RuleId::relativeAccuracy: break;  // checked by adjust
             case RuleId::antenna: return Antenna();
             case RuleId::ties: return Ties();
@@ -643,6 +647,9 @@ const char* Failure_Kind_Name(FailureKind kind) {
         case FailureKind::fewTies: return "fewTies";
         case FailureKind::untiedControl: return "untiedControl";
         case FailureKind::longBaseline: return "longBaseline";
+        case FailureKind::unfixedVector: return "unfixedVector";
+        case FailureKind::loopMisclosure: return "loopMisclosure";
+        case FailureKind::repeatDisagreement: return "repeatDisagreement";
     }
     return "?";
 }

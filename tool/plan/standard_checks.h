@@ -56,6 +56,13 @@ enum class FailureKind {
     untiedControl,
     // A kept baseline longer than its receivers allow: `station`, `partner`.
     longBaseline,
+    // Processing: a kept observation not processed to a fixed solution, or
+    // fixed below the ratio asked: `station` and `partner` its ends.
+    unfixedVector,
+    // Processing: a loop that does not close within the tolerance.
+    loopMisclosure,
+    // Processing: a baseline whose sessions disagree: `station`, `partner`.
+    repeatDisagreement,
 };
 
 // The kind's name in the JSON report, e.g. "shortObservation".

@@ -24,6 +24,11 @@ constexpr const char* profileExtension = ".json";
 constexpr double minutesPerDay = 24.0 * 60.0;
 constexpr double longestMinutes = 7.0 * minutesPerDay;  // a week: any time a profile may give
 constexpr double longestKilometres = 1e5;                // any length a profile may give
+// Bounds that catch a slip (a value in metres where millimetres are asked),
+// far beyond any standard's numbers.
+constexpr double highestRatio = 1000.0;
+constexpr double largestMillimetres = 10000.0;
+constexpr double largestPartsPerMillion = 10000.0;
 
 // Walks the text a character at a time for nlohmann-json's parser and
 // counts the line ends it passes, so that the SAX events know their line.
@@ -300,16 +305,40 @@ private:
                 length.dualFrequencyKilometres = Number(rule, path, "dualFrequencyKilometres", 0.0, longestKilometres);
                 return;
             }
+            case RuleId::fixedSolutions:
+                into.fixedSolutions.settings = Settings(rule, path, {"minimumRatio"});
+                if (into.fixedSolutions.settings.enabled)
+                    into.fixedSolutions.minimumRatio = Number(rule, path, "minimumRatio", 0.0, highestRatio);
+                return;
+            case RuleId::loopMisclosure:
+                into.loopMisclosure.settings = Settings(rule, path, {"millimetres", "partsPerMillion"});
+                if (!into.loopMisclosure.settings.enabled) return;
+                into.loopMisclosure.millimetres = Number(rule, path, "millimetres", 0.0, largestMillimetres);
+                into.loopMisclosure.partsPerMillion = Number(rule, path, "partsPerMillion", 0.0, largestPartsPerMillion);
+                return;
+            case RuleId::repeatBaselines:
+                into.repeatBaselines.settings =
+                    Settings(rule, path, {"horizontalMillimetres", "horizontalPartsPerMillion", "verticalMillimetres",
+                                          "verticalPartsPerMillion"});
+                if (!into.repeatBaselines.settings.enabled) return;
+                into.repeatBaselines.horizontalMillimetres =
+                    Number(rule, path, "horizontalMillimetres", 0.0, largestMillimetres);
+                into.repeatBaselines.horizontalPartsPerMillion =
+                    Number(rule, path, "horizontalPartsPerMillion", 0.0, largestPartsPerMillion);
+                into.repeatBaselines.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestMillimetres);
+                into.repeatBaselines.verticalPartsPerMillion =
+                    Number(rule, path, "verticalPartsPerMillion", 0.0, largestPartsPerMillion);
+                return;
             case RuleId::relativeAccuracy: {
                 RelativeAccuracyRule& accuracy = into.relativeAccuracy;
                 accuracy.settings = Settings(rule, path, {"horizontalMillimetres", "horizontalPpm", "verticalMillimetres",
                                                           "verticalPpm"});
                 if (!accuracy.settings.enabled) return;
                 // From a millimetre to a metre, and up to 1:1000 of the length.
-                constexpr double largestMillimetres = 1000.0, largestPpm = 1000.0;
-                accuracy.horizontalMillimetres = Number(rule, path, "horizontalMillimetres", 0.0, largestMillimetres);
+                constexpr double largestAccuracyMillimetres = 1000.0, largestPpm = 1000.0;
+                accuracy.horizontalMillimetres = Number(rule, path, "horizontalMillimetres", 0.0, largestAccuracyMillimetres);
                 accuracy.horizontalPpm = Number(rule, path, "horizontalPpm", 0.0, largestPpm);
-                accuracy.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestMillimetres);
+                accuracy.verticalMillimetres = Number(rule, path, "verticalMillimetres", 0.0, largestAccuracyMillimetres);
                 accuracy.verticalPpm = Number(rule, path, "verticalPpm", 0.0, largestPpm);
                 return;
             }
@@ -391,6 +420,9 @@ const char* Rule_Key(RuleId rule) {
         case RuleId::ties: return "ties";
         case RuleId::nearbyControls: return "nearbyControls";
         case RuleId::baselineLength: return "baselineLength";
+        case RuleId::fixedSolutions: return "fixedSolutions";
+        case RuleId::loopMisclosure: return "loopMisclosure";
+        case RuleId::repeatBaselines: return "repeatBaselines";
         case RuleId::relativeAccuracy: return "relativeAccuracy";
     }
     return "?";
@@ -416,6 +448,10 @@ RuleStage Rule_Stage(RuleId rule) {
         case RuleId::ties:
         case RuleId::nearbyControls:
         case RuleId::baselineLength: return RuleStage::plan;
+
+        case RuleId::fixedSolutions:
+        case RuleId::loopMisclosure:
+        case RuleId::repeatBaselines: return RuleStage::process;
         case RuleId::relativeAccuracy: return RuleStage::adjustment;
     }
     return RuleStage::plan;
@@ -435,6 +471,9 @@ const RuleSettings& StandardProfile::Settings(RuleId rule) const {
         case RuleId::ties: return ties.settings;
         case RuleId::nearbyControls: return nearbyControls.settings;
         case RuleId::baselineLength: return baselineLength.settings;
+        case RuleId::fixedSolutions: return fixedSolutions.settings;
+        case RuleId::loopMisclosure: return loopMisclosure.settings;
+        case RuleId::repeatBaselines: return repeatBaselines.settings;
         case RuleId::relativeAccuracy: return relativeAccuracy.settings;
     }
     throw std::logic_error("a rule without settings");

@@ -45,6 +45,9 @@ enum class RuleId {
     ties,
     nearbyControls,
     baselineLength,
+    fixedSolutions,
+    loopMisclosure,
+    repeatBaselines,
     relativeAccuracy,
 };
 inline constexpr RuleId lastRule = RuleId::relativeAccuracy;
@@ -62,7 +65,7 @@ std::optional<RuleId> Rule_Of_Key(const std::string& key);
 // later work (processing, adjustment) has given what it judges.  Rules of a
 // later stage are read with the profile and checked by that stage's
 // command.
-enum class RuleStage { plan, adjustment };
+enum class RuleStage { plan, process, adjustment };
 RuleStage Rule_Stage(RuleId rule);
 
 // A failing rule either fails the verdict (required) or is only reported
@@ -174,6 +177,29 @@ struct BaselineLengthRule {
     double dualFrequencyKilometres = 0.0;
 };
 
+// Processing (`process`): every kept observation processed to a fixed
+// solution whose ratio reaches this.
+struct FixedSolutionsRule {
+    RuleSettings settings;
+    double minimumRatio = 0.0;
+};
+
+// Processing: each closed loop's 3D misclosure at most millimetres + parts
+// per million of the loop's length (the sum of its vectors' lengths).
+struct LoopMisclosureRule {
+    RuleSettings settings;
+    double millimetres = 0.0;
+    double partsPerMillion = 0.0;
+};
+
+// Processing: a baseline processed in two sessions agrees within
+// millimetres + parts per million of its length, horizontally and vertically.
+struct RepeatBaselinesRule {
+    RuleSettings settings;
+    double horizontalMillimetres = 0.0, horizontalPartsPerMillion = 0.0;
+    double verticalMillimetres = 0.0, verticalPartsPerMillion = 0.0;
+};
+
 // The precision of the vector between two adjusted stations at 95 %: the
 // semi-major axis of its relative error ellipse within horizontal mm + ppm
 // of its length, 1.96 sigma of its up component within vertical mm + ppm.
@@ -203,6 +229,9 @@ struct StandardProfile {
     TiesRule ties;
     NearbyControlsRule nearbyControls;
     BaselineLengthRule baselineLength;
+    FixedSolutionsRule fixedSolutions;
+    LoopMisclosureRule loopMisclosure;
+    RepeatBaselinesRule repeatBaselines;
     RelativeAccuracyRule relativeAccuracy;
 
     const RuleSettings& Settings(RuleId rule) const;

@@ -1,0 +1,135 @@
+# `process --adjust` end to end with the real engine on the four-station
+# campaign: the adjustment is in the JSON report with every station placed,
+# its 95 % ellipse and the global test, and in the text report after the
+# processing.  Expectations that do not come from the tool:
+#  - the adjusted stations lie where their RINEX headers put them, to 0.15 m
+#    (GARRAF, held at its header position, and the headers of the others
+#    differ by about 0.1 m in X), and UPC1 to UPC2 (38 m apart on one roof)
+#    agrees with the headers' difference to 25 mm on every axis;
+#  - 5 vectors of 3 components against 3 unknown stations leave 15 - 9 = 6
+#    degrees of freedom, whose two-sided 95 % chi-square bounds are 1.2373
+#    and 14.4494 (chi-square table, 6 degrees of freedom, 0.025 and 0.975).
+#   cmake -DTOOL=... -DDATA=... -P process_adjust.cmake
+execute_process(
+    COMMAND "${TOOL}" process catalonia2010 --control GARRAF --adjust --json
+    WORKING_DIRECTORY "${DATA}" RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "exit status ${status}, expected 0\nstderr:\n${errors}")
+endif()
+
+# A number in metres as an integer of 0.1 mm (CMake's arithmetic is integer).
+function(tenths_of_millimetre value out)
+    if(NOT value MATCHES "^(-?)([0-9]+)(\\.([0-9]*))?$")
+        message(FATAL_ERROR "not a number: ${value}")
+    endif()
+    set(fraction "${CMAKE_MATCH_4}0000")
+    string(SUBSTRING "${fraction}" 0 4 fraction)
+    math(EXPR tenths "${CMAKE_MATCH_2}${fraction}")
+    if(CMAKE_MATCH_1)
+        math(EXPR tenths "-${tenths}")
+    endif()
+    set(${out} ${tenths} PARENT_SCOPE)
+endfunction()
+function(expect_within what actual expected tolerance)
+    tenths_of_millimetre(${actual} a)
+    tenths_of_millimetre(${expected} e)
+    tenths_of_millimetre(${tolerance} t)
+    math(EXPR difference "${a} - ${e}")
+    if(difference GREATER t OR difference LESS -${t})
+        message(FATAL_ERROR "${what}: ${actual}, expected ${expected} within ${tolerance}")
+    endif()
+endfunction()
+
+# station, role, and its RINEX header position (APPROX POSITION XYZ).
+set(headers
+    "GARRAF|held|4796983.5767|160309.1177|4187340.3773"
+    "MATA|adjusted|4776835.5870|202618.9947|4207574.6304"
+    "UPC1|adjusted|4789013.0077|176610.1555|4195034.8091"
+    "UPC2|adjusted|4789031.3284|176583.3954|4195015.1071")
+string(JSON count LENGTH "${output}" adjustment stations)
+if(NOT count EQUAL 4)
+    message(FATAL_ERROR "${count} adjusted stations, expected 4:\n${output}")
+endif()
+foreach(row IN LISTS headers)
+    string(REPLACE "|" ";" row "${row}")
+    list(GET row 0 name)
+    list(GET row 1 role)
+    set(found "")
+    foreach(i RANGE 3)
+        string(JSON candidate GET "${output}" adjustment stations ${i} name)
+        if(candidate STREQUAL name)
+            set(found ${i})
+        endif()
+    endforeach()
+    if(found STREQUAL "")
+        message(FATAL_ERROR "${name} is not among the adjusted stations")
+    endif()
+    string(JSON actualRole GET "${output}" adjustment stations ${found} role)
+    if(NOT actualRole STREQUAL role)
+        message(FATAL_ERROR "${name} is ${actualRole}, expected ${role}")
+    endif()
+    set(axis 2)
+    foreach(coordinate X Y Z)
+        list(GET row ${axis} header)
+        string(JSON value GET "${output}" adjustment stations ${found} ${coordinate})
+        expect_within("${name} ${coordinate}" ${value} ${header} 0.15)
+        set(${name}_${coordinate} ${value})
+        set(${name}_${coordinate}_header ${header})
+        math(EXPR axis "${axis} + 1")
+    endforeach()
+    if(role STREQUAL "adjusted")
+        string(JSON major GET "${output}" adjustment stations ${found} ellipse95 semiMajor)
+        string(JSON minor GET "${output}" adjustment stations ${found} ellipse95 semiMinor)
+        string(JSON up GET "${output}" adjustment stations ${found} up95)
+        if(NOT (minor GREATER 0 AND NOT minor GREATER major AND major LESS 0.05 AND up GREATER 0 AND up LESS 0.1))
+            message(FATAL_ERROR "${name}: 95 % ellipse ${major} x ${minor} m, up ${up} m")
+        endif()
+    endif()
+endforeach()
+foreach(coordinate X Y Z)
+    tenths_of_millimetre(${UPC2_${coordinate}} a)
+    tenths_of_millimetre(${UPC1_${coordinate}} b)
+    tenths_of_millimetre(${UPC2_${coordinate}_header} c)
+    tenths_of_millimetre(${UPC1_${coordinate}_header} d)
+    math(EXPR off "(${a} - ${b}) - (${c} - ${d})")
+    if(off GREATER 250 OR off LESS -250)
+        message(FATAL_ERROR "UPC1 to UPC2 d${coordinate} differs from the headers' by ${off} tenths of a millimetre")
+    endif()
+endforeach()
+
+string(JSON freedom GET "${output}" adjustment globalTest degreesOfFreedom)
+string(JSON lower GET "${output}" adjustment globalTest lower)
+string(JSON upper GET "${output}" adjustment globalTest upper)
+string(JSON statistic GET "${output}" adjustment globalTest statistic)
+string(JSON passed GET "${output}" adjustment globalTest passed)
+if(NOT freedom EQUAL 6)
+    message(FATAL_ERROR "the global test has ${freedom} degrees of freedom, expected 6")
+endif()
+expect_within("the global test's lower bound" ${lower} 1.2373 0.0002)
+expect_within("the global test's upper bound" ${upper} 14.4494 0.0002)
+if(statistic LESS lower OR statistic GREATER upper)
+    set(inside OFF)
+else()
+    set(inside ON)
+endif()
+if(NOT passed STREQUAL inside)
+    message(FATAL_ERROR "the global test says passed=${passed} for ${statistic} against ${lower} to ${upper}")
+endif()
+
+# The text: the adjustment after the processing, within 120 columns.
+execute_process(
+    COMMAND "${TOOL}" process catalonia2010 --control GARRAF --adjust
+    WORKING_DIRECTORY "${DATA}" RESULT_VARIABLE status OUTPUT_VARIABLE text ERROR_VARIABLE errors)
+string(FIND "${text}" "Processed 5 of 5 kept observations: 5 fixed" processed)
+string(FIND "${text}" "Adjustment of the 5 fixed and float vectors processed above, between 4 stations" adjusted)
+string(FIND "${text}" "Minimally constrained (GARRAF held)" minimal)
+if(NOT status EQUAL 0 OR processed EQUAL -1 OR adjusted LESS processed OR minimal LESS adjusted)
+    message(FATAL_ERROR "exit status ${status}; the text report lacks the processing, then the adjustment:\n${text}")
+endif()
+string(REPLACE "\n" ";" lines "${text}")
+foreach(line IN LISTS lines)
+    string(LENGTH "${line}" width)
+    if(width GREATER 120)
+        message(FATAL_ERROR "a line of ${width} columns:\n${line}")
+    endif()
+endforeach()
