@@ -24,13 +24,7 @@ namespace {
 // vector file that followed the option: it goes back to the files.
 std::optional<StandardProfile> Adjust_Standard(const AdjustCommandOptions& options, std::vector<std::string>& files) {
     if (!options.standardGiven && !options.strict) return std::nullopt;
-    const auto folders = Standard_Profile_Folders();
-    std::string name = options.standard;
-    if (!Names_Standard_Profile(name, folders)) {
-        files.insert(files.begin(), name);
-        name.clear();
-    }
-    return Load_Standard_Profile(name, folders);
+    return Load_Standard_Option(options.standard, files);
 }
 
 }  // namespace

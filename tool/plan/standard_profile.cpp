@@ -520,6 +520,13 @@ bool Names_Standard_Profile(const std::string& value, const std::vector<fs::path
     return std::find(names.begin(), names.end(), value) != names.end();
 }
 
+StandardProfile Load_Standard_Option(const std::string& value, std::vector<std::string>& files) {
+    const std::vector<fs::path> folders = Standard_Profile_Folders();
+    if (Names_Standard_Profile(value, folders)) return Load_Standard_Profile(value, folders);
+    files.insert(files.begin(), value);
+    return Load_Standard_Profile("", folders);
+}
+
 StandardProfile Load_Standard_Profile(const std::string& nameOrFile, const std::vector<fs::path>& folders) {
     const std::string wanted = nameOrFile.empty() ? defaultStandardName : nameOrFile;
     if (fs::path(wanted).extension() == profileExtension) return Parse_Standard_Profile(wanted, Read_Text(wanted));

@@ -254,6 +254,12 @@ public:
 // installation).
 std::vector<std::filesystem::path> Standard_Profile_Folders();
 
+// The profile a --standard value names, from the shipped folders.  The
+// option takes an optional value, so a value that names no profile is a
+// file that followed it: it goes back to the front of `files`, and the
+// default profile is read.
+StandardProfile Load_Standard_Option(const std::string& value, std::vector<std::string>& files);
+
 // The names of the profiles in `folders` (file names without .json).
 std::vector<std::string> Shipped_Profile_Names(const std::vector<std::filesystem::path>& folders);
 
