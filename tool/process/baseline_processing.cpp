@@ -85,6 +85,8 @@ std::string Last_Engine_Message(const std::string& messages) {
     return last;
 }
 
+#ifndef _WIN32
+// Windows ends a crashed program with an exception code, not a signal.
 std::string Signal_Name(int32_t signal) {
     switch (signal) {
         case 4: return "SIGILL";
@@ -97,6 +99,7 @@ std::string Signal_Name(int32_t signal) {
         default: return "";
     }
 }
+#endif
 
 constexpr double tenthsOfMillimetrePerMetre = 1e4;
 double To_Tenth_Millimetre(double metres) {
