@@ -519,6 +519,15 @@ std::vector<RepeatedKey> Repeated_Keys(const std::string& text) {
 }  // namespace
 
 ReadResult Read_Project_Text(const std::string& text) {
+    // The JSON parser takes a NUL byte for the end of the text, so whatever
+    // follows one would go unread (and unchecked): a project file is text.
+    if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
+        const auto [line, column] = Line_And_Column(text, nul);
+        ReadResult failed;
+        failed.violations.push_back({"JSON", -1, {}, fmt::format("line {}, column {}", line, column), {},
+                                     "a NUL byte: a project file is text"});
+        return failed;
+    }
     if (const std::optional<std::size_t> deep = Too_Deep(text)) {
         const auto [line, column] = Line_And_Column(text, *deep);
         ReadResult failed;

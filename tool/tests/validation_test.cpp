@@ -162,6 +162,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "2024-05-14T08:30:00Z"},
         ReaderCase{"too_deep", "{\"stations\": [{\"name\": \"A\", \"latitude\": " + std::string(100, '[') + "]}",
                    "JSON: line 1, column 102: nested more than 64 levels deep"},
+        ReaderCase{"nul_byte", std::string("{\"stations\": []}\n") + '\0' + "{\"sources\": [{\"a\\u0\": 1}]}",
+                   "JSON: line 2, column 1: a NUL byte: a project file is text"},
         ReaderCase{"height_beyond_float", R"({"stations": [{"name": "A", "height": 1e39}]})",
                    "station 0: height = 1e+39: does not fit a 32-bit float"},
         ReaderCase{"too_big", R"({"stations": [{"name": "A", "treeLevel": 4294967296}]})",
