@@ -361,16 +361,23 @@ std::string Find_Program(const std::string& program) {
     return {};
 }
 
+#ifndef _WIN32
+// User and system processor time of this process or of its waited-for children.
+static double Usage_Seconds(int who) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+#endif
+
 double Own_Processor_Seconds() {
 #ifdef _WIN32
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0.0;
     return Filetime_Seconds(kernel) + Filetime_Seconds(user);
 #else
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    return Usage_Seconds(RUSAGE_SELF);
 #endif
 }
 
@@ -378,10 +385,7 @@ double Children_Processor_Seconds() {
 #ifdef _WIN32
     return childProcessorSeconds;
 #else
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+    return Usage_Seconds(RUSAGE_CHILDREN);
 #endif
 }
 

@@ -64,7 +64,8 @@ std::optional<double> Record_Time(std::string_view line, int major) {
     int64_t year = 0, month = 0, day = 0, hour = 0, minute = 0;
     std::optional<double> second;
     if (major == 2) {
-        // PRN (I2) in columns 1-2, then YY MM DD HH MM SS.S (I2 each, F5.1).
+        // The satellite number in columns 1-2, then two-digit year, month, day,
+        // hour and minute (3 columns each) and seconds with one decimal (5 columns).
         if (line.size() < 22 || Columns(line, 0, 2).find_first_not_of(' ') == std::string_view::npos) return std::nullopt;
         const auto yy = Parse_Integer_Field(Columns(line, 2, 3));
         const auto mm = Parse_Integer_Field(Columns(line, 5, 3));

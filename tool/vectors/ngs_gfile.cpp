@@ -2,16 +2,18 @@
 // those of ADJUST's public Fortran sources (repository noaa-ngs/adjust):
 //
 //   B  group header, routine NLGPS (newsubs.for):
-//        FORMAT (BZ,1X,2(I4,4I2)) and (25X,I2,24X,I2)
 //        2-13 first time YYYYMMDDHHMM, 14-25 last time, 26-27 vectors in the
 //        group (blank: the C and F records that follow), 52-53 frame code
-//   C  vector, routine NEWGRP (subs2.for): FORMAT (1X,2I4,3(F11.4,F5.4),A1,1X,A5)
+//   C  vector, routine NEWGRP (subs2.for): each component 11 columns with 4
+//        decimals, each sigma 5 columns with 4 decimals
 //        2-5 from and 6-9 to station serial numbers, 10-20 dX, 21-25 its
 //        sigma, 26-36 dY, 37-41, 42-52 dZ, 53-57, 58 reject code, 60-64 session
-//   F  long vector, NEWGRP: FORMAT (1X,2I4,3(F13.4,F5.4),A1,1X,A5)
+//   F  long vector, NEWGRP: each component 13 columns with 4 decimals
 //        10-22 dX, 23-27, 28-40 dY, 41-45, 46-58 dZ, 59-63, 64 code, 66-70 session
-//   D  correlations, routine LOADCR (subs2.for): FORMAT (BZ,1X,5(2I3,F9.7))
-//   E  covariances in m², routine LOADCV (subs2.for): FORMAT (BZ,1X,4(2I3,F12.8))
+//   D  correlations, routine LOADCR (subs2.for): five of row (3 columns),
+//        column (3) and correlation (9, 7 decimals)
+//   E  covariances in m², routine LOADCV (subs2.for): four of row (3
+//        columns), column (3) and covariance (12, 8 decimals)
 //        row and column count the group's components 1, 2, 3 (first
 //        vector's dX, dY, dZ), 4, 5, 6 (the second's) and so on
 //

@@ -142,7 +142,7 @@ TEST(EpochRuns, CompletenessAtTheStatedInterval) {
     occupation.epochRuns = Runs(Joined(Every(1.0, H(12, 0), H(12, 0, 10)), Every(30.0, H(12, 1), H(12, 10))));
     occupation.intervalSeconds = 30.0;
     Set_Epoch_Quality(occupation);
-    // Steps 12:00 to 12:10 (21): all but 12:00:30 hold an epoch.
+    // The 30 s grid from 12:00 to 12:10 has 21 instants: all but 12:00:30 hold an epoch.
     EXPECT_NEAR(occupation.completeness, 20.0 / 21.0, 1e-12);
     EXPECT_EQ(occupation.gapCount, 1);  // 12:00:10 to 12:01
     EXPECT_DOUBLE_EQ(occupation.longestGapSeconds, 50.0);

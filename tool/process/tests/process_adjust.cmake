@@ -16,6 +16,11 @@ execute_process(
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "exit status ${status}, expected 0\nstderr:\n${errors}")
 endif()
+# The folder's navigation file is read, not reported among the files skipped.
+string(FIND "${errors}" "skipped" where)
+if(NOT where EQUAL -1)
+    message(FATAL_ERROR "the navigation file is reported as skipped:\n${errors}")
+endif()
 
 # A number in metres as an integer of 0.1 mm (CMake's arithmetic is integer).
 function(tenths_of_millimetre value out)
